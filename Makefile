@@ -1,0 +1,54 @@
+# The two commands that matter: `make test` and `make demo`. Both install what they need.
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+CTEST = ctest --output-on-failure -j $(JOBS)
+
+.PHONY: deps configure build test test-asan test-tsan demo run screenshots bench format format-check clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && $(CTEST)
+
+# The core and engine tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B build-asan -G Ninja -DTARNWICK_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
+	    -DTARNWICK_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	cd build-asan && $(CTEST) -L 'core|engine'
+
+# The engine tests under ThreadSanitizer.
+test-tsan: deps
+	@cmake -S . -B build-tsan -G Ninja -DTARNWICK_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
+	    -DTARNWICK_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" $(CTEST) -L 'engine|core'
+
+demo: build
+	@scripts/demo $(BUILD)/bin
+
+run: build
+	$(BUILD)/bin/tarnwick
+
+screenshots: build
+	@scripts/screenshots $(BUILD)/bin
+
+bench: build
+	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan
