@@ -1,0 +1,154 @@
+// Single-row BuyerList appends per second into one file, each thread through its own
+// connection, as the item download threads write during a run.
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "store/Store.h"
+#include "support/TempDatabase.h"
+
+namespace {
+
+using tarnwick::BuyerRow;
+using tarnwick::Database;
+using tarnwick::DateTime;
+using tarnwick::Statement;
+using tarnwick::Store;
+
+BuyerRow SampleRow(int thread, int k) {
+    BuyerRow row;
+    row.sid = "20120405102033123";
+    row.itemid = "1234567890" + std::to_string(thread);
+    row.Buyer = "买家" + std::to_string(k);
+    row.usertype = 1;
+    row.buyer_credit = "s_red_3.gif";
+    row.buyer_credit_str = "301-500个买家信用积分";
+    row.userclass = "普通会员";
+    row.price = 19.9;
+    row.amount = 1 + k % 3;
+    row.buytime = DateTime::FromParts({2012, 4, 5, 10, k / 60 % 60, k % 60, 0});
+    row.sku = "颜色分类:红色";
+    row.sellamount = row.price * row.amount;
+    row.AddTime = DateTime::Now();
+    return row;
+}
+
+// The same insert as Store::AppendBuyer, but without the process-wide write mutex: the
+// connections then contend in the engine and wait in its busy handler.
+void AppendWithoutWriteMutex(Database& db, const BuyerRow& row) {
+    Statement& insert = db.Prepared(
+        "insert into BuyerList (sid, itemid, Buyer, usertype, buyer_credit, buyer_credit_str, "
+        "userclass, price, amount, buytime, sku, sellamount, AddTime) "
+        "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.Bind(1, row.sid)
+        .Bind(2, row.itemid)
+        .Bind(3, row.Buyer)
+        .Bind(4, row.usertype)
+        .Bind(5, row.buyer_credit)
+        .Bind(6, row.buyer_credit_str)
+        .Bind(7, row.userclass)
+        .Bind(8, row.price)
+        .Bind(9, row.amount)
+        .Bind(10, row.buytime)
+        .Bind(11, row.sku)
+        .Bind(12, row.sellamount)
+        .Bind(13, row.AddTime);
+    insert.Run();
+}
+
+using Append = std::function<void(Store&, const BuyerRow&)>;
+
+struct Figures {
+    double rowsPerSecond = 0.0;
+    double slowestAppendMs = 0.0;  // the longest single append: how long a writer can stall
+};
+
+// Every thread opens its connection first and waits for the others, so connecting is not timed.
+Figures Measure(int threads, int rowsEach, const Append& append) {
+    const tarnwick::test::TempDatabase temp;
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::atomic<bool> failed{false};
+    std::vector<double> slowest(static_cast<std::size_t>(threads), 0.0);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            try {
+                Store store(Database::Open(temp.Path()));
+                ++ready;
+                while (!go.load()) {
+                    std::this_thread::yield();
+                }
+                for (int k = 0; k < rowsEach; ++k) {
+                    const BuyerRow row = SampleRow(t, k);
+                    const auto before = std::chrono::steady_clock::now();
+                    append(store, row);
+                    const std::chrono::duration<double, std::milli> took =
+                        std::chrono::steady_clock::now() - before;
+                    slowest[static_cast<std::size_t>(t)] =
+                        std::max(slowest[static_cast<std::size_t>(t)], took.count());
+                }
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "thread %d: %s\n", t, error.what());
+                ++ready;
+                failed = true;
+            }
+        });
+    }
+    while (ready.load() < threads) {
+        std::this_thread::yield();
+    }
+    const auto start = std::chrono::steady_clock::now();
+    go = true;
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    if (failed) {
+        return {};
+    }
+
+    Database check = Database::Open(temp.Path());
+    Statement count(check.Handle(), "select count(*) from BuyerList");
+    if (!count.Step() || count.Int(0) != threads * rowsEach) {
+        std::fprintf(stderr, "rows lost: %d of %d stored\n", count.Int(0), threads * rowsEach);
+        return {};
+    }
+    return {threads * rowsEach / elapsed.count(),
+            *std::max_element(slowest.begin(), slowest.end())};
+}
+
+}  // namespace
+
+int main() {
+    const Append withStore = [](Store& store, const BuyerRow& row) { store.AppendBuyer(row); };
+    const Append withoutMutex = [](Store& store, const BuyerRow& row) {
+        AppendWithoutWriteMutex(store.Connection(), row);
+    };
+    struct Case {
+        const char* label;
+        int threads;
+        int rowsEach;
+        const Append* append;
+    };
+    const Case cases[] = {
+        {"1 thread, Store::AppendBuyer", 1, 40'000, &withStore},
+        {"8 threads, Store::AppendBuyer", 8, 5'000, &withStore},
+        {"8 threads, no write mutex (busy handler only)", 8, 5'000, &withoutMutex},
+    };
+    int status = 0;
+    for (const Case& c : cases) {
+        const Figures figures = Measure(c.threads, c.rowsEach, *c.append);
+        std::printf("%-48s %7d rows %8.0f rows/s  slowest append %7.2f ms\n", c.label,
+                    c.threads * c.rowsEach, figures.rowsPerSecond, figures.slowestAppendMs);
+        status |= figures.rowsPerSecond == 0.0 ? 1 : 0;
+    }
+    return status;
+}

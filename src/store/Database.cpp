@@ -1,0 +1,296 @@
+#include "store/Database.h"
+
+#include <climits>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include <sqlite3.h>
+
+namespace tarnwick {
+
+namespace {
+
+// Long enough to outlast another program's write or checkpoint on the same file; writers of
+// this process queue on the file's write mutex instead (see WriteMutexFor).
+constexpr int kBusyTimeoutMs = 10'000;
+
+[[noreturn]] void ThrowEngineError(sqlite3* db, int rc) {
+    // The connection's message describes the failed call in detail ("no such table: Items");
+    // the code's text is all there is when no connection exists.
+    if (db != nullptr && sqlite3_errcode(db) == rc) {
+        throw DatabaseError(sqlite3_errmsg(db));
+    }
+    throw DatabaseError(sqlite3_errstr(rc));
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CheckedLength(std::size_t size) {
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        throw DatabaseError(sqlite3_errstr(SQLITE_TOOBIG));
+    }
+    return static_cast<int>(size);
+}
+
+// Two connections of this process to one file must not write at the same moment: the engine
+// would make the loser sleep in its busy handler for whole milliseconds. One mutex per file,
+// shared by every connection to it, lets writers queue instead. The key is the canonical
+// path, so two spellings of one file share a mutex.
+std::shared_ptr<std::mutex> WriteMutexFor(const std::string& path) {
+    static std::mutex registryMutex;
+    static std::map<std::string, std::weak_ptr<std::mutex>> registry;
+
+    std::error_code error;
+    std::string key = std::filesystem::canonical(path, error).string();
+    if (error) {
+        key = std::filesystem::absolute(path, error).lexically_normal().string();
+    }
+    const std::lock_guard lock(registryMutex);
+    for (auto it = registry.begin(); it != registry.end();) {
+        it = it->second.expired() ? registry.erase(it) : std::next(it);
+    }
+    std::weak_ptr<std::mutex>& slot = registry[key];
+    std::shared_ptr<std::mutex> mutex = slot.lock();
+    if (!mutex) {
+        mutex = std::make_shared<std::mutex>();
+        slot = mutex;
+    }
+    return mutex;
+}
+
+}  // namespace
+
+Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db) {
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), CheckedLength(sql.size()), &m_stmt, &tail);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        ThrowEngineError(db, rc);
+    }
+    if (m_stmt == nullptr) {
+        throw DatabaseError("not an SQL statement: " + std::string(sql));
+    }
+    // A second statement after the first would silently never run.
+    for (const char* p = tail; p != nullptr && p < sql.data() + sql.size(); ++p) {
+        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            throw DatabaseError("more than one SQL statement: " + std::string(sql));
+        }
+    }
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)) {
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = std::exchange(other.m_db, nullptr);
+        m_stmt = std::exchange(other.m_stmt, nullptr);
+    }
+    return *this;
+}
+
+Statement::~Statement() {
+    // The result code repeats the last step's failure, which that step already reported.
+    sqlite3_finalize(m_stmt);
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    // A null pointer would bind SQL NULL, and an empty key would then match no row.
+    const char* data = text.data() != nullptr ? text.data() : "";
+    const int rc =
+        sqlite3_bind_text(m_stmt, index, data, CheckedLength(text.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) {
+        ThrowEngineError(m_db, rc);
+    }
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::int64_t value) {
+    const int rc = sqlite3_bind_int64(m_stmt, index, value);
+    if (rc != SQLITE_OK) {
+        ThrowEngineError(m_db, rc);
+    }
+    return *this;
+}
+
+Statement& Statement::Bind(int index, double value) {
+    const int rc = sqlite3_bind_double(m_stmt, index, value);
+    if (rc != SQLITE_OK) {
+        ThrowEngineError(m_db, rc);
+    }
+    return *this;
+}
+
+Statement& Statement::Bind(int index, DateTime value) {
+    return Bind(index, std::string_view(value.ToText()));
+}
+
+bool Statement::Step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    ThrowEngineError(m_db, rc);
+}
+
+void Statement::Run() {
+    while (Step()) {
+    }
+}
+
+void Statement::Reset() {
+    // sqlite3_reset only repeats the last step's result, already reported by Step;
+    // sqlite3_clear_bindings cannot fail.
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+std::string Statement::Text(int column) const {
+    const auto* text = sqlite3_column_text(m_stmt, column);
+    if (text == nullptr) {
+        if (sqlite3_column_type(m_stmt, column) != SQLITE_NULL) {
+            throw DatabaseError(sqlite3_errstr(SQLITE_NOMEM));
+        }
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column)));
+}
+
+std::int32_t Statement::Int(int column) const {
+    return sqlite3_column_int(m_stmt, column);
+}
+
+double Statement::Real(int column) const {
+    return sqlite3_column_double(m_stmt, column);
+}
+
+DateTime Statement::Time(int column) const {
+    if (sqlite3_column_type(m_stmt, column) != SQLITE_TEXT) {
+        return DateTime();
+    }
+    try {
+        return DateTime::FromText(Text(column));
+    } catch (const InvalidDateTime&) {
+        return DateTime();
+    }
+}
+
+int Statement::ColumnIndex(std::string_view name) const {
+    const int count = sqlite3_column_count(m_stmt);
+    for (int i = 0; i < count; ++i) {
+        const char* columnName = sqlite3_column_name(m_stmt, i);
+        if (columnName == nullptr) {
+            throw DatabaseError(sqlite3_errstr(SQLITE_NOMEM));
+        }
+        if (EqualsIgnoringCase(columnName, name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+Database Database::Open(const std::string& path) {
+    sqlite3* handle = nullptr;
+    // Never SQLITE_OPEN_CREATE: a missing file must fail, not turn into an empty database.
+    const int rc = sqlite3_open_v2(path.c_str(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
+        sqlite3_close_v2(handle);
+        throw DatabaseError(message);
+    }
+    Database db(handle, path);
+    const int timeoutRc = sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    if (timeoutRc != SQLITE_OK) {
+        ThrowEngineError(handle, timeoutRc);
+    }
+    // Opening reads nothing; the first statement does, so a file that is not a database fails
+    // here instead of at the first view.
+    db.Execute("select count(*) from sqlite_master");
+    {
+        // A file of zero bytes passes for an empty database, and the journal mode below would
+        // write a database into it.
+        Statement pageCount(handle, "pragma page_count");
+        if (!pageCount.Step() || pageCount.Int(0) == 0) {
+            throw DatabaseError(sqlite3_errstr(SQLITE_NOTADB));
+        }
+    }
+    db.Execute("pragma journal_mode=WAL");
+    // In WAL mode NORMAL loses no committed row on a crash of the program, only on a crash of
+    // the machine, and spares a sync per appended row.
+    db.Execute("pragma synchronous=NORMAL");
+    db.m_writeMutex = WriteMutexFor(path);
+    return db;
+}
+
+Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {
+}
+
+Database::Database(Database&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)),
+      m_path(std::move(other.m_path)),
+      m_prepared(std::move(other.m_prepared)),
+      m_writeMutex(std::move(other.m_writeMutex)) {
+}
+
+Database& Database::operator=(Database&& other) noexcept {
+    if (this != &other) {
+        m_prepared.clear();
+        sqlite3_close_v2(m_db);
+        m_db = std::exchange(other.m_db, nullptr);
+        m_path = std::move(other.m_path);
+        m_prepared = std::move(other.m_prepared);
+        m_writeMutex = std::move(other.m_writeMutex);
+    }
+    return *this;
+}
+
+Database::~Database() {
+    // Statements first: a connection with live statements would stay open.
+    m_prepared.clear();
+    sqlite3_close_v2(m_db);
+}
+
+void Database::Execute(std::string_view sql) {
+    Statement statement(m_db, sql);
+    statement.Run();
+}
+
+Statement& Database::Prepared(const char* sql) {
+    auto it = m_prepared.find(std::string_view(sql));
+    if (it == m_prepared.end()) {
+        it = m_prepared.emplace(sql, std::make_unique<Statement>(m_db, sql)).first;
+    }
+    it->second->Reset();
+    return *it->second;
+}
+
+std::mutex& Database::WriteMutex() const {
+    return *m_writeMutex;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,42 @@
+#include "store/DatabaseFile.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace tarnwick {
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    // A folder we may not look into counts as holding no such file.
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+}  // namespace
+
+DatabaseChoice ChooseDatabaseFile(const std::string& programFolder) {
+    if (std::string path = programFolder + "vexo.qdb"; FileExists(path)) {
+        return {std::move(path), Edition::Agent};
+    }
+    if (std::string path = programFolder + "Tarnwick_zq.qdb"; FileExists(path)) {
+        return {std::move(path), Edition::Partner};
+    }
+    // Tried even when it is missing, so that the engine's own complaint reaches the user.
+    return {programFolder + "vexodb.qdb", Edition::Standard};
+}
+
+OpenedDatabase OpenDatabase(const std::string& programFolder) {
+    OpenedDatabase result;
+    result.choice = ChooseDatabaseFile(programFolder);
+    try {
+        result.db.emplace(Database::Open(result.choice.path));
+    } catch (const DatabaseError& error) {
+        result.failureMessage =
+            "找不到数据文件： \"" + result.choice.path + "\" " + std::string(error.what());
+    }
+    return result;
+}
+
+}  // namespace tarnwick

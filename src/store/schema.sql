@@ -1,0 +1,94 @@
+-- The empty database shipped beside the program. The program never creates or alters tables;
+-- it only appends, reads and deletes rows, so every column it touches must be here.
+-- Date-times are TEXT "YYYY-MM-DD HH:MM:SS.SSS" (local time), which sorts and compares in time
+-- order; '1899-12-30 00:00:00.000' is the zero value the time-window filters leave out.
+
+-- WAL lets the views read while the download threads append.
+PRAGMA journal_mode=WAL;
+
+CREATE TABLE ShopList (
+    SID               TEXT    DEFAULT '',
+    OwnerID           TEXT    DEFAULT '',
+    ShopURL           TEXT    DEFAULT '',
+    WWName            TEXT    DEFAULT '',
+    Seller_Credit     INTEGER DEFAULT 0,
+    Buyer_Credit      INTEGER DEFAULT 0,
+    Seller_Rate       TEXT    DEFAULT '',
+    Buyer_Rate        TEXT    DEFAULT '',
+    Grade_Item        TEXT    DEFAULT '',
+    Grade_Service     TEXT    DEFAULT '',
+    Grade_Consignment TEXT    DEFAULT '',
+    ItemCount         INTEGER DEFAULT 0,
+    ShopCreate        TEXT    DEFAULT '',
+    City              TEXT    DEFAULT '',
+    FavoriteCount     INTEGER DEFAULT 0,
+    AddTime           TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    ReadType          INTEGER DEFAULT 0
+);
+
+CREATE TABLE ItemList (
+    sid            TEXT    DEFAULT '',
+    ItemID         TEXT    DEFAULT '',
+    title          TEXT    DEFAULT '',
+    price          REAL    DEFAULT 0,
+    BuyerCount     INTEGER DEFAULT 0,
+    sellcount      INTEGER DEFAULT 0,
+    SellAmount     REAL    DEFAULT 0,
+    Commentcount   INTEGER DEFAULT 0,
+    pv             INTEGER DEFAULT 0,
+    allow_quantity INTEGER DEFAULT 0,
+    UpdateTime     TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    lastSell       TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    lastComment    TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+
+CREATE TABLE BuyerList (
+    sid              TEXT    DEFAULT '',
+    itemid           TEXT    DEFAULT '',
+    Buyer            TEXT    DEFAULT '',
+    usertype         INTEGER DEFAULT 0,
+    buyer_credit     TEXT    DEFAULT '',
+    buyer_credit_str TEXT    DEFAULT '',
+    userclass        TEXT    DEFAULT '',
+    price            REAL    DEFAULT 0,
+    amount           INTEGER DEFAULT 0,
+    buytime          TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    sku              TEXT    DEFAULT '',
+    sellamount       REAL    DEFAULT 0,
+    AddTime          TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+
+CREATE TABLE RateList (
+    sid             TEXT    DEFAULT '',
+    itemid          TEXT    DEFAULT '',
+    rateContent     TEXT    DEFAULT '',
+    userVipLevel    INTEGER DEFAULT 0,
+    displayUserNick TEXT    DEFAULT '',
+    CommentID       TEXT    DEFAULT '',
+    displayRatePic  TEXT    DEFAULT '',
+    rateDate        TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    User_RateSum    INTEGER DEFAULT 0,
+    AddTime         TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+
+-- Nothing writes or reads these rows; start-up only checks that the table is there.
+CREATE TABLE Items (
+    SID             TEXT    DEFAULT '',
+    rateType        INTEGER DEFAULT 0,
+    rateTypeName    TEXT    DEFAULT '',
+    rate_content    TEXT    DEFAULT '',
+    rate_Time       TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    rate_Time_Year  INTEGER DEFAULT 0,
+    rate_Time_Month TEXT    DEFAULT '',
+    rate_Time_Day   TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    Buyer           TEXT    DEFAULT '',
+    ItemID          TEXT    DEFAULT '',
+    ItemName        TEXT    DEFAULT '',
+    Price           REAL    DEFAULT 0
+);
+
+-- The tree lists runs newest first; the views filter a run's rows and sort them by time.
+CREATE INDEX ShopList_AddTime ON ShopList (AddTime);
+CREATE INDEX ItemList_sid ON ItemList (sid);
+CREATE INDEX BuyerList_sid_itemid_buytime ON BuyerList (sid, itemid, buytime);
+CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);

@@ -1,0 +1,367 @@
+#include "store/Store.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/TempDatabase.h"
+
+namespace tarnwick {
+namespace {
+
+using test::TempDatabase;
+
+DateTime At(const char* text) {
+    return DateTime::FromText(text);
+}
+
+int CountRows(Database& db, const std::string& sql) {
+    Statement query(db.Handle(), sql);
+    EXPECT_TRUE(query.Step());
+    return query.Int(0);
+}
+
+ShopRow Shop(const std::string& sid, const char* addTime) {
+    ShopRow row;
+    row.SID = sid;
+    row.WWName = "店主" + sid;
+    row.AddTime = At(addTime);
+    return row;
+}
+
+ItemRow Item(const std::string& sid, const std::string& itemid, DateTime lastSell = {}) {
+    ItemRow row;
+    row.sid = sid;
+    row.ItemID = itemid;
+    row.lastSell = lastSell;
+    return row;
+}
+
+BuyerRow Buyer(const std::string& sid, const std::string& itemid, DateTime buytime = {},
+               const std::string& buyer = "b") {
+    BuyerRow row;
+    row.sid = sid;
+    row.itemid = itemid;
+    row.Buyer = buyer;
+    row.buytime = buytime;
+    return row;
+}
+
+RateRow Rate(const std::string& sid, const std::string& itemid, DateTime rateDate = {}) {
+    RateRow row;
+    row.sid = sid;
+    row.itemid = itemid;
+    row.displayUserNick = "n";
+    row.rateDate = rateDate;
+    return row;
+}
+
+class StoreTest : public testing::Test {
+protected:
+    TempDatabase m_temp;
+    Store m_store{Database::Open(m_temp.Path())};
+};
+
+TEST_F(StoreTest, EveryColumnIsStoredAndReadBack) {
+    // clang-format off
+    const ShopRow shop{"20120405102033123", "owner'1", "http://shop.example/", "小店\"主", 1, 2,
+                       "sr", "br", "gi", "gs", "gc", 3, "2009", "杭州", 4,
+                       At("2012-04-05 10:20:33.123"), 5};
+    const ItemRow item{"s", "123", "标题 'x'", 12.34, 7, 8, 98.72, 9, 10, 11,
+                       At("2012-04-05 10:20:33.001"), At("2012-04-04 09:00:00.000"),
+                       At("2012-04-03 08:00:00.999")};
+    const BuyerRow buyer{"s", "123", "买**家", 1, "s_red_3.gif", "301-500个买家信用积分", "vip",
+                         9.99, -2, At("2012-04-05 10:20:00.000"), "颜色:红", -19.98,
+                         At("2012-04-05 11:00:00.000")};
+    const RateRow rate{"s", "123", "好评\\u597d", 3, "n***k", "123456789", "",
+                       At("2012-04-05 00:00:00.000"), -1, At("2012-04-06 00:00:00.000")};
+    // clang-format on
+    m_store.AppendShop(shop);
+    m_store.AppendItem(item);
+    m_store.AppendBuyer(buyer);
+    m_store.AppendRate(rate);
+
+    EXPECT_EQ(m_store.ReadShops(), std::vector{shop});
+    EXPECT_EQ(m_store.ReadItems("s"), std::vector{item});
+    EXPECT_EQ(m_store.ReadBuyers("s", "123"), std::vector{buyer});
+    EXPECT_EQ(m_store.ReadRates("s", "123"), std::vector{rate});
+}
+
+TEST_F(StoreTest, QuotesInKeysAreStoredVerbatimAndMatchOnlyThemselves) {
+    const std::vector<std::pair<std::string, std::string>> keys = {{"1'2", "it'em"},
+                                                                   {"12", "item"},
+                                                                   {"1", "it"},
+                                                                   {"1'2", "item"},
+                                                                   {"' or '1'='1", "x' or 'a'='a"}};
+    for (const auto& [sid, itemid] : keys) {
+        m_store.AppendItem(Item(sid, itemid));
+        m_store.AppendBuyer(Buyer(sid, itemid, {}, sid + "/" + itemid));
+        m_store.AppendRate(Rate(sid, itemid));
+    }
+    for (const auto& [sid, itemid] : keys) {
+        const auto buyers = m_store.ReadBuyers(sid, itemid);
+        ASSERT_EQ(buyers.size(), 1u) << sid << " " << itemid;
+        EXPECT_EQ(buyers[0].Buyer, sid + "/" + itemid);
+        EXPECT_EQ(buyers[0].itemid, itemid);
+        ASSERT_EQ(m_store.ReadRates(sid, itemid).size(), 1u) << sid << " " << itemid;
+        EXPECT_EQ(m_store.ReadRates(sid, itemid)[0].sid, sid);
+    }
+    EXPECT_EQ(m_store.ReadItems("1'2").size(), 2u);
+    EXPECT_EQ(m_store.ReadItems("' or '1'='1").size(), 1u);
+    EXPECT_TRUE(m_store.ReadBuyers("1'2", "it").empty());
+    EXPECT_TRUE(m_store.ReadItems("1'").empty());
+}
+
+TEST_F(StoreTest, ResultsComeNewestFirst) {
+    m_store.AppendShop(Shop("b", "2012-04-05 10:20:33.001"));
+    m_store.AppendShop(Shop("c", "2011-12-31 23:59:59.999"));
+    m_store.AppendShop(Shop("a", "2012-04-05 10:20:33.000"));
+    m_store.AppendShop(Shop("d", "2013-01-01 00:00:00.000"));
+    std::vector<std::string> order;
+    for (const ShopRow& row : m_store.ReadShops()) {
+        order.push_back(row.SID);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"d", "b", "a", "c"}));
+
+    for (const char* time : {"2012-04-05 10:20:33.000", "2012-04-06 00:00:00.000",
+                             "2012-04-05 10:20:33.001", "2009-01-01 00:00:00.000"}) {
+        m_store.AppendBuyer(Buyer("s", "1", At(time)));
+        m_store.AppendRate(Rate("s", "1", At(time)));
+    }
+    const auto buyers = m_store.ReadBuyers("s", "1");
+    const auto rates = m_store.ReadRates("s", "1");
+    ASSERT_EQ(buyers.size(), 4u);
+    ASSERT_EQ(rates.size(), 4u);
+    for (std::size_t k = 1; k < 4; ++k) {
+        EXPECT_GT(buyers[k - 1].buytime, buyers[k].buytime);
+        EXPECT_GT(rates[k - 1].rateDate, rates[k].rateDate);
+    }
+}
+
+// Each reader's time window, given as the number of rows at or after a bound.
+struct WindowReader {
+    const char* name;
+    std::function<void(Store&, DateTime)> append;
+    std::function<std::size_t(Store&, DateTime)> countFrom;
+    std::function<std::size_t(Store&)> countAll;
+};
+
+void PrintTo(const WindowReader& reader, std::ostream* os) {
+    *os << reader.name;
+}
+
+class WindowBound : public testing::TestWithParam<WindowReader> {};
+
+TEST_P(WindowBound, BoundIsInclusiveAtMidnightAndLeavesOutEverythingEarlier) {
+    const TempDatabase temp;
+    Store store(Database::Open(temp.Path()));
+    const WindowReader& reader = GetParam();
+    for (const char* time :
+         {"2012-04-05 00:00:00.000", "2012-04-04 23:59:59.000", "2012-04-04 23:59:59.999",
+          "2012-04-05 00:00:00.001", "2012-05-01 12:00:00.000"}) {
+        reader.append(store, At(time));
+    }
+    reader.append(store, DateTime());  // an item without deal records keeps the zero value
+
+    const DateTime midnight = At("2012-04-05 00:00:00.000");
+    EXPECT_EQ(reader.countFrom(store, midnight), 3u);
+    EXPECT_EQ(reader.countFrom(store, midnight.AddDays(-1)), 5u);
+    EXPECT_EQ(reader.countFrom(store, At("1900-01-01 00:00:00.000")), 5u);
+    EXPECT_EQ(reader.countFrom(store, At("2012-05-02 00:00:00.000")), 0u);
+    EXPECT_EQ(reader.countAll(store), 6u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readers, WindowBound,
+    testing::Values(
+        WindowReader{"ItemsByLastSell",
+                     [](Store& s, DateTime t) { s.AppendItem(Item("run", "1", t)); },
+                     [](Store& s, DateTime from) { return s.ReadItems("run", from).size(); },
+                     [](Store& s) { return s.ReadItems("run").size(); }},
+        WindowReader{"BuyersByBuytime",
+                     [](Store& s, DateTime t) { s.AppendBuyer(Buyer("run", "1", t)); },
+                     [](Store& s, DateTime from) { return s.ReadBuyers("run", "1", from).size(); },
+                     [](Store& s) { return s.ReadBuyers("run", "1").size(); }},
+        WindowReader{"RatesByRateDate",
+                     [](Store& s, DateTime t) { s.AppendRate(Rate("run", "1", t)); },
+                     [](Store& s, DateTime from) { return s.ReadRates("run", "1", from).size(); },
+                     [](Store& s) { return s.ReadRates("run", "1").size(); }}),
+    [](const testing::TestParamInfo<WindowReader>& info) { return info.param.name; });
+
+void AppendRun(Store& store, const std::string& sid) {
+    store.AppendShop(Shop(sid, "2012-04-05 10:00:00.000"));
+    for (const char* itemid : {"1", "2", "2"}) {  // an id listed twice gives two sets of rows
+        store.AppendItem(Item(sid, itemid));
+        store.AppendBuyer(Buyer(sid, itemid));
+        store.AppendRate(Rate(sid, itemid));
+    }
+}
+
+int RowsOfRun(Database& db, const char* table, const std::string& sid) {
+    return CountRows(db, std::string("select count(*) from ") + table + " where sid='" + sid + "'");
+}
+
+TEST_F(StoreTest, DeletingARunRemovesOnlyItsRowsAndLeavesItemsAlone) {
+    AppendRun(m_store, "20120405100000000");
+    AppendRun(m_store, "20120406100000000");
+    Database& db = m_store.Connection();
+    db.Execute("insert into Items (SID, ItemID) values ('20120405100000000', '1')");
+
+    m_store.DeleteShop("20120405100000000");
+
+    for (const char* table : {"ShopList", "ItemList", "BuyerList", "RateList"}) {
+        EXPECT_EQ(RowsOfRun(db, table, "20120405100000000"), 0) << table;
+        EXPECT_EQ(RowsOfRun(db, table, "20120406100000000"),
+                  table == std::string("ShopList") ? 1 : 3)
+            << table;
+    }
+    EXPECT_EQ(RowsOfRun(db, "Items", "20120405100000000"), 1);
+    ASSERT_EQ(m_store.ReadShops().size(), 1u);
+    EXPECT_EQ(m_store.ReadShops()[0].SID, "20120406100000000");
+    EXPECT_EQ(m_store.ReadBuyers("20120406100000000", "2").size(), 2u);
+}
+
+TEST_F(StoreTest, AFailingDeleteStopsTheSequence) {
+    AppendRun(m_store, "run");
+    Database& db = m_store.Connection();
+    db.Execute("drop table RateList");
+    try {
+        m_store.DeleteShop("run");
+        FAIL() << "deleting from a missing table succeeded";
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "no such table: RateList");
+    }
+    EXPECT_EQ(RowsOfRun(db, "ShopList", "run"), 0);
+    EXPECT_EQ(RowsOfRun(db, "BuyerList", "run"), 0);
+    EXPECT_EQ(RowsOfRun(db, "ItemList", "run"), 3);
+}
+
+TEST_F(StoreTest, CheckItemsTableFailsOnlyWithoutTheTable) {
+    EXPECT_NO_THROW(m_store.CheckItemsTable());
+    m_store.Connection().Execute("drop table Items");
+    try {
+        m_store.CheckItemsTable();
+        FAIL() << "a file without Items passed";
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "no such table: Items");
+    }
+}
+
+TEST_F(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
+    Database& db = m_store.Connection();
+    db.Execute("drop table ItemList");
+    db.Execute(
+        "create table ItemList (LASTCOMMENT text, lastsell text, updatetime text, "
+        "ALLOW_QUANTITY integer, PV integer, commentCount integer, sellAmount real, "
+        "SELLCOUNT integer, buyercount integer, PRICE real, Title text, itemid text, SID text)");
+    ItemRow row = Item("run", "42", At("2012-04-05 10:20:33.000"));
+    row.title = "t";
+    row.price = 1.5;
+    row.pv = 77;
+    row.Commentcount = 6;
+    m_store.AppendItem(row);
+    const auto items = m_store.ReadItems("run", At("2012-04-05 00:00:00.000"));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].ItemID, "42");
+    EXPECT_EQ(items[0].title, "t");
+    EXPECT_EQ(items[0].price, 1.5);
+    EXPECT_EQ(items[0].pv, 77);
+    EXPECT_EQ(items[0].Commentcount, 6);
+    EXPECT_EQ(items[0].lastSell, row.lastSell);
+
+    db.Execute("alter table ItemList drop column PV");
+    try {
+        m_store.ReadItems("run");
+        FAIL() << "a missing column read as a value";
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "no such column: pv");
+    }
+}
+
+TEST_F(StoreTest, UnsetColumnsKeepTheirDefaults) {
+    Database& db = m_store.Connection();
+    db.Execute("insert into ItemList (sid, ItemID) values ('run', '1')");
+    db.Execute("insert into BuyerList (sid, itemid, buytime) values ('run', '1', 'garbage')");
+    const auto items = m_store.ReadItems("run");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, "");
+    EXPECT_EQ(items[0].price, 0.0);
+    EXPECT_EQ(items[0].lastSell, DateTime());
+    EXPECT_TRUE(m_store.ReadItems("run", At("1900-01-01 00:00:00.000")).empty());
+    const auto buyers = m_store.ReadBuyers("run", "1");
+    ASSERT_EQ(buyers.size(), 1u);
+    EXPECT_EQ(buyers[0].buytime, DateTime());
+    EXPECT_EQ(buyers[0].AddTime, DateTime());
+}
+
+TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
+    const TempDatabase temp;
+    constexpr int kThreads = 8;
+    constexpr int kRowsEach = 400;
+    std::mutex failuresMutex;
+    std::vector<std::string> failures;
+    const auto record = [&](const std::string& what) {
+        const std::lock_guard lock(failuresMutex);
+        failures.push_back(what);
+    };
+
+    std::atomic<int> finished{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([&, t] {
+            try {
+                Store store(Database::Open(temp.Path()));
+                const std::string itemid = "item" + std::to_string(t);
+                for (int k = 0; k < kRowsEach; ++k) {
+                    store.AppendBuyer(Buyer("run", itemid, {}, std::to_string(k)));
+                }
+                store.AppendItem(Item("run", itemid));
+            } catch (const std::exception& error) {
+                record(error.what());
+            }
+            ++finished;
+        });
+    }
+    // The views read while a run writes; neither side may get a busy error.
+    std::thread reader([&] {
+        try {
+            Store store(Database::Open(temp.Path()));
+            do {
+                for (int t = 0; t < kThreads; ++t) {
+                    const auto rows = store.ReadBuyers("run", "item" + std::to_string(t));
+                    if (rows.size() > std::size_t{kRowsEach}) {
+                        record("more rows than written for thread " + std::to_string(t));
+                    }
+                }
+            } while (finished.load() < kThreads);
+        } catch (const std::exception& error) {
+            record(error.what());
+        }
+    });
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    reader.join();
+    EXPECT_EQ(failures, std::vector<std::string>{});
+
+    Store store(Database::Open(temp.Path()));
+    for (int t = 0; t < kThreads; ++t) {
+        std::set<std::string> seen;
+        for (const BuyerRow& row : store.ReadBuyers("run", "item" + std::to_string(t))) {
+            seen.insert(row.Buyer);
+        }
+        EXPECT_EQ(seen.size(), std::size_t{kRowsEach}) << "thread " << t;
+    }
+    EXPECT_EQ(CountRows(store.Connection(), "select count(*) from BuyerList"),
+              kThreads * kRowsEach);
+}
+
+}  // namespace
+}  // namespace tarnwick
