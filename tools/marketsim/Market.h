@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marketsim {
+
+// ---- What a shop looks like. All texts are UTF-8 here; pages go out in GBK. ----
+
+struct Deal {
+    std::string buyer;       // a named buyer's nick
+    bool anonymous = false;  // shown masked: anonymousHead + "**" + anonymousTail
+    std::string anonymousHead;
+    std::string anonymousTail;
+    std::string rankIcon = "b_red_1.gif";  // file name under the image host's /newrank/
+    std::string rankTitle;                 // title of the rank icon
+    std::string memberTitle;               // title of the membership link; empty: no link
+    std::string price = "0";               // as the page shows it
+    std::string amount = "1";
+    std::string time = "2012-04-05 10:20:33";  // as the page shows it
+    std::string skuHtml;  // the variant cell, may hold markup and character references
+};
+
+struct Review {
+    std::string content;
+    int vipLevel = 0;
+    std::string nick;
+    std::string id;
+    std::string pic;
+    std::string date = "2012-04-05 10:20:33";
+    int rateSum = 0;
+    bool rateSumLast = false;     // the member stands last, with no comma after its value
+    bool braceInContent = false;  // a "}" inside the content cuts the object short
+    // A "}" inside the nick: the content and the membership level are still read, the nick
+    // and every member after it are cut off (the content cut above loses the content too).
+    bool braceInNick = false;
+};
+
+struct Item {
+    std::string id;  // decimal digits (or anything, to test odd ids)
+    std::string title;
+    enum class TitleShape { HiddenInput, DetailHeading, None } titleShape = TitleShape::HiddenInput;
+    std::string price = "10.00";
+    bool priceBlankBeforeQuote = true;  // "value= \"..\"" as the marketplace writes it
+    int stock = 100;
+    bool stockInSpan = false;  // the stock shown in J_SpanStock instead of the hidden input
+    int soldCount = 0;
+    enum class SoldShape {
+        Element,
+        ElementWithMoreClasses,
+        Answer,
+        None
+    } soldShape = SoldShape::Element;
+    int views = 0;
+    bool hasViewsAddress = true;
+    bool hasDealAddress = true;
+    bool hasDealPagingMarker = true;  // the detail:params paging marker on page 1
+    bool pagingBaseWithoutBidPage = false;
+    int dealPageSize = 15;
+    std::vector<Deal> deals;
+    bool hasReviewAddress = true;
+    int reviewPageSize = 20;
+    std::optional<int> reviewPagesValue;  // the "pages" member; default: pages the reviews need
+    bool reviewPagesMissing = false;
+    std::vector<Review> reviews;
+    std::string cookie;  // when set, the item page sets this cookie ("name=value")
+};
+
+struct Shop {
+    std::string nick;  // the shopkeeper nick the IM card answers for
+    std::string key;   // the shop's path: /shop/<key>/
+    std::string ownerId;
+    enum class CardShape {
+        Normal,                     // shop link, "ownerid=..&" and the rating link
+        OwnerIdFromRatingLinkOnly,  // "ownerid=" without a following "&", plus the rating link
+        NoShopLink,
+        NoOwnerId,
+        ShopLinkWithSlash,
+        OldMallAddress,  // the shop link runs through the old mall.<main domain> form
+    } cardShape = CardShape::Normal;
+    int listPageSize = 20;
+    std::optional<int> pageInfoValue;  // what "1/N" says; default: pages the items need
+    bool pageInfoMissing = false;
+    bool paginationMini = true;  // "pagination pagination-mini" rather than "pagination"
+    std::vector<Item> items;
+};
+
+// ---- Faults, applied to requests whose target (path and query) contains `match`. ----
+struct Fault {
+    std::string match;
+    int status = 0;             // answer with this status (404, 500, ...) and a small body
+    int redirects = 0;          // answer with a chain of this many redirects, then the real page
+    bool redirectLoop = false;  // redirect to itself for ever
+    int delayMs = 0;            // wait this long before answering
+    bool closeMidBody = false;  // send the head and half the body, then close
+    bool stall = false;         // send nothing until the server stops
+    bool hold = false;          // wait until Market::ReleaseHolds() before answering
+    bool identicalFurtherPages = false;  // deal / review pages 2.. all answer as page 2
+};
+
+}  // namespace marketsim
