@@ -1,0 +1,266 @@
+#include "fetch/HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// An error answer's body is read only to keep the connection usable; we do not wait long for it.
+constexpr std::chrono::milliseconds kErrorBodyWait{2000};
+// A host that never answers the connection attempt must not hang a worker for ever.
+constexpr long kConnectTimeoutMs = 30000;
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+            throw FetchError(FetchError::Kind::Network, "curl_global_init failed");
+        }
+    });
+}
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+template <typename T>
+void SetOption(CURL* handle, CURLoption option, T value) {
+    CURLcode rc = curl_easy_setopt(handle, option, value);
+    if (rc != CURLE_OK) {
+        throw FetchError(FetchError::Kind::Network,
+                         std::string("curl_easy_setopt failed: ") + curl_easy_strerror(rc));
+    }
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+struct HttpClient::Impl {
+    std::unique_ptr<CURL, CurlDeleter> easy;
+    std::unique_ptr<curl_slist, SlistDeleter> headers;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    std::chrono::milliseconds readTimeout{60000};
+    bool followRedirects = false;
+    std::string referer;
+    std::string userAgent = HttpClient::DefaultUserAgent();
+    std::stop_token abort;
+
+    // State of the request under way.
+    std::string body;
+    std::string statusLine;
+    long status = 0;
+    Clock::time_point lastData;
+    bool timedOut = false;
+    bool aborted = false;
+
+    Impl() {
+        InitCurlOnce();
+        easy.reset(curl_easy_init());
+        if (!easy) {
+            throw FetchError(FetchError::Kind::Network, "curl_easy_init failed");
+        }
+        // libcurl would send "Accept: */*"; the marketplace gets what a browser of the day sent.
+        curl_slist* list = curl_slist_append(nullptr, "Accept: text/html, */*");
+        if (list == nullptr) {
+            throw FetchError(FetchError::Kind::Network, "curl_slist_append failed");
+        }
+        headers.reset(list);
+
+        CURL* h = easy.get();
+        SetOption(h, CURLOPT_NOSIGNAL, 1L);  // many clients run on worker threads
+        SetOption(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+        SetOption(h, CURLOPT_HTTPHEADER, headers.get());
+        SetOption(h, CURLOPT_COOKIEFILE, "");      // an in-memory jar of this client alone
+        SetOption(h, CURLOPT_FOLLOWLOCATION, 0L);  // redirects are followed by Get itself
+        SetOption(h, CURLOPT_PATH_AS_IS, 1L);      // the path goes out exactly as given
+        SetOption(h, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+        SetOption(h, CURLOPT_ERRORBUFFER, errorBuffer);
+        SetOption(h, CURLOPT_USERAGENT, userAgent.c_str());
+        SetOption(h, CURLOPT_WRITEFUNCTION, &Impl::OnBody);
+        SetOption(h, CURLOPT_WRITEDATA, this);
+        SetOption(h, CURLOPT_HEADERFUNCTION, &Impl::OnHeader);
+        SetOption(h, CURLOPT_HEADERDATA, this);
+        SetOption(h, CURLOPT_NOPROGRESS, 0L);
+        SetOption(h, CURLOPT_XFERINFOFUNCTION, &Impl::OnProgress);
+        SetOption(h, CURLOPT_XFERINFODATA, this);
+        SetOption(h, CURLOPT_PREREQFUNCTION, &Impl::OnConnected);
+        SetOption(h, CURLOPT_PREREQDATA, this);
+    }
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto* impl = static_cast<Impl*>(self);
+        impl->lastData = Clock::now();
+        // The body of a redirect or an error answer is never handed out.
+        if (impl->status >= 200 && impl->status < 300) {
+            impl->body.append(data, size * count);
+        }
+        return size * count;
+    }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        auto* impl = static_cast<Impl*>(self);
+        impl->lastData = Clock::now();
+        std::string_view line(data, size * count);
+        if (StartsWith(line, "HTTP/")) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+                line.remove_suffix(1);
+            }
+            impl->statusLine.assign(line);
+            impl->status = ParseStatus(line);
+        }
+        return size * count;
+    }
+
+    static int OnConnected(void* self, char*, char*, int, int) {
+        // The read time-out counts from the moment the request goes out.
+        static_cast<Impl*>(self)->lastData = Clock::now();
+        return CURL_PREREQFUNC_OK;
+    }
+
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        auto* impl = static_cast<Impl*>(self);
+        if (impl->abort.stop_requested()) {
+            impl->aborted = true;
+            return 1;
+        }
+        auto limit = impl->readTimeout;
+        if (impl->status >= 300 && limit > kErrorBodyWait) {
+            limit = kErrorBodyWait;
+        }
+        if (Clock::now() - impl->lastData > limit) {
+            impl->timedOut = true;
+            return 1;
+        }
+        return 0;
+    }
+
+    static long ParseStatus(std::string_view line) {
+        // "HTTP/1.1 404 Not Found"
+        auto blank = line.find(' ');
+        if (blank == std::string_view::npos) {
+            return 0;
+        }
+        long code = 0;
+        for (std::size_t i = blank + 1; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+            code = code * 10 + (line[i] - '0');
+        }
+        return code;
+    }
+
+    // One request and its answer; returns the redirect target when the answer is a redirect.
+    std::string Perform(const std::string& url) {
+        if (abort.stop_requested()) {
+            throw FetchError(FetchError::Kind::Aborted, "fetch abandoned: " + url);
+        }
+        CURL* h = easy.get();
+        body.clear();
+        statusLine.clear();
+        status = 0;
+        timedOut = false;
+        aborted = false;
+        errorBuffer[0] = '\0';
+        lastData = Clock::now();
+        SetOption(h, CURLOPT_URL, url.c_str());
+
+        CURLcode rc = curl_easy_perform(h);
+        if (rc != CURLE_OK) {
+            if (aborted) {
+                throw FetchError(FetchError::Kind::Aborted, "fetch abandoned: " + url);
+            }
+            if (timedOut && status >= 300) {
+                // The error body stalled; the answer itself is known.
+                throw FetchError(FetchError::Kind::Status, statusLine, static_cast<int>(status));
+            }
+            if (timedOut || rc == CURLE_OPERATION_TIMEDOUT) {
+                throw FetchError(
+                    FetchError::Kind::Timeout,
+                    "no answer within " + std::to_string(readTimeout.count()) + " ms from " + url);
+            }
+            std::string message = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(rc);
+            throw FetchError(FetchError::Kind::Network, message + " (" + url + ")");
+        }
+        long code = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+        status = code;
+        char* location = nullptr;
+        if (status >= 300 && status < 400 && status != 304 &&
+            curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK &&
+            location != nullptr) {
+            return location;
+        }
+        return {};
+    }
+};
+
+HttpClient::HttpClient() : m_impl(std::make_unique<Impl>()) {
+}
+
+HttpClient::~HttpClient() = default;
+
+const char* HttpClient::DefaultUserAgent() {
+    return "Quorvane/3.06";
+}
+
+void HttpClient::SetReadTimeout(std::int32_t milliseconds) {
+    m_impl->readTimeout = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 1);
+}
+
+void HttpClient::SetFollowRedirects(bool follow) {
+    m_impl->followRedirects = follow;
+}
+
+void HttpClient::SetReferer(std::string_view referer) {
+    m_impl->referer.assign(referer);
+    SetOption(m_impl->easy.get(), CURLOPT_REFERER,
+              m_impl->referer.empty() ? nullptr : m_impl->referer.c_str());
+}
+
+void HttpClient::SetUserAgent(std::string_view userAgent) {
+    m_impl->userAgent.assign(userAgent);
+    SetOption(m_impl->easy.get(), CURLOPT_USERAGENT, m_impl->userAgent.c_str());
+}
+
+void HttpClient::SetAbortToken(std::stop_token abort) {
+    m_impl->abort = std::move(abort);
+}
+
+std::string HttpClient::Get(std::string_view address) {
+    std::string url(address);
+    for (int request = 1;; ++request) {
+        std::string location = m_impl->Perform(url);
+        long status = m_impl->status;
+        if (status >= 200 && status < 300) {
+            return status == 204 ? std::string() : std::move(m_impl->body);
+        }
+        if (!location.empty()) {
+            if (!m_impl->followRedirects) {
+                throw FetchError(FetchError::Kind::Redirect, m_impl->statusLine,
+                                 static_cast<int>(status));
+            }
+            if (request >= kRedirectLimit) {
+                return {};
+            }
+            url = std::move(location);
+            continue;
+        }
+        throw FetchError(FetchError::Kind::Status,
+                         m_impl->statusLine.empty() ? "HTTP status " + std::to_string(status)
+                                                    : m_impl->statusLine,
+                         static_cast<int>(status));
+    }
+}
+
+}  // namespace tarnwick

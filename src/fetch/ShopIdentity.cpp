@@ -1,0 +1,73 @@
+#include "fetch/ShopIdentity.h"
+
+#include <cstdio>
+
+#include "fetch/Gbk.h"
+#include "fetch/TextTools.h"
+
+namespace tarnwick {
+namespace {
+
+// The nick goes out as its GBK bytes. Only the bytes that would end the request line or the
+// query value early are escaped; escaping every GBK byte would change what the marketplace sees.
+std::string EscapeQueryValue(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (unsigned char c : bytes) {
+        if (c <= 0x20 || c == 0x7F || c == '&' || c == '#' || c == '%' || c == '+') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick) {
+    return endpoints.imCardHost + "/wangwang/ming_pian_without_avatar.htm?nick=" +
+           EscapeQueryValue(Utf8ToGbk(Trim(nick))) +
+           "&from_nick=" + EscapeQueryValue(Utf8ToGbk(endpoints.fromNick));
+}
+
+bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                      ShopIdentity& identity) {
+    try {
+        std::string page = GbkToUtf8(client.Get(ImCardAddress(endpoints, nick)));
+        ShopIdentity found;
+        found.shopAddress =
+            Trim(TextBetween(page, "<a class=\"op-ww op-ww-shop\" href=\"", "?asker=wangwang"));
+        found.ownerId = Trim(TextBetween(page, "ownerid=", "&"));
+        if (found.ownerId.empty()) {
+            found.ownerId = Trim(TextBetween(page, endpoints.ratingHost + "/user-rate-", ".htm"));
+        }
+        bool hasShop = !found.shopAddress.empty();
+        if (hasShop && found.shopAddress.back() != '/') {
+            found.shopAddress += '/';
+        }
+        identity = std::move(found);
+        return hasShop;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                         ShopIdentity& identity) {
+    ShopIdentity found = identity;
+    if (!LookupShopByNick(client, endpoints, nick, found)) {
+        return false;
+    }
+    if (Trim(found.shopAddress).empty() || Trim(found.ownerId).empty()) {
+        return false;
+    }
+    found.shopAddress =
+        ReplaceAll(found.shopAddress, "mall." + endpoints.mainDomain, endpoints.tmallDomain);
+    identity = std::move(found);
+    return true;
+}
+
+}  // namespace tarnwick
