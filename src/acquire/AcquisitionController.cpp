@@ -1,0 +1,164 @@
+#include "acquire/AcquisitionController.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "acquire/TItemListControlThr.h"
+#include "acquire/TReadShopInfo.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+
+namespace tarnwick {
+
+AcquisitionController::AcquisitionController(OwnerThread& owner, RunObserver& observer,
+                                             std::string databasePath, Endpoints endpoints,
+                                             const Clock& clock)
+    : m_owner(owner),
+      m_observer(observer),
+      m_databasePath(std::move(databasePath)),
+      m_endpoints(std::move(endpoints)),
+      m_clock(clock) {
+}
+
+AcquisitionController::~AcquisitionController() {
+    for (auto& run : m_runs) {
+        run->Shutdown();
+    }
+    m_threads.JoinAll();
+}
+
+void AcquisitionController::Reset() {
+    m_log.Clear();
+    m_observer.LogCleared();
+    m_log.AddRaw(kIntroLine);
+    m_observer.LogLineAdded(kIntroLine);
+    SetRunning(false);
+}
+
+void AcquisitionController::SetRunning(bool running) {
+    m_running = running;
+    m_observer.RunningChanged(running);
+}
+
+void AcquisitionController::AddLogLine(std::string_view text) {
+    try {
+        bool emptied = false;
+        std::string line = m_log.Add(text, m_clock.Now(), &emptied);
+        if (emptied) {
+            m_observer.LogCleared();
+        }
+        m_observer.LogLineAdded(line);
+    } catch (const std::exception&) {
+        // A log line that cannot be shown must not end the run.
+    }
+}
+
+std::string AcquisitionController::NextRunId() {
+    DateTime now = m_clock.Now();
+    // Two starts within one millisecond would share a key and mix their rows: move on by a
+    // millisecond until the key is new.
+    for (;;) {
+        DateTime::Parts p = now.Split();
+        char id[32];
+        std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
+                      p.minute, p.second, p.millisecond);
+        if (id > m_lastRunId) {
+            m_lastRunId = id;
+            return id;
+        }
+        now = DateTime(now.Days() + 1.0 / 86400000.0);
+    }
+}
+
+AcquisitionController::StartResult AcquisitionController::Start(std::string_view input,
+                                                                int threadCount) {
+    std::string nick = Trim(input);
+    if (nick.empty()) {
+        return StartResult::BlankInput;
+    }
+    threadCount = std::clamp(threadCount, kMinThreads, kMaxThreads);
+
+    // Forget runs whose threads have all ended.
+    m_threads.JoinFinished();
+    std::erase_if(m_runs, [this](const std::shared_ptr<Run>& run) {
+        return run != m_current && run->Completed() && run.use_count() == 1;
+    });
+
+    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints};
+    RunPort& port = *this;
+    auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
+    m_current = run;
+    m_runs.push_back(run);
+
+    m_threads.Start([reader = std::make_shared<TReadShopInfo>(run)] { reader->Execute(); });
+    SetRunning(true);
+    AddLogLine("开始读 " + std::string(input) + " 的数据...");
+    m_threads.Start([control = std::make_shared<TItemListControlThr>(run, threadCount)] {
+        control->Execute();
+    });
+    return StartResult::Started;
+}
+
+void AcquisitionController::Stop() {
+    if (m_current) {
+        m_current->RequestStop();
+    }
+    AddLogLine("正在终止程序,此过程可能需要几分钟时间,请稍候...");
+}
+
+void AcquisitionController::Log(const std::shared_ptr<Run>& run, std::string text) {
+    std::weak_ptr<int> alive = m_alive;
+    m_owner.Send(
+        [this, alive, text = std::move(text)] {
+            if (alive.lock()) {
+                AddLogLine(text);
+            }
+        },
+        run->ShutdownToken());
+}
+
+void AcquisitionController::ReaderEnded(const std::shared_ptr<Run>& run) {
+    std::weak_ptr<int> alive = m_alive;
+    m_owner.Send(
+        [this, alive, run] {
+            if (alive.lock()) {
+                OnReaderEnded(run);
+            }
+        },
+        run->ShutdownToken());
+}
+
+void AcquisitionController::DownloadEnded(const std::shared_ptr<Run>& run) {
+    std::weak_ptr<int> alive = m_alive;
+    m_owner.Post([this, alive, run] {
+        if (alive.lock()) {
+            OnDownloadEnded(run);
+        }
+    });
+}
+
+void AcquisitionController::OnReaderEnded(const std::shared_ptr<Run>& run) {
+    run->MarkReaderEnded();
+    if (run->CompleteIfDone(true)) {
+        Complete(run);
+    }
+}
+
+void AcquisitionController::OnDownloadEnded(const std::shared_ptr<Run>& run) {
+    run->MarkDownloadEnded();
+    if (run->CompleteIfDone(false)) {
+        Complete(run);
+    }
+}
+
+void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
+    // An earlier run that ends after a new start has nothing more to say to the dialog.
+    if (run != m_current) {
+        return;
+    }
+    AddLogLine("程序执行完成!");
+    SetRunning(false);
+    m_observer.RunCompleted();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "store/DateTime.h"
+
+namespace tarnwick {
+
+class HttpClient;
+class RecordMatcher;
+class Run;
+class Store;
+
+// What one item download works with: its own client, connection and matcher, and the values
+// that its deal-record and review stages leave for the item's row.
+struct ItemJob {
+    Run& run;
+    std::string ItemId;
+    HttpClient& client;
+    Store& store;
+    RecordMatcher& matcher;
+    DateTime LastSellTime;
+    DateTime LastCommentTime;
+    // The raw text of the further page fetched last, deal-record or review: the review stage
+    // goes on with what the deal-record stage left.
+    std::string PrevPageText;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,117 @@
+#include "acquire/ReviewReader.h"
+
+#include "acquire/ItemJob.h"
+#include "acquire/PageFetch.h"
+#include "acquire/Run.h"
+#include "fetch/HttpClient.h"
+#include "fetch/RecordMatcher.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+#include "store/Store.h"
+
+namespace tarnwick {
+namespace {
+
+// A full review page; a shorter one is the last.
+constexpr int kFullPage = 20;
+// Further pages that fail one after another before we give up on the item's reviews: a
+// review service that fails every page would otherwise be asked for ever.
+constexpr int kFailedPagesInARow = 3;
+
+}  // namespace
+
+int ReadReviews(ItemJob& job, const std::string& itemPage) {
+    std::string address = Trim(TextBetween(itemPage, "data-reviewApi=\"", "\""));
+    if (address.empty()) {
+        return 0;
+    }
+    // The page's own request asks for the short form; we want the texts.
+    address =
+        ReplaceAll(ReplaceAll(address, "showContent=1", "showContent="), "ismore=0", "ismore=1");
+
+    Run& run = job.run;
+    int total = 0;
+    try {
+        FetchedPage first = FetchPage(run, job.client, address);
+        if (first.text.find("rateContent") != std::string::npos) {
+            run.Pause(std::chrono::milliseconds(10));
+        }
+        int n = SaveRatePage(job, 1, first.text);
+        total += n;
+
+        int failedInARow = 0;
+        for (int pageNumber = 1; n >= kFullPage;) {
+            if (run.StopRequested()) {
+                break;
+            }
+            ++pageNumber;
+            std::string pageAddress =
+                ReplaceAll(address, "currentPage=1", "currentPage=" + std::to_string(pageNumber));
+            try {
+                FetchedPage page = FetchPage(run, job.client, pageAddress);
+                if (page.raw == job.PrevPageText) {
+                    break;
+                }
+                job.PrevPageText = page.raw;
+                n = SaveRatePage(job, pageNumber, page.text);
+                total += n;
+                failedInARow = 0;
+                if (total % 50 == 0) {
+                    run.Log("宝贝 " + job.ItemId + " 已下载" + std::to_string(total) +
+                            "个评价.在第" + std::to_string(pageNumber) + "页仍在继续中...");
+                }
+            } catch (const RunAborted&) {
+                throw;
+            } catch (const std::exception&) {
+                // A failed further page is passed over; the next page number may answer.
+                if (++failedInARow >= kFailedPagesInARow) {
+                    break;
+                }
+            }
+        }
+    } catch (const RunAborted&) {
+        throw;
+    } catch (const std::exception&) {
+        // Page 1 failed: no reviews beyond what it stored.
+    }
+    run.Log("宝贝 " + job.ItemId + " 共下载" + std::to_string(total) + "个评价.");
+    return total;
+}
+
+int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
+    int pages = WholeNumber(TextBetween(text, "\"pages\":", ","));
+    if (pages < pageNumber) {
+        return 0;
+    }
+    job.matcher.SetSubject(text);
+    job.matcher.SetPattern(R"(\{"rateContent.*?\})");
+
+    int count = 0;
+    while (job.matcher.FindNext()) {
+        std::string object = job.matcher.MatchedText();
+        RateRow rate;
+        rate.sid = job.run.RunId();
+        rate.itemid = job.ItemId;
+        rate.rateContent = TextBetween(object, "rateContent\":\"", "\"");
+        rate.userVipLevel = WholeNumber(TextBetween(object, "\"userVipLevel\":", ","));
+        rate.displayUserNick = TextBetween(object, "\"displayUserNick\":\"", "\"");
+        rate.CommentID = TextBetween(object, "\"id\":", ",");
+        rate.displayRatePic = TextBetween(object, "\"displayRatePic\":\"", "\"");
+        rate.rateDate = ReadPageDateTime(TextBetween(object, "\"rateDate\":\"", "\""));
+        // The review service spells the member so.
+        rate.User_RateSum = WholeNumber(TextBetween(object, "\"dispalyRateSum\":", ","));
+        if (Trim(rate.displayUserNick).empty() && Trim(rate.rateContent).empty()) {
+            continue;
+        }
+        rate.AddTime = job.run.GetClock().Now();
+        job.store.AppendRate(rate);
+        job.run.CountRates(1);
+        ++count;
+        if (count == 1 && pageNumber == 1) {
+            job.LastCommentTime = rate.rateDate;
+        }
+    }
+    return count;
+}
+
+}  // namespace tarnwick

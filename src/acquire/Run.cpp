@@ -1,0 +1,169 @@
+#include "acquire/Run.h"
+
+#include <condition_variable>
+#include <thread>
+
+namespace tarnwick {
+
+Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock)
+    : m_settings(std::move(settings)), m_port(port), m_threads(threads), m_clock(clock) {
+}
+
+void Run::ChangedLocked() {
+    ++m_version;
+    m_changed.notify_all();
+}
+
+void Run::AppendPending(const std::vector<std::string>& ids) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.insert(m_pending.end(), ids.begin(), ids.end());
+        ChangedLocked();
+    }
+    std::lock_guard lock(m_totalsMutex);
+    m_totals.itemsQueued += static_cast<int>(ids.size());
+}
+
+void Run::Shutdown() {
+    m_shutdown.request_stop();
+    std::lock_guard lock(m_mutex);
+    m_stopRequested.store(true);
+    ChangedLocked();
+}
+
+void Run::Pause(std::chrono::milliseconds duration) {
+    std::mutex mutex;
+    std::condition_variable_any never;
+    std::unique_lock lock(mutex);
+    never.wait_for(lock, m_shutdown.get_token(), duration, [] { return false; });
+}
+
+void Run::WaitForChange(std::unique_lock<std::mutex>& lock) {
+    std::uint64_t seen = m_version;
+    m_changed.wait(lock, m_shutdown.get_token(), [&] { return m_version != seen; });
+}
+
+std::string Run::TakeEntryLocked() {
+    std::string id = std::move(m_pending.front());
+    m_pending.pop_front();
+    ++m_runningDownloads;
+    m_startedAny = true;
+    ChangedLocked();
+    return id;
+}
+
+void Run::RequestStop() {
+    std::lock_guard lock(m_mutex);
+    m_stopRequested.store(true);
+    ChangedLocked();
+}
+
+void Run::MarkReaderEnded() {
+    std::lock_guard lock(m_mutex);
+    m_readerRunning = false;
+    ChangedLocked();
+}
+
+void Run::MarkDownloadEnded() {
+    {
+        std::lock_guard lock(m_mutex);
+        --m_runningDownloads;
+        ChangedLocked();
+    }
+    std::lock_guard lock(m_totalsMutex);
+    ++m_totals.downloadsEnded;
+}
+
+bool Run::CompleteIfDone(bool readerReport) {
+    std::lock_guard lock(m_mutex);
+    if (m_completed) {
+        return false;
+    }
+    bool drained = !m_readerRunning && m_pending.empty() && m_runningDownloads <= 0;
+    bool stopped = m_stopRequested.load() && m_runningDownloads <= 0;
+    // The reader's end report completes a run only once downloads have run and ended before
+    // it: when nothing was started, the control thread's own end report follows and closes
+    // the run after its start line.
+    bool done = readerReport ? drained && m_startedAny : drained || stopped;
+    if (done) {
+        m_completed = true;
+    }
+    return done;
+}
+
+bool Run::Completed() const {
+    std::lock_guard lock(m_mutex);
+    return m_completed;
+}
+
+bool Run::ReaderRunning() const {
+    std::lock_guard lock(m_mutex);
+    return m_readerRunning;
+}
+
+std::size_t Run::PendingCount() {
+    std::lock_guard lock(m_mutex);
+    return m_pending.size();
+}
+
+int Run::RunningDownloads() {
+    std::lock_guard lock(m_mutex);
+    return m_runningDownloads;
+}
+
+void Run::CountRequest() {
+    std::lock_guard lock(m_totalsMutex);
+    ++m_totals.requests;
+}
+
+void Run::CountFailedFetch(const FetchError& error) {
+    std::string kind;
+    switch (error.kind()) {
+        case FetchError::Kind::Status:
+            kind = "HTTP " + std::to_string(error.status());
+            break;
+        case FetchError::Kind::Redirect:
+            kind = "redirect";
+            break;
+        case FetchError::Kind::Timeout:
+            kind = "timeout";
+            break;
+        case FetchError::Kind::Network:
+            kind = "network";
+            break;
+        case FetchError::Kind::Aborted:
+            return;
+    }
+    std::lock_guard lock(m_totalsMutex);
+    ++m_totals.failedFetches[kind];
+}
+
+void Run::CountItemStored(bool hasTitle, const std::string& itemId) {
+    std::lock_guard lock(m_totalsMutex);
+    ++m_totals.itemsStored;
+    if (!hasTitle) {
+        m_totals.itemsWithoutTitle.push_back(itemId);
+    }
+}
+
+void Run::CountBuyers(int n) {
+    std::lock_guard lock(m_totalsMutex);
+    m_totals.buyersStored += n;
+}
+
+void Run::CountRates(int n) {
+    std::lock_guard lock(m_totalsMutex);
+    m_totals.ratesStored += n;
+}
+
+void Run::CountError(std::string what) {
+    std::lock_guard lock(m_totalsMutex);
+    m_totals.errors.push_back(std::move(what));
+}
+
+RunTotals Run::Totals() {
+    std::lock_guard lock(m_totalsMutex);
+    return m_totals;
+}
+
+}  // namespace tarnwick

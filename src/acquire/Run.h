@@ -1,0 +1,137 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "fetch/Endpoints.h"
+#include "fetch/FetchError.h"
+
+namespace tarnwick {
+
+class Clock;
+class Run;
+class ThreadGroup;
+
+// How the workers of a run reach its owner. Log and ReaderEnded wait until the owner has
+// handled them; DownloadEnded does not.
+class RunPort {
+public:
+    virtual ~RunPort() = default;
+    virtual void Log(const std::shared_ptr<Run>& run, std::string text) = 0;
+    virtual void ReaderEnded(const std::shared_ptr<Run>& run) = 0;
+    virtual void DownloadEnded(const std::shared_ptr<Run>& run) = 0;
+};
+
+// What a run did, for the summary at its end.
+struct RunTotals {
+    int itemsQueued = 0;
+    int itemsStored = 0;
+    int downloadsEnded = 0;
+    int buyersStored = 0;
+    int ratesStored = 0;
+    int requests = 0;
+    std::map<std::string, int> failedFetches;  // by "HTTP 404", "timeout", "network" ...
+    std::vector<std::string> itemsWithoutTitle;
+    std::vector<std::string> errors;  // failures that ended a worker's work early
+};
+
+// The state of one analysis run, shared by its workers and its owner. It is kept per run so
+// that the threads of an earlier run, still working after a new start, can never store rows
+// under the new run's key or count their end reports against it.
+class Run : public std::enable_shared_from_this<Run> {
+public:
+    struct Settings {
+        std::string runId;
+        std::string nick;  // trimmed
+        int threadCount = 6;
+        std::string databasePath;
+        Endpoints endpoints;
+    };
+
+    Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock);
+
+    const std::string& RunId() const { return m_settings.runId; }
+    const std::string& Nick() const { return m_settings.nick; }
+    int ThreadCount() const { return m_settings.threadCount; }
+    const std::string& DatabasePath() const { return m_settings.databasePath; }
+    const Endpoints& GetEndpoints() const { return m_settings.endpoints; }
+    const Clock& GetClock() const { return m_clock; }
+    ThreadGroup& Threads() { return m_threads; }
+
+    // Worker side.
+    void Log(std::string text) { m_port.Log(shared_from_this(), std::move(text)); }
+    void ReportReaderEnded() { m_port.ReaderEnded(shared_from_this()); }
+    void ReportDownloadEnded() { m_port.DownloadEnded(shared_from_this()); }
+    bool StopRequested() const { return m_stopRequested.load(); }
+    void AppendPending(const std::vector<std::string>& ids);  // one step: the whole page
+
+    // Ends the program's interest in the run: waits and fetches give up, nothing more is
+    // stored. Not a user's stop.
+    void Shutdown();
+    std::stop_token ShutdownToken() const { return m_shutdown.get_token(); }
+    bool ShuttingDown() const { return m_shutdown.stop_requested(); }
+    // Sleeps, unless the run is shut down first.
+    void Pause(std::chrono::milliseconds duration);
+
+    // The download control thread's loop works on these under the run's lock.
+    std::unique_lock<std::mutex> Lock() { return std::unique_lock(m_mutex); }
+    void WaitForChange(std::unique_lock<std::mutex>& lock);  // any change of the state below
+    bool ReaderRunningLocked() const { return m_readerRunning; }
+    bool StopRequestedLocked() const { return m_stopRequested.load(); }
+    int RunningDownloadsLocked() const { return m_runningDownloads; }
+    bool PendingEmptyLocked() const { return m_pending.empty(); }
+    std::string TakeEntryLocked();  // removes the first entry and counts a running download
+
+    // Owner side (its own thread).
+    void RequestStop();
+    void MarkReaderEnded();
+    void MarkDownloadEnded();
+    // True once, for the first report that finds the run complete.
+    bool CompleteIfDone(bool readerReport);
+    bool Completed() const;
+    bool ReaderRunning() const;
+    std::size_t PendingCount();
+    int RunningDownloads();
+
+    // Counters for the summary; any thread.
+    void CountRequest();
+    void CountFailedFetch(const FetchError& error);
+    void CountItemStored(bool hasTitle, const std::string& itemId);
+    void CountBuyers(int n);
+    void CountRates(int n);
+    void CountError(std::string what);
+    RunTotals Totals();
+
+private:
+    void ChangedLocked();
+
+    Settings m_settings;
+    RunPort& m_port;
+    ThreadGroup& m_threads;
+    const Clock& m_clock;
+    std::stop_source m_shutdown;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable_any m_changed;
+    std::uint64_t m_version = 0;
+    std::deque<std::string> m_pending;
+    bool m_readerRunning = true;
+    int m_runningDownloads = 0;
+    std::atomic<bool> m_stopRequested{false};
+    bool m_startedAny = false;
+    bool m_completed = false;
+
+    std::mutex m_totalsMutex;
+    RunTotals m_totals;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,112 @@
+#include "acquire/TDownloadItem.h"
+
+#include "acquire/DealRecordReader.h"
+#include "acquire/ItemJob.h"
+#include "acquire/PageFetch.h"
+#include "acquire/ReviewReader.h"
+#include "acquire/Run.h"
+#include "fetch/HtmlToText.h"
+#include "fetch/HttpClient.h"
+#include "fetch/RecordMatcher.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+#include "store/Store.h"
+
+namespace tarnwick {
+namespace {
+
+// The text of an answer, or nothing when the address is missing or the fetch fails: a
+// missing figure is stored as 0, never reported.
+std::string FetchOrEmpty(Run& run, HttpClient& client, const std::string& address) {
+    if (address.empty()) {
+        return {};
+    }
+    try {
+        return FetchPage(run, client, address).text;
+    } catch (const FetchError&) {
+        return {};
+    }
+}
+
+}  // namespace
+
+TDownloadItem::TDownloadItem(std::shared_ptr<Run> run, std::string itemId)
+    : m_run(std::move(run)), m_itemId(std::move(itemId)) {
+}
+
+void TDownloadItem::Execute() {
+    try {
+        HttpClient client;
+        PrepareClient(*m_run, client);
+        client.SetFollowRedirects(true);
+        Store store(Database::Open(m_run->DatabasePath()));
+        RecordMatcher matcher;
+        ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}};
+
+        m_run->Log("正在下载 " + m_itemId + "...");
+        DoDownload(job);
+    } catch (const RunAborted&) {
+        return;  // the program is ending; nothing more is stored or reported
+    } catch (const std::exception& error) {
+        m_run->CountError("item " + m_itemId + ": " + error.what());
+        m_run->Log("宝贝 " + m_itemId + " 保存失败: " + error.what());
+    }
+    m_run->ReportDownloadEnded();
+    m_run->Pause(std::chrono::milliseconds(20));
+}
+
+void TDownloadItem::DoDownload(ItemJob& job) {
+    Run& run = job.run;
+    std::string page = FetchOrEmpty(run, job.client, run.GetEndpoints().ItemPage(m_itemId));
+
+    ItemRow item;
+    item.sid = run.RunId();
+    item.ItemID = m_itemId;
+
+    std::string title = TextBetween(page, "<input type=\"hidden\" name=\"title\" value=\"", "\"");
+    if (title.empty()) {
+        std::string heading = TextBetween(page, "<div class=\"tb-detail-hd\">", "</div>");
+        title = TextBetween(heading, "<h3>", "</h3>");
+    }
+    item.title = HtmlToText(title);
+
+    // The marketplace writes a blank between "value=" and the quotation mark here.
+    item.price =
+        Number(TextBetween(page, "<input type=\"hidden\" name=\"current_price\" value= \"", "\""));
+
+    std::string stock =
+        TextBetween(page, "<input type=\"hidden\" name=\"allow_quantity\" value=\"", "\"");
+    if (stock.empty()) {
+        stock = TextBetween(page, "<span id=\"J_SpanStock\" class=\"tb-count\">", "<");
+    }
+    item.allow_quantity = WholeNumber(stock);
+
+    std::string soldArea = TextBetween(page, "<li class=\"tb-sold-out\">", "</em>") + "</em>";
+    if (Trim(soldArea) == "</em>") {
+        // The element may carry further classes or attributes.
+        soldArea = TextBetween(page, "<li class=\"tb-sold-out", "</em>") + "</em>";
+    }
+    std::string sold = TextBetween(soldArea, "<em>", "</em>");
+    if (sold.empty()) {
+        std::string answer =
+            FetchOrEmpty(run, job.client, TextBetween(page, "getDealQuantity: \"", "\""));
+        sold = Trim(TextBetween(answer, "quanity:", ","));
+    }
+    item.sellcount = WholeNumber(sold);
+    item.SellAmount = item.sellcount * item.price;
+
+    std::string views =
+        FetchOrEmpty(run, job.client, TextBetween(page, "\"apiItemViews\": \"", "\""));
+    item.pv = WholeNumber(TextBetween(views, "\":", "}"));
+
+    item.BuyerCount = ReadDealRecords(job, page);
+    item.Commentcount = ReadReviews(job, page);
+
+    item.UpdateTime = run.GetClock().Now();
+    item.lastSell = job.LastSellTime;
+    item.lastComment = job.LastCommentTime;
+    job.store.AppendItem(item);
+    run.CountItemStored(!Trim(item.title).empty(), m_itemId);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,118 @@
+#include "acquire/TReadShopInfo.h"
+
+#include <cstdint>
+
+#include "acquire/PageFetch.h"
+#include "acquire/Run.h"
+#include "fetch/HttpClient.h"
+#include "fetch/RecordMatcher.h"
+#include "fetch/ShopIdentity.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+#include "store/Store.h"
+
+namespace tarnwick {
+
+TReadShopInfo::TReadShopInfo(std::shared_ptr<Run> run)
+    : m_run(std::move(run)), m_nick(m_run->Nick()) {
+}
+
+std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int pageNumber) {
+    return shopAddress + "?search=y&pageNum=" + std::to_string(pageNumber);
+}
+
+void TReadShopInfo::Execute() {
+    try {
+        Store store(Database::Open(m_run->DatabasePath()));
+        HttpClient client;
+        PrepareClient(*m_run, client);
+        Read(store, client);
+    } catch (const RunAborted&) {
+        return;  // the program is ending; nobody waits for the report
+    } catch (const std::exception& error) {
+        m_run->CountError(std::string("shop reader: ") + error.what());
+        m_run->Log(std::string("读取同行资料出错: ") + error.what());
+    }
+    m_run->ReportReaderEnded();
+    m_run->Pause(std::chrono::milliseconds(1000));
+}
+
+void TReadShopInfo::Read(Store& store, HttpClient& client) {
+    ShopIdentity identity;
+    if (!ResolveShopIdentity(client, m_run->GetEndpoints(), m_nick, identity)) {
+        return;
+    }
+    m_shopAddress = identity.shopAddress;
+    m_ownerId = identity.ownerId;
+
+    m_run->Log("正在读第1页宝贝列表...");
+    // The identity lookup must not follow redirects; the listing pages do.
+    client.SetFollowRedirects(true);
+    FetchedPage first;
+    try {
+        first = FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1));
+    } catch (const FetchError&) {
+        return;
+    }
+
+    ShopRow shop;
+    shop.SID = m_run->RunId();
+    shop.OwnerID = m_ownerId;
+    shop.ShopURL = m_shopAddress;
+    shop.WWName = m_nick;
+    shop.AddTime = m_run->GetClock().Now();
+    store.AppendShop(shop);
+    m_run->Log("保存同行资料成功.");
+
+    int pageCount = WholeNumber(TextBetween(first.text, "<span class=\"page-info\">1/", "</span>"));
+    ParsePage(first.text);
+    for (std::int64_t page = 2; page <= pageCount; ++page) {
+        if (m_run->StopRequested()) {
+            return;
+        }
+        m_run->Log("正在读第" + std::to_string(page) + "页宝贝列表...");
+        try {
+            ParsePage(
+                FetchPage(*m_run, client, ListPageAddress(m_shopAddress, static_cast<int>(page)))
+                    .text);
+        } catch (const RunAborted&) {
+            throw;
+        } catch (const std::exception&) {
+            // A page that cannot be fetched or cut is skipped; the next one may well work.
+        }
+    }
+}
+
+std::vector<std::string> TReadShopInfo::ParseItemIds(const std::string& page) {
+    static constexpr std::string_view kMiniPagination =
+        "<div class=\"pagination pagination-mini\">";
+    std::string section =
+        page.find(kMiniPagination) != std::string::npos
+            ? TextBetween(page, kMiniPagination, "<!--end pagination-->")
+            : TextBetween(page, "<div class=\"pagination\">", "<!--end pagination-->");
+
+    std::vector<std::string> ids;
+    RecordMatcher matcher;
+    matcher.SetSubject(std::move(section));
+    matcher.SetPattern(R"(\<li\>.*?\<\/li\>)");
+    while (matcher.FindNext()) {
+        std::string id = TextBetween(matcher.MatchedText(), "item.htm?id=", "\"");
+        std::erase_if(id, [](char c) { return c == '"' || c == '&'; });
+        if (auto blank = id.find(' '); blank != std::string::npos) {
+            id.resize(blank);
+        }
+        id = Trim(id);
+        if (!id.empty()) {
+            ids.push_back(std::move(id));
+        }
+    }
+    return ids;
+}
+
+void TReadShopInfo::ParsePage(const std::string& page) {
+    std::vector<std::string> ids = ParseItemIds(page);
+    m_run->AppendPending(ids);
+    m_run->Log("待下载列表增加" + std::to_string(ids.size()) + "个宝贝...");
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,64 @@
+#include "acquire/ThreadGroup.h"
+
+namespace tarnwick {
+
+ThreadGroup::~ThreadGroup() {
+    JoinAll();
+}
+
+void ThreadGroup::Start(std::function<void()> body) {
+    std::lock_guard lock(m_mutex);
+    JoinFinishedLocked();
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([body = std::move(body), finished] {
+        body();
+        finished->store(true);
+    });
+    m_entries.push_back(Entry{std::move(thread), std::move(finished)});
+}
+
+void ThreadGroup::JoinFinishedLocked() {
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (it->finished->load()) {
+            it->thread.join();
+            it = m_entries.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ThreadGroup::JoinFinished() {
+    std::lock_guard lock(m_mutex);
+    JoinFinishedLocked();
+}
+
+void ThreadGroup::JoinAll() {
+    // Threads may start further threads while we wait (the control thread starts downloads),
+    // so take the list in turns until it stays empty.
+    for (;;) {
+        std::list<Entry> entries;
+        {
+            std::lock_guard lock(m_mutex);
+            entries.swap(m_entries);
+        }
+        if (entries.empty()) {
+            return;
+        }
+        for (auto& entry : entries) {
+            entry.thread.join();
+        }
+    }
+}
+
+bool ThreadGroup::AllFinished() {
+    std::lock_guard lock(m_mutex);
+    for (const auto& entry : m_entries) {
+        if (!entry.finished->load()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "ShopModels.h"
+#include "fetch/HttpClient.h"
+#include "fetch/TextTools.h"
+#include "support/AcquisitionHarness.h"
+
+namespace tarnwick::test {
+namespace {
+
+using marketsim::Fault;
+
+std::map<std::string, ItemRow> ItemsById(const std::vector<ItemRow>& rows) {
+    std::map<std::string, ItemRow> byId;
+    for (const auto& row : rows) {
+        byId[row.ItemID] = row;
+    }
+    return byId;
+}
+
+TEST(AcquisitionTest, MultiPageShopIsStoredValueByValue) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("星辰数码", "stars", 45, 16, 21);
+    shop.listPageSize = 20;  // three item-list pages
+    harness.Sim().AddShop(shop);
+
+    ASSERT_TRUE(harness.Analyse("  星辰数码 "));
+    auto run = harness.Controller().CurrentRun();
+    Store store = harness.OpenStore();
+
+    auto shops = store.ReadShops();
+    ASSERT_EQ(shops.size(), 1u);
+    EXPECT_EQ(shops[0].SID, run->RunId());
+    EXPECT_EQ(shops[0].WWName, "星辰数码");
+    EXPECT_EQ(shops[0].OwnerID, shop.ownerId);
+    EXPECT_EQ(shops[0].ShopURL, harness.Sim().BaseUrl() + "/shop/stars/");
+    EXPECT_GT(shops[0].AddTime, DateTime());
+    EXPECT_EQ(run->RunId().size(), 17u);
+
+    auto items = ItemsById(store.ReadItems(run->RunId()));
+    ASSERT_EQ(items.size(), 45u);
+    for (const auto& model : shop.items) {
+        SCOPED_TRACE(model.id);
+        const ItemRow& row = items.at(model.id);
+        EXPECT_EQ(row.sid, run->RunId());
+        EXPECT_EQ(row.title, model.title);
+        EXPECT_DOUBLE_EQ(row.price, 12.5);
+        EXPECT_EQ(row.allow_quantity, 300);
+        EXPECT_EQ(row.sellcount, 25);
+        EXPECT_DOUBLE_EQ(row.SellAmount, 25 * 12.5);
+        EXPECT_EQ(row.pv, 1234);
+        EXPECT_EQ(row.BuyerCount, 16);
+        EXPECT_EQ(row.Commentcount, 21);
+        EXPECT_EQ(row.lastSell, ReadPageDateTime(model.deals[0].time));
+        EXPECT_EQ(row.lastComment, ReadPageDateTime(model.reviews[0].date));
+        EXPECT_GT(row.UpdateTime, DateTime());
+
+        auto buyers = store.ReadBuyers(run->RunId(), model.id);
+        ASSERT_EQ(buyers.size(), 16u);
+        for (const auto& deal : model.deals) {
+            auto found = std::find_if(buyers.begin(), buyers.end(),
+                                      [&](const BuyerRow& b) { return b.Buyer == deal.buyer; });
+            ASSERT_NE(found, buyers.end()) << deal.buyer;
+            EXPECT_EQ(found->usertype, 1);
+            EXPECT_EQ(found->buyer_credit, deal.rankIcon);
+            EXPECT_EQ(found->buyer_credit_str, deal.rankTitle);
+            EXPECT_EQ(found->userclass, deal.memberTitle);
+            EXPECT_DOUBLE_EQ(found->price, Number(deal.price));
+            EXPECT_EQ(found->amount, WholeNumber(deal.amount));
+            EXPECT_DOUBLE_EQ(found->sellamount, found->amount * found->price);
+            EXPECT_EQ(found->buytime, ReadPageDateTime(deal.time));
+            EXPECT_EQ(found->sku, "颜色分类:红色&黑");
+        }
+
+        auto rates = store.ReadRates(run->RunId(), model.id);
+        ASSERT_EQ(rates.size(), 21u);
+        for (const auto& review : model.reviews) {
+            auto found = std::find_if(rates.begin(), rates.end(),
+                                      [&](const RateRow& r) { return r.CommentID == review.id; });
+            ASSERT_NE(found, rates.end()) << review.id;
+            EXPECT_EQ(found->rateContent, review.content);
+            EXPECT_EQ(found->displayUserNick, review.nick);
+            EXPECT_EQ(found->userVipLevel, review.vipLevel);
+            EXPECT_EQ(found->displayRatePic, review.pic);
+            EXPECT_EQ(found->rateDate, ReadPageDateTime(review.date));
+            EXPECT_EQ(found->User_RateSum, review.rateSum);
+        }
+    }
+
+    EXPECT_EQ(harness.Targets("pageNum=").size(), 3u);
+    EXPECT_TRUE(harness.LogHas("保存同行资料成功."));
+    EXPECT_TRUE(harness.LogHas("正在读第3页宝贝列表..."));
+    EXPECT_TRUE(harness.LogHas("待下载列表增加5个宝贝..."));
+    EXPECT_TRUE(harness.LogHas("宝贝 1000 共下载16个买家."));
+    EXPECT_TRUE(harness.LogHas("宝贝 1000 共下载21个评价."));
+    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_FALSE(harness.Observer().running);
+}
+
+TEST(AcquisitionTest, ItemRequestsGoOutInOrderWithTheirHeaders) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("one", "one", 1, 16, 21);
+    shop.items[0].soldShape = marketsim::Item::SoldShape::Answer;
+    harness.Sim().AddShop(shop);
+    ASSERT_TRUE(harness.Analyse("one"));
+
+    std::vector<marketsim::RecordedRequest> item;
+    for (const auto& request : harness.Sim().Requests()) {
+        if (request.target.find("1000") != std::string::npos) {
+            item.push_back(request);
+        }
+    }
+    std::vector<std::string> paths;
+    for (const auto& request : item) {
+        paths.push_back(request.target.substr(0, request.target.find('?')));
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"/item.htm", "/dealquantity.htm", "/itemviews.htm",
+                                               "/deal_records.htm", "/deal_records.htm",
+                                               "/feedRateList.htm", "/feedRateList.htm"}));
+    std::string referer = harness.GetEndpoints().ItemPage("1000");
+    for (std::size_t i = 0; i < item.size(); ++i) {
+        SCOPED_TRACE(item[i].target);
+        if (i < 3) {
+            EXPECT_FALSE(item[i].HasHeader("Referer"));
+            EXPECT_EQ(item[i].Header("User-Agent"), HttpClient::DefaultUserAgent());
+        } else {
+            EXPECT_EQ(item[i].Header("Referer"), referer);
+            EXPECT_EQ(
+                item[i].Header("User-Agent"),
+                "Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0; NP06)");
+        }
+    }
+    EXPECT_NE(item[3].target.find("&callback=TShop.mods.DealRecord.reload&t=1333574585117"),
+              std::string::npos);
+    EXPECT_EQ(item[3].target.find(",showBuyerList"), std::string::npos);
+    EXPECT_NE(item[4].target.find("bid_page=2"), std::string::npos);
+    EXPECT_NE(item[5].target.find("showContent=&"), std::string::npos);
+    EXPECT_NE(item[5].target.find("ismore=1"), std::string::npos);
+    EXPECT_NE(item[6].target.find("currentPage=2"), std::string::npos);
+}
+
+TEST(AcquisitionTest, FailedListPageIsSkippedAndTheRestRead) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("skip", "skip", 50);
+    shop.listPageSize = 10;  // five pages
+    harness.Sim().AddShop(shop);
+    harness.Sim().AddFault(Fault{.match = "pageNum=3", .status = 500});
+    ASSERT_TRUE(harness.Analyse("skip"));
+
+    auto items = harness.OpenStore().ReadItems(harness.Controller().CurrentRun()->RunId());
+    EXPECT_EQ(items.size(), 40u);
+    EXPECT_EQ(harness.Targets("pageNum=").size(), 5u);
+    EXPECT_TRUE(harness.LogHas("正在读第3页宝贝列表..."));
+    EXPECT_TRUE(harness.LogHas("正在读第5页宝贝列表..."));
+    auto texts = harness.LogTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "待下载列表增加10个宝贝..."), 4);
+}
+
+TEST(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("flat", "flat", 30);
+    shop.listPageSize = 20;
+    shop.pageInfoMissing = true;
+    shop.paginationMini = false;
+    harness.Sim().AddShop(shop);
+    ASSERT_TRUE(harness.Analyse("flat"));
+    EXPECT_EQ(harness.Targets("pageNum=").size(), 1u);
+    EXPECT_EQ(harness.OpenStore().ReadItems(harness.Controller().CurrentRun()->RunId()).size(),
+              20u);
+}
+
+TEST(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
+    AcquisitionHarness harness;
+    ASSERT_TRUE(harness.Analyse("nobody"));
+    auto texts = harness.LogTexts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], AcquisitionController::kIntroLine);
+    EXPECT_EQ(texts[1], "开始读 nobody 的数据...");
+    EXPECT_EQ(texts[2], "控制下载线程启动...");
+    EXPECT_EQ(texts[3], "程序执行完成!");
+    EXPECT_TRUE(harness.OpenStore().ReadShops().empty());
+    EXPECT_FALSE(harness.Observer().running);
+    EXPECT_EQ(harness.Observer().completions, 1);
+}
+
+TEST(AcquisitionTest, StartLineShowsTheInputAsTyped) {
+    AcquisitionHarness harness;
+    harness.Sim().AddShop(MakeShop("blank", "blank", 1));
+    ASSERT_TRUE(harness.Analyse("  blank  "));
+    EXPECT_TRUE(harness.LogHas("开始读   blank   的数据..."));
+    EXPECT_EQ(harness.OpenStore().ReadShops().at(0).WWName, "blank");
+}
+
+TEST(AcquisitionTest, BlankInputChangesNothing) {
+    AcquisitionHarness harness;
+    auto before = harness.Controller().Log().Lines();
+    EXPECT_EQ(harness.Controller().Start(" \t ", 6),
+              AcquisitionController::StartResult::BlankInput);
+    EXPECT_EQ(harness.Controller().Log().Lines(), before);
+    EXPECT_EQ(harness.Controller().CurrentRun(), nullptr);
+    EXPECT_FALSE(harness.Observer().running);
+}
+
+TEST(AcquisitionTest, OneThreadDownloadsInListOrderOneAtATime) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("order", "order", 12);
+    shop.listPageSize = 5;
+    harness.Sim().AddShop(shop);
+    ASSERT_TRUE(harness.Analyse("order", 1));
+
+    std::vector<std::string> expected;
+    for (const auto& item : shop.items) {
+        expected.push_back("/item.htm?id=" + item.id);
+    }
+    EXPECT_EQ(harness.Targets("/item.htm"), expected);
+    // One at a time: every item's last request comes before the next item's page.
+    auto requests = harness.Sim().Requests();
+    std::string current;
+    for (const auto& request : requests) {
+        auto at = request.target.find("id=");
+        if (at == std::string::npos || request.target.find("pageNum") != std::string::npos) {
+            continue;
+        }
+        std::string id = request.target.substr(at + 3, 4);
+        if (request.target.rfind("/item.htm", 0) == 0) {
+            current = id;
+        }
+        EXPECT_EQ(id, current) << request.target;
+    }
+}
+
+TEST(AcquisitionTest, ManyThreadsLoseNoRows) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("many", "many", 240, 17, 22);
+    shop.listPageSize = 40;
+    harness.Sim().AddShop(shop);
+    ASSERT_TRUE(harness.Analyse("many", 30, std::chrono::seconds(240)));
+
+    std::string sid = harness.Controller().CurrentRun()->RunId();
+    Store store = harness.OpenStore();
+    auto items = store.ReadItems(sid);
+    ASSERT_EQ(items.size(), 240u);
+    std::size_t buyers = 0;
+    std::size_t rates = 0;
+    for (const auto& item : items) {
+        buyers += store.ReadBuyers(sid, item.ItemID).size();
+        rates += store.ReadRates(sid, item.ItemID).size();
+        EXPECT_EQ(item.BuyerCount, 17);
+        EXPECT_EQ(item.Commentcount, 22);
+    }
+    EXPECT_EQ(buyers, 240u * 17);
+    EXPECT_EQ(rates, 240u * 22);
+    RunTotals totals = harness.Controller().CurrentRun()->Totals();
+    EXPECT_EQ(totals.itemsStored, 240);
+    EXPECT_EQ(totals.buyersStored, 240 * 17);
+    EXPECT_TRUE(totals.failedFetches.empty());
+}
+
+TEST(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("twice", "twice", 2, 1, 1);
+    shop.items.push_back(shop.items[0]);
+    harness.Sim().AddShop(shop);
+    ASSERT_TRUE(harness.Analyse("twice"));
+    std::string sid = harness.Controller().CurrentRun()->RunId();
+    Store store = harness.OpenStore();
+    EXPECT_EQ(store.ReadItems(sid).size(), 3u);
+    EXPECT_EQ(store.ReadBuyers(sid, "1000").size(), 2u);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
