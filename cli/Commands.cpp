@@ -1,0 +1,295 @@
+#include "Commands.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+#include "TextTable.h"
+#include "acquire/AcquisitionController.h"
+#include "acquire/EventLoop.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+#include "store/DatabaseFile.h"
+#include "store/Store.h"
+#include "store/TimeWindow.h"
+
+namespace tarnwick::cli {
+namespace {
+
+std::string ProgramFolder() {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return "./";
+    }
+    return exe.parent_path().string() + "/";
+}
+
+}  // namespace
+
+// The database named by --db, or the one the desktop program would choose beside us.
+std::string DatabasePath(const CliArgs& args) {
+    if (auto db = args.Option("db")) {
+        return *db;
+    }
+    return ChooseDatabaseFile(ProgramFolder()).path;
+}
+
+Store OpenStore(const CliArgs& args) {
+    std::string path = DatabasePath(args);
+    try {
+        return Store(Database::Open(path));
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error("找不到数据文件： \"" + path + "\" " + error.what());
+    }
+}
+
+Endpoints EndpointsFrom(const CliArgs& args) {
+    Endpoints endpoints = Endpoints::Defaults();
+    if (auto market = args.Option("market"); market && !endpoints.PointMarketAt(*market)) {
+        throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " + *market);
+    }
+    if (auto version = args.Option("version-url")) {
+        endpoints.versionEndpoint = *version;
+    }
+    return endpoints;
+}
+
+void ExpectPositionals(const CliArgs& args, std::size_t count, const char* what) {
+    if (args.positionals.size() != count) {
+        throw UsageError(std::string("usage: tarnwick-cli ") + args.command + " " + what);
+    }
+}
+
+namespace {
+
+std::optional<DateTime> WindowBound(const CliArgs& args) {
+    std::string name = args.Option("window").value_or("all");
+    auto window = ParseTimeWindow(name);
+    if (!window) {
+        throw UsageError("--window is one of all, week, month, this-week, this-month; not " + name);
+    }
+    return LowerBound(*window, DateTime::Now());
+}
+
+std::string Money(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string TimeText(DateTime time) {
+    return time.ToText().substr(0, 19);
+}
+
+// ---- analyse ----
+
+std::atomic<int> g_interrupts{0};
+
+extern "C" void OnInterrupt(int) {
+    if (g_interrupts.fetch_add(1) >= 1) {
+        _exit(130);  // the second Ctrl-C: end at once
+    }
+}
+
+class ConsoleObserver : public RunObserver {
+public:
+    explicit ConsoleObserver(bool progress) : m_progress(progress) {}
+
+    void LogLineAdded(const std::string& line) override {
+        ClearProgress();
+        std::cout << line << '\n';
+        std::cout.flush();
+    }
+    void LogCleared() override {}
+    void RunningChanged(bool) override {}
+    void RunCompleted() override { m_completed = true; }
+
+    bool Completed() const { return m_completed; }
+
+    void ShowProgress(const RunTotals& totals, std::size_t pending) {
+        if (!m_progress) {
+            return;
+        }
+        std::ostringstream line;
+        line << "待下载 " << pending << " | 已完成 " << totals.downloadsEnded << "/"
+             << totals.itemsQueued << " | 成交记录 " << totals.buyersStored << " | 评价 "
+             << totals.ratesStored;
+        std::cout << "\r\033[K" << line.str() << std::flush;
+        m_shown = true;
+    }
+    void ClearProgress() {
+        if (m_shown) {
+            std::cout << "\r\033[K";
+            m_shown = false;
+        }
+    }
+
+private:
+    bool m_progress;
+    bool m_shown = false;
+    bool m_completed = false;
+};
+
+void PrintSummary(const RunTotals& totals, const std::string& runId) {
+    std::cout << "== 运行摘要 " << runId << " ==\n";
+    std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
+    std::cout << "成交记录: " << totals.buyersStored << " 条\n";
+    std::cout << "评价: " << totals.ratesStored << " 条\n";
+    std::cout << "请求: " << totals.requests << " 次";
+    int failed = 0;
+    for (const auto& [kind, count] : totals.failedFetches) {
+        failed += count;
+    }
+    std::cout << ", 失败 " << failed << " 次";
+    for (const auto& [kind, count] : totals.failedFetches) {
+        std::cout << " [" << kind << " x" << count << "]";
+    }
+    std::cout << '\n';
+    if (!totals.itemsWithoutTitle.empty()) {
+        std::cout << "无标题宝贝: " << totals.itemsWithoutTitle.size()
+                  << " 个 (页面被拦截或已改版?):";
+        for (const auto& id : totals.itemsWithoutTitle) {
+            std::cout << ' ' << id;
+        }
+        std::cout << '\n';
+    }
+    for (const auto& error : totals.errors) {
+        std::cout << "错误: " << error << '\n';
+    }
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return "usage:\n"
+           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] NICK\n"
+           "  tarnwick-cli shops [--db FILE]\n"
+           "  tarnwick-cli items SID [--window all|week|month|this-week|this-month] [--db FILE]\n"
+           "  tarnwick-cli buyers SID ITEMID [--window ...] [--db FILE]\n"
+           "  tarnwick-cli reviews SID ITEMID [--window ...] [--db FILE]\n"
+           "  tarnwick-cli delete SID [--db FILE]\n"
+           "  tarnwick-cli export-xlsx SID FILE [--db FILE]\n"
+           "  tarnwick-cli export-nicks SID FILE [ITEMID...] [--db FILE]\n"
+           "  tarnwick-cli check-version [--version-url URL]\n";
+}
+
+int RunAnalyse(const CliArgs& args) {
+    ExpectPositionals(args, 1, "[--db FILE] [--market URL] [--threads N] NICK");
+    int threads = AcquisitionController::kDefaultThreads;
+    if (auto text = args.Option("threads")) {
+        threads = WholeNumber(*text);
+        if (threads < AcquisitionController::kMinThreads ||
+            threads > AcquisitionController::kMaxThreads) {
+            throw UsageError("--threads is a number from 1 to 30, not " + *text);
+        }
+    }
+    Endpoints endpoints = EndpointsFrom(args);
+    std::string path = DatabasePath(args);
+    OpenStore(args);  // fail now, with the user's message, rather than in every worker
+
+    EventLoop loop;
+    ConsoleObserver observer(isatty(STDOUT_FILENO) == 1);
+    std::signal(SIGINT, OnInterrupt);
+    int totalInterrupts = 0;
+    std::shared_ptr<Run> run;
+    {
+        AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
+        controller.Reset();
+        if (controller.Start(args.positionals[0], threads) ==
+            AcquisitionController::StartResult::BlankInput) {
+            throw UsageError(AcquisitionController::kBlankInputNotice);
+        }
+        run = controller.CurrentRun();
+        bool stopAsked = false;
+        // The run is over once it has announced its end and its reader has ended too (after a
+        // stop the reader may still be storing the shop's row).
+        while (!(observer.Completed() && !run->ReaderRunning())) {
+            loop.RunUntil([&] { return g_interrupts.load() > totalInterrupts; },
+                          std::chrono::milliseconds(200));
+            if (g_interrupts.load() > 0 && !stopAsked) {
+                stopAsked = true;
+                totalInterrupts = g_interrupts.load();
+                controller.Stop();
+            }
+            observer.ShowProgress(run->Totals(), run->PendingCount());
+        }
+        observer.ClearProgress();
+    }
+    std::signal(SIGINT, SIG_DFL);
+    PrintSummary(run->Totals(), run->RunId());
+    return 0;
+}
+
+int RunShops(const CliArgs& args) {
+    ExpectPositionals(args, 0, "[--db FILE]");
+    Store store = OpenStore(args);
+    TextTable table({"SID", "掌柜", "店铺地址", "分析时间"});
+    for (const auto& shop : store.ReadShops()) {
+        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), TimeText(shop.AddTime)});
+    }
+    table.Print(std::cout);
+    return 0;
+}
+
+int RunItems(const CliArgs& args) {
+    ExpectPositionals(args, 1, "SID [--window all|week|month|this-week|this-month] [--db FILE]");
+    auto bound = WindowBound(args);
+    Store store = OpenStore(args);
+    TextTable table({"序号", "ItemID", "宝贝名称", "价格", "30天售", "库存", "评论数", "浏览量",
+                     "销售总额", "读取数据时间"});
+    int n = 0;
+    for (const auto& item : store.ReadItems(args.positionals[0], bound)) {
+        table.AddRow({std::to_string(++n), item.ItemID, item.title, Money(item.price),
+                      std::to_string(item.sellcount), std::to_string(item.allow_quantity),
+                      std::to_string(item.Commentcount), std::to_string(item.pv),
+                      Money(item.SellAmount), TimeText(item.UpdateTime)});
+    }
+    table.Print(std::cout);
+    return 0;
+}
+
+int RunBuyers(const CliArgs& args) {
+    ExpectPositionals(args, 2, "SID ITEMID [--window ...] [--db FILE]");
+    auto bound = WindowBound(args);
+    Store store = OpenStore(args);
+    TextTable table({"买家", "价格", "数量", "款式", "购买时间"});
+    double sum = 0;
+    auto buyers = store.ReadBuyers(args.positionals[0], args.positionals[1], bound);
+    for (const auto& buyer : buyers) {
+        sum += buyer.price;
+        table.AddRow({buyer.Buyer, Money(buyer.price), std::to_string(buyer.amount), buyer.sku,
+                      TimeText(buyer.buytime)});
+    }
+    table.Print(std::cout);
+    std::cout << "共有 " << buyers.size() << " 条记录. 总额 " << Money(sum) << " 元。\n";
+    return 0;
+}
+
+int RunReviews(const CliArgs& args) {
+    ExpectPositionals(args, 2, "SID ITEMID [--window ...] [--db FILE]");
+    auto bound = WindowBound(args);
+    Store store = OpenStore(args);
+    TextTable table({"买家名称", "评论内容", "评论时间"});
+    auto rates = store.ReadRates(args.positionals[0], args.positionals[1], bound);
+    for (const auto& rate : rates) {
+        table.AddRow({rate.displayUserNick, rate.rateContent, TimeText(rate.rateDate)});
+    }
+    table.Print(std::cout);
+    std::cout << "共有 " << rates.size() << " 条记录.\n";
+    return 0;
+}
+
+int RunDelete(const CliArgs& args) {
+    ExpectPositionals(args, 1, "SID [--db FILE]");
+    Store store = OpenStore(args);
+    store.DeleteShop(args.positionals[0]);
+    return 0;
+}
+
+}  // namespace tarnwick::cli
