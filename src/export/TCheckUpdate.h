@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace tarnwick {
+
+class HttpClient;
+
+// The program's own version number; a newer one at the vendor means an upgrade is offered.
+inline constexpr std::int32_t kProgramVersion = 206;
+inline constexpr const char* kProductName = "tarnwick";
+
+// The version number of `product` in a version list answer ("name=value" lines): the first
+// line whose name matches without regard to letter case; 0 when there is none or its value is
+// not a whole number.
+std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view product);
+
+// Asks the endpoint for the product's latest version with the given client: the number, 0 as
+// above, or 1 when the check failed (no answer, a redirect, an error status).
+std::int32_t CheckLatestVersion(HttpClient& client, const std::string& endpoint,
+                                std::string_view product);
+
+// The start-up check on its own thread. The result goes to `notify`, called once on the check's
+// thread (the owner marshals it to its own thread). Destroying the object gives up a check
+// still under way and waits for its thread (about a second at most); a check given up so
+// never calls `notify`. Start runs the check once; later calls do nothing.
+class TCheckUpdate {
+public:
+    TCheckUpdate(std::string endpoint, std::function<void(std::int32_t)> notify);
+    ~TCheckUpdate();
+    TCheckUpdate(const TCheckUpdate&) = delete;
+    TCheckUpdate& operator=(const TCheckUpdate&) = delete;
+
+    void Start();
+
+private:
+    std::string m_endpoint;
+    std::function<void(std::int32_t)> m_notify;
+    std::jthread m_thread;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,117 @@
+#include "export/XlsxExport.h"
+
+#include <cmath>
+#include <type_traits>
+
+#include <xlsxwriter.h>
+
+#include "export/XlsxWorkbook.h"
+
+namespace tarnwick {
+namespace {
+
+// Our DateTime counts days from 30 December 1899 exactly as a spreadsheet serial does, so the
+// value goes in unchanged and only the format makes it show as a date.
+constexpr const char* kDateTimeFormat = "yyyy-mm-dd hh:mm:ss";
+
+struct Sheet {
+    XlsxWorkbook& book;
+    lxw_worksheet* worksheet;
+    lxw_format* dateTime;
+};
+
+std::string CellName(lxw_row_t row, lxw_col_t col) {
+    std::string letters;
+    for (unsigned n = col + 1u; n > 0; n = (n - 1) / 26) {
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    }
+    return letters + std::to_string(row + 1);
+}
+
+// The library writes text into the sheet's XML as it is, and XML cannot hold control
+// characters other than tab and line ends, nor U+FFFE and U+FFFF: one such character (a
+// decoded "&#1;" in a title) would make the whole workbook unreadable. They show as nothing,
+// so they are left out.
+std::string SheetText(const std::string& text) {
+    std::string clean;
+    clean.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            continue;
+        }
+        if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 || text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
+            i += 2;
+            continue;
+        }
+        clean += text[i];
+    }
+    return clean;
+}
+
+void Check(const Sheet& sheet, lxw_error error, lxw_row_t row, lxw_col_t col) {
+    if (error != LXW_NO_ERROR) {
+        sheet.book.Fail("无法写入单元格 " + CellName(row, col), error);
+    }
+}
+
+void WriteNumber(const Sheet& sheet, lxw_row_t row, lxw_col_t col, double value,
+                 lxw_format* format) {
+    // The file format has no infinity or NaN: written as they are, they make a workbook that
+    // spreadsheet programs refuse to open, so such a cell is left empty.
+    if (!std::isfinite(value)) {
+        return;
+    }
+    Check(sheet, worksheet_write_number(sheet.worksheet, row, col, value, format), row, col);
+}
+
+void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell& cell) {
+    std::visit(
+        [&](const auto& value) {
+            using T = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                Check(sheet,
+                      worksheet_write_boolean(sheet.worksheet, row, col, value ? 1 : 0, nullptr),
+                      row, col);
+            } else if constexpr (std::is_same_v<T, double>) {
+                WriteNumber(sheet, row, col, value, nullptr);
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                // An empty text would only make a blank cell; it stays as empty as A1.
+                const std::string text = SheetText(value);
+                if (!text.empty()) {
+                    Check(sheet,
+                          worksheet_write_string(sheet.worksheet, row, col, text.c_str(), nullptr),
+                          row, col);
+                }
+            } else if constexpr (std::is_same_v<T, DateTime>) {
+                WriteNumber(sheet, row, col, value.Days(), sheet.dateTime);
+            }
+        },
+        cell);
+}
+
+}  // namespace
+
+void ExportItemListToXlsx(const std::vector<std::string>& captions,
+                          const std::vector<std::vector<SheetCell>>& rows,
+                          const std::string& path) {
+    XlsxWorkbook book(path);
+    lxw_worksheet* worksheet = book.AddWorksheet("sheet1");
+    const Sheet sheet{book, worksheet, book.AddNumberFormat(kDateTimeFormat)};
+
+    // Row 1 and column A stay empty: the list starts at B2.
+    constexpr lxw_row_t kCaptionRow = 1;
+    constexpr lxw_col_t kFirstColumn = 1;
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        WriteCell(sheet, kCaptionRow, static_cast<lxw_col_t>(kFirstColumn + i), captions[i]);
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t i = 0; i < rows[r].size(); ++i) {
+            WriteCell(sheet, static_cast<lxw_row_t>(kCaptionRow + 1 + r),
+                      static_cast<lxw_col_t>(kFirstColumn + i), rows[r][i]);
+        }
+    }
+    book.Close();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "export/ItemSheet.h"
+
+namespace tarnwick {
+
+class ExportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Writes the item list as a workbook: row 1 empty, the captions in row 2 from column B on
+// (column A stays empty), one row per list row from row 3, each cell typed (the check as a
+// Boolean, numbers as numbers, the read time as a date-time cell that shows as a date).
+// Throws ExportError with the reason when the file cannot be written.
+void ExportItemListToXlsx(const std::vector<std::string>& captions,
+                          const std::vector<std::vector<SheetCell>>& rows, const std::string& path);
+
+}  // namespace tarnwick
