@@ -191,7 +191,10 @@ int RunAnalyse(const CliArgs& args) {
     }
     Endpoints endpoints = EndpointsFrom(args);
     std::string path = DatabasePath(args);
-    OpenStore(args);  // fail now, with the user's message, rather than in every worker
+    // Opened now so a missing file fails with the user's message rather than in every worker, and
+    // kept open for the run: closing the last connection to the file folds its journal back in,
+    // which would otherwise happen after every item.
+    Store keeper = OpenStore(args);
 
     EventLoop loop;
     ConsoleObserver observer(isatty(STDOUT_FILENO) == 1);
