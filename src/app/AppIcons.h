@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+
+namespace tarnwick {
+
+// The program's pictures, drawn in code so that the program carries no image files.
+QIcon AnalyseIcon();  // "分析店铺": a magnifier over a bar chart
+QIcon HelpIcon();     // "使用说明"
+QIcon UpgradeIcon();  // "软件升级"
+QIcon ExitIcon();     // "退出"
+QIcon ShopIcon();     // a node of the shop tree
+QIcon ApplicationIcon();
+
+}  // namespace tarnwick

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/UrlOpener.h"
+
+namespace tarnwick {
+
+// Opens addresses with the desktop's default browser.
+class DesktopUrlOpener : public UrlOpener {
+public:
+    void Open(const std::string& url) override;
+};
+
+}  // namespace tarnwick

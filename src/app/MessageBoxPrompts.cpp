@@ -1,0 +1,69 @@
+#include "app/MessageBoxPrompts.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tarnwick {
+
+namespace {
+
+const QString kNoticeCaption = QStringLiteral("提示");
+
+// Qt's own button texts are English unless a translation is installed; the rest of the
+// program speaks Chinese, so the boxes do too.
+void NameButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}};
+    for (const auto& [button, name] : names) {
+        if (QAbstractButton* shown = box.button(button)) {
+            shown->setText(QString::fromUtf8(name));
+        }
+    }
+}
+
+int Run(QMessageBox::Icon icon, const QString& caption, const QString& text,
+        QMessageBox::StandardButtons buttons, QWidget* owner) {
+    QMessageBox box(icon, caption, text, buttons, owner);
+    NameButtons(box);
+    return box.exec();
+}
+
+}  // namespace
+
+MessageBoxPrompts::MessageBoxPrompts(QString applicationTitle)
+    : m_title(std::move(applicationTitle)) {
+}
+
+void MessageBoxPrompts::ShowInfoBox(QWidget* owner, const QString& text) {
+    Run(QMessageBox::Information, kNoticeCaption, text, QMessageBox::Ok, owner);
+}
+
+void MessageBoxPrompts::ShowMessage(QWidget* owner, const QString& text) {
+    Run(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok, owner);
+}
+
+void MessageBoxPrompts::ShowError(QWidget* owner, const QString& text) {
+    Run(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
+}
+
+bool MessageBoxPrompts::AskYesNo(QWidget* owner, const QString& text) {
+    return Run(QMessageBox::Question, kNoticeCaption, text, QMessageBox::Yes | QMessageBox::No,
+               owner) == QMessageBox::Yes;
+}
+
+std::optional<QString> MessageBoxPrompts::AskSaveFileName(QWidget* owner,
+                                                          const QString& defaultSuffix) {
+    QFileDialog dialog(owner, QStringLiteral("另存为"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(defaultSuffix);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace tarnwick

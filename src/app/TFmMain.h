@@ -1,0 +1,143 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+
+#include "fetch/Endpoints.h"
+#include "store/DatabaseFile.h"
+#include "store/Rows.h"
+#include "store/Store.h"
+#include "store/TimeWindow.h"
+#include "views/TShop.h"
+
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QSystemTrayIcon;
+class QToolButton;
+class QPushButton;
+
+namespace tarnwick {
+
+class Clock;
+class DetailLists;
+class ItemListView;
+class ShopTree;
+class TCheckUpdate;
+class TFmReadData;
+class UrlOpener;
+class UserPrompts;
+
+// The main window: the toolbar, the shop tree, the item list with its detail lists, the
+// exports, the outside links and the version check. It owns the window's database connection
+// for the whole run.
+class TFmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Settings {
+        std::string programFolder;  // ends with a path separator
+        Endpoints endpoints = Endpoints::Defaults();
+    };
+    enum class SoftInfoKind { Help = 0, Upgrade = 1 };
+
+    TFmMain(Settings settings, UserPrompts& prompts, UrlOpener& urls, const Clock& clock,
+            QWidget* parent = nullptr);
+    ~TFmMain() override;
+
+    Edition GetEdition() const { return m_database.choice.edition; }
+    QString StatusText() const;
+    const std::optional<TShop>& CurrentShop() const { return m_currentShop; }
+    TimeWindow CurrentTimeWindow() const { return m_timeWindow; }
+    // Null until "分析店铺" is first pressed.
+    TFmReadData* ReadDataDialog() const { return m_readData.get(); }
+    QSystemTrayIcon* TrayIcon() const { return tic; }
+
+    // The help or the upgrade page of this edition, in the default browser.
+    void ShowSoftInfo(SoftInfoKind kind);
+    // Minimising leaves only the tray icon where the desktop has a tray.
+    void MinimizeApplication();
+    void RestoreApplication();
+
+signals:
+    // The version check's result has been dealt with (tests wait for it).
+    void versionResultHandled(int number);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildFrame();
+    QWidget* BuildToolbar();
+    QWidget* BuildLeftPanel();
+    QWidget* BuildRightPanel();
+    QWidget* BuildItemPanel();
+    void OnClick(QAbstractButton* button, void (TFmMain::*handler)());
+
+    void FormCreate();
+    void FormShow();
+    void StartVersionCheck();
+    void OnVersionResult(std::int32_t number);
+
+    void btnShopAssayClick();
+    void btnHelpClick();
+    void btnUpdateClick();
+    void btnExitClick();
+    void btnOpenShopClick();
+    void btnExportClick();
+    void btnExportBuyerClick();
+
+    void LoadShopTree();
+    void tvClick();
+    void RefreshShopViews();
+    void DeleteSelectedShop();
+    void LoadItemList(TimeWindow window);
+    void LoadItemListIfShopChosen(TimeWindow window);
+    void lstChange();
+    void ShowItemDetails();
+
+    Store& Db();
+    void SetStatusText(const QString& text);
+    std::string SoftInfoPage(SoftInfoKind kind) const;
+
+    Settings m_settings;
+    UserPrompts& m_prompts;
+    UrlOpener& m_urls;
+    const Clock& m_clock;
+    OpenedDatabase m_database;
+    std::optional<Store> m_store;
+    std::vector<ShopRow> m_shopRows;  // the shop list as last loaded
+    std::optional<TShop> m_currentShop;
+    TimeWindow m_timeWindow = TimeWindow::AllData;
+    bool m_shown = false;
+
+    // Widgets, owned by their Qt parents.
+    QWidget* pnlTop = nullptr;
+    QToolButton* btnShopAssay = nullptr;
+    QToolButton* btnHelp = nullptr;
+    QToolButton* btnUpdate = nullptr;
+    QToolButton* btnExit = nullptr;
+    QSplitter* m_mainSplitter = nullptr;
+    ShopTree* tv = nullptr;
+    QMenu* pmTV = nullptr;
+    QAction* pmDelShop = nullptr;
+    QPushButton* btnOpenShop = nullptr;
+    QPushButton* btnDelShop = nullptr;
+    ItemListView* lst = nullptr;
+    DetailLists* rpnlDetail = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    QSystemTrayIcon* tic = nullptr;
+
+    std::unique_ptr<TFmReadData> m_readData;
+    std::unique_ptr<TCheckUpdate> m_versionCheck;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+#include "acquire/AcquisitionController.h"
+#include "acquire/RunObserver.h"
+#include "app/QtOwnerThread.h"
+#include "fetch/Endpoints.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace tarnwick {
+
+class Clock;
+class UserPrompts;
+
+// The analyse-shop dialog: the competitor's nick, the thread count, start and stop, and the
+// log of the run. It owns the run state for the life of the program; closing it lets a run go
+// on, showing it again starts afresh while that run goes on.
+class TFmReadData : public QDialog, private RunObserver {
+    Q_OBJECT
+
+public:
+    TFmReadData(std::string databasePath, Endpoints endpoints, UserPrompts& prompts,
+                const Clock& clock, QWidget* parent = nullptr);
+    // Ends the runs and waits for their threads (about a second) while this window, which
+    // their queued steps are addressed to, still exists.
+    ~TFmReadData() override;
+
+    AcquisitionController& Controller() { return *m_controller; }
+
+signals:
+    // "最小化": the whole application is to be minimised, not only this dialog.
+    void minimizeRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void btnStartClick();
+    void btnStopClick();
+    void btnMinimizeClick();
+    void btnCloseClick();
+
+    void LogLineAdded(const std::string& line) override;
+    void LogCleared() override;
+    void RunningChanged(bool running) override;
+
+    void OnClick(QPushButton* button, void (TFmReadData::*handler)());
+
+    UserPrompts& m_prompts;
+    QComboBox* cbbInputType;
+    QLineEdit* edtInput;
+    QLabel* lblThrCount;
+    QSpinBox* edtThrCount;
+    QPushButton* btnStart;
+    QPushButton* btnStop;
+    QPushButton* btnMinimize;
+    QPushButton* btnClose;
+    QPlainTextEdit* mmoLog;
+
+    QtOwnerThread m_owner;
+    // Declared after the owner thread, so it goes first and its workers never see the owner gone.
+    std::unique_ptr<AcquisitionController> m_controller;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+#include "store/DateTime.h"
+
+namespace tarnwick {
+
+// How the views write the stored values. Stored texts are UTF-8 already.
+QString Utf8Text(const std::string& text);
+// A money amount as the item list shows it: "¥1,234.50".
+QString MoneyText(double value);
+// Two decimals, no thousands separator: "1234.50".
+QString DecimalText(double value);
+// "yyyy-mm-dd hh:mm:ss"; empty for the zero value, which means nothing was stored.
+QString DateTimeText(DateTime value);
+
+}  // namespace tarnwick

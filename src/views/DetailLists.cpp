@@ -1,0 +1,113 @@
+#include "views/DetailLists.h"
+
+#include <algorithm>
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "views/CellText.h"
+#include "views/DetailColumns.h"
+#include "views/DetailGrid.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int kRatePartWidth = 384;
+constexpr int kCountLineHeight = 13;
+
+template <typename Row>
+std::vector<int> Widths(std::span<const GridColumn<Row>> columns) {
+    std::vector<int> widths;
+    for (const auto& column : columns) {
+        widths.push_back(column.width);
+    }
+    return widths;
+}
+
+// A grid filling the part with its one-line count label along the bottom edge.
+QWidget* Part(const char* name, QWidget* grid, QLabel* label) {
+    auto* part = new QWidget;
+    part->setObjectName(name);
+    auto* layout = new QVBoxLayout(part);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(grid, 1);
+    // The form's 13 pixels, or the font's own height where that is taller, so that the line is
+    // never clipped.
+    label->setFixedHeight(std::max(kCountLineHeight, label->fontMetrics().height()));
+    layout->addWidget(label);
+    return part;
+}
+
+}  // namespace
+
+QString BuyerCountText(std::size_t count, double total) {
+    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录. 总额 ") +
+           DecimalText(total) + QStringLiteral(" 元。");
+}
+
+QString CommentCountText(std::size_t count) {
+    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录.");
+}
+
+DetailLists::DetailLists(QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent),
+      m_buyers(new RowTableModel<BuyerRow>(BuyerColumns(), this)),
+      m_rates(new RowTableModel<RateRow>(RateColumns(), this)),
+      dbgBuyerList(new DetailGrid),
+      dbgRateList(new DetailGrid),
+      lblBuyerCount(new QLabel),
+      lblCommentCount(new QLabel) {
+    setObjectName("rpnlDetail");
+    setHandleWidth(7);
+    setChildrenCollapsible(false);
+    dbgBuyerList->setObjectName("dbgBuyerList");
+    dbgRateList->setObjectName("dbgRateList");
+    lblBuyerCount->setObjectName("lblBuyerCount");
+    lblCommentCount->setObjectName("lblCommentCount");
+    dbgBuyerList->SetModelWithWidths(m_buyers, Widths(BuyerColumns()));
+    dbgRateList->SetModelWithWidths(m_rates, Widths(RateColumns()));
+
+    addWidget(Part("pnlBuyerList", dbgBuyerList, lblBuyerCount));
+    QWidget* ratePart = Part("rpnlRateList", dbgRateList, lblCommentCount);
+    addWidget(ratePart);
+    // The buyer part takes whatever width is left; the review part keeps its own.
+    setStretchFactor(0, 1);
+    setStretchFactor(1, 0);
+    setSizes({1000, kRatePartWidth});
+}
+
+void DetailLists::ShowBuyers(std::vector<BuyerRow> buyers) {
+    double total = 0.0;
+    for (const BuyerRow& buyer : buyers) {
+        total += buyer.price;
+    }
+    const std::size_t count = buyers.size();
+    m_buyers->Fill(std::move(buyers));
+    lblBuyerCount->setText(BuyerCountText(count, total));
+}
+
+void DetailLists::ShowRates(std::vector<RateRow> rates) {
+    const std::size_t count = rates.size();
+    m_rates->Fill(std::move(rates));
+    lblCommentCount->setText(CommentCountText(count));
+}
+
+void DetailLists::ClearRates() {
+    m_rates->Clear();
+}
+
+void DetailLists::ClearLabels() {
+    lblBuyerCount->clear();
+    lblCommentCount->clear();
+}
+
+QString DetailLists::BuyerCountLabel() const {
+    return lblBuyerCount->text();
+}
+QString DetailLists::CommentCountLabel() const {
+    return lblCommentCount->text();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,147 @@
+#include "views/ItemListModel.h"
+
+#include <stdexcept>
+
+#include "views/CellText.h"
+
+namespace tarnwick {
+
+ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {
+    if (ItemListColumns().size() != kColumnCount) {
+        throw std::logic_error("the item list expects ten columns");
+    }
+}
+
+int ItemListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Count();
+}
+
+int ItemListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ItemListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= Count()) {
+        return {};
+    }
+    const ItemRow& item = Item(index.row());
+    const int column = index.column();
+    if (role == Qt::CheckStateRole && column == cxCheck) {
+        return Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        bool text = column == cxTitle || column == cxDataTime;
+        return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
+    }
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole && column != cxTitle) {
+        return {};
+    }
+    switch (column) {
+        case cxIndex:
+            return index.row() + 1;
+        case cxTitle:
+            return Utf8Text(item.title);
+        case cxPrice:
+            return MoneyText(item.price);
+        case cxSellCount:
+            return item.sellcount;
+        case cxallow_quantity:
+            return item.allow_quantity;
+        case cxCommentCount:
+            return item.Commentcount;
+        case cxpv:
+            return item.pv;
+        case cxSellAmount:
+            return MoneyText(item.SellAmount);
+        case cxDataTime:
+            return DateTimeText(item.UpdateTime);
+        default:
+            return {};
+    }
+}
+
+QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return QString::fromUtf8(ItemListColumns()[static_cast<std::size_t>(section)].caption);
+    }
+    return {};
+}
+
+Qt::ItemFlags ItemListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == cxCheck) {
+        flags |= Qt::ItemIsUserCheckable;
+    }
+    return flags;
+}
+
+bool ItemListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != cxCheck || role != Qt::CheckStateRole ||
+        index.row() >= Count()) {
+        return false;
+    }
+    SetChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
+void ItemListModel::Fill(std::vector<ItemRow> items) {
+    beginResetModel();
+    m_items = std::move(items);
+    m_checked.assign(m_items.size(), 1);
+    endResetModel();
+}
+
+void ItemListModel::SetChecked(int row, bool checked) {
+    m_checked.at(static_cast<std::size_t>(row)) = checked ? 1 : 0;
+    QModelIndex cell = index(row, cxCheck);
+    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+}
+
+void ItemListModel::SetAllChecks(CheckMode mode) {
+    for (char& checked : m_checked) {
+        switch (mode) {
+            case CheckMode::All:
+                checked = 1;
+                break;
+            case CheckMode::None:
+                checked = 0;
+                break;
+            case CheckMode::Invert:
+                checked = checked ? 0 : 1;
+                break;
+        }
+    }
+    if (!m_items.empty()) {
+        emit dataChanged(index(0, cxCheck), index(Count() - 1, cxCheck), {Qt::CheckStateRole});
+    }
+}
+
+std::vector<std::vector<SheetCell>> ItemListModel::SheetRows() const {
+    std::vector<std::vector<SheetCell>> rows;
+    rows.reserve(m_items.size());
+    for (int row = 0; row < Count(); ++row) {
+        rows.push_back(ItemSheetRow(Item(row), row + 1, Checked(row)));
+    }
+    return rows;
+}
+
+std::vector<std::pair<std::string, std::string>> ItemListModel::CheckedItems() const {
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (int row = 0; row < Count(); ++row) {
+        if (Checked(row)) {
+            keys.emplace_back(Item(row).sid, Item(row).ItemID);
+        }
+    }
+    return keys;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,79 @@
+#include "views/ShopTree.h"
+
+#include <QMouseEvent>
+
+#include "views/CellText.h"
+
+namespace tarnwick {
+
+namespace {
+constexpr int kRecordRole = Qt::UserRole + 1;
+}
+
+ShopTree::ShopTree(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setIndentation(19);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+}
+
+void ShopTree::Rebuild(const std::vector<ShopRow>& shops) {
+    clear();
+    m_shops.clear();
+    m_shops.reserve(shops.size());
+    for (const ShopRow& row : shops) {
+        // Created with the tree as parent, which owns the node from here on.
+        auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
+        node->setIcon(0, m_icon);
+        node->setData(0, kRecordRole, static_cast<qulonglong>(m_shops.size()));
+        m_shops.push_back(TShop{row.SID, row.WWName, row.ShopURL});
+    }
+}
+
+std::optional<TShop> ShopTree::SelectedShop() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    auto index = selected.front()->data(0, kRecordRole).toULongLong();
+    if (index >= m_shops.size()) {
+        return std::nullopt;
+    }
+    return m_shops[index];
+}
+
+std::optional<TShop> ShopTree::FindShop(std::string_view sid) const {
+    for (const TShop& shop : m_shops) {
+        if (shop.Sid == sid) {
+            return shop;
+        }
+    }
+    return std::nullopt;
+}
+
+void ShopTree::mousePressEvent(QMouseEvent* event) {
+    // The item view would drop the selection on a click below the last node; here such a click
+    // means "the selected shop again", so the selection stays.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void ShopTree::mouseReleaseEvent(QMouseEvent* event) {
+    if (indexAt(event->position().toPoint()).isValid()) {
+        QTreeWidget::mouseReleaseEvent(event);
+    } else {
+        event->accept();
+    }
+    if (event->button() == Qt::LeftButton) {
+        emit Clicked();
+    }
+}
+
+}  // namespace tarnwick
