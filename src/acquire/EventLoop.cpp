@@ -1,8 +1,5 @@
 #include "acquire/EventLoop.h"
 
-#include <condition_variable>
-#include <memory>
-
 namespace tarnwick {
 
 EventLoop::EventLoop() : m_owner(std::this_thread::get_id()) {
@@ -21,20 +18,7 @@ bool EventLoop::Send(std::function<void()> step, std::stop_token cancel) {
         step();  // already on the owner's thread: waiting for ourselves would never end
         return true;
     }
-    struct Handshake {
-        std::mutex mutex;
-        std::condition_variable_any done;
-        bool ran = false;
-    };
-    auto handshake = std::make_shared<Handshake>();
-    Post([handshake, step = std::move(step)] {
-        step();
-        std::lock_guard lock(handshake->mutex);
-        handshake->ran = true;
-        handshake->done.notify_all();
-    });
-    std::unique_lock lock(handshake->mutex);
-    return handshake->done.wait(lock, cancel, [&] { return handshake->ran; });
+    return PostAndWait(std::move(step), std::move(cancel));
 }
 
 bool EventLoop::RunOne(std::unique_lock<std::mutex>& lock) {

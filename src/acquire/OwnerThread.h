@@ -18,6 +18,11 @@ public:
     // waiting any longer, once a stop is requested on `cancel`; the step may then still run
     // later or never, so it must hold everything it uses by value.
     virtual bool Send(std::function<void()> step, std::stop_token cancel) = 0;
+
+protected:
+    // Send from another thread: posts the step and waits until it has run (or failed) or a
+    // stop is requested on `cancel`.
+    bool PostAndWait(std::function<void()> step, std::stop_token cancel);
 };
 
 }  // namespace tarnwick

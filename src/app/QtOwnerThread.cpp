@@ -1,8 +1,5 @@
 #include "app/QtOwnerThread.h"
 
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <stdexcept>
 
 #include <QMetaObject>
@@ -44,30 +41,11 @@ void QtOwnerThread::Post(std::function<void()> step) {
 
 bool QtOwnerThread::Send(std::function<void()> step, std::stop_token cancel) {
     if (QThread::currentThread() == m_context.thread()) {
-        RunStep(step,
-                m_onError);  // already on the owner's thread: waiting for ourselves would never end
+        // Already on the owner's thread: waiting for ourselves would never end.
+        RunStep(step, m_onError);
         return true;
     }
-    struct Handshake {
-        std::mutex mutex;
-        std::condition_variable_any done;
-        bool ran = false;
-    };
-    auto handshake = std::make_shared<Handshake>();
-    Post([handshake, step = std::move(step)] {
-        // Marked as run even when the step failed: the sender must not wait for ever.
-        struct MarkRan {
-            Handshake& h;
-            ~MarkRan() {
-                std::lock_guard lock(h.mutex);
-                h.ran = true;
-                h.done.notify_all();
-            }
-        } mark{*handshake};
-        step();
-    });
-    std::unique_lock lock(handshake->mutex);
-    return handshake->done.wait(lock, cancel, [&] { return handshake->ran; });
+    return PostAndWait(std::move(step), std::move(cancel));
 }
 
 }  // namespace tarnwick

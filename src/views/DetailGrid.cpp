@@ -2,21 +2,12 @@
 
 #include <QHeaderView>
 
+#include "views/GridSetup.h"
+
 namespace tarnwick {
 
 DetailGrid::DetailGrid(QWidget* parent) : QTableView(parent) {
-    setShowGrid(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setHighlightSections(false);
-    // Rows of one fixed height: a deal list of tens of thousands of rows is laid out without
-    // measuring a single one.
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    SetUpRowGrid(*this);
     verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 

@@ -3,27 +3,15 @@
 #include <QHeaderView>
 
 #include "views/CheckCellDelegate.h"
+#include "views/GridSetup.h"
 
 namespace tarnwick {
 
 ItemListView::ItemListView(QWidget* parent) : QTableView(parent), m_model(new ItemListModel(this)) {
     setModel(m_model);
     setItemDelegateForColumn(ItemListModel::cxCheck, new CheckCellDelegate(this));
-    setShowGrid(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-
-    // Fixed row heights let the view place ten thousand lines without measuring each one.
+    SetUpRowGrid(*this);
     verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-
-    QHeaderView* header = horizontalHeader();
-    header->setHighlightSections(false);
-    header->setSectionResizeMode(QHeaderView::Interactive);
     const auto& columns = ItemListColumns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
         setColumnWidth(static_cast<int>(i), columns[i].width);

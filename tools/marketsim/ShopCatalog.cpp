@@ -144,71 +144,60 @@ std::optional<ShopCatalog::Page> ShopCatalog::ItemList(std::string_view path, in
     return answer;
 }
 
-std::optional<ShopCatalog::Page> ShopCatalog::ItemPage(std::string_view itemId) const {
+template <typename Render>
+std::optional<ShopCatalog::Page> ShopCatalog::ItemAnswer(std::string_view itemId, const char* kind,
+                                                         int page, const char* contentType,
+                                                         int (*pagesKept)(const Item&),
+                                                         Render&& render) const {
     Snapshot snapshot = Current();
     std::optional<ItemRef> ref = FindItem(itemId);
     if (!ref) {
         return std::nullopt;
     }
+    // Pages past the item's own are cheap to render again; keeping them would let a reader
+    // that pages on for ever fill the memory.
+    bool keep = pagesKept == nullptr || page <= pagesKept(*ref->item);
     Page answer;
-    answer.body = Cached(CacheKey("item", itemId, 0), true, snapshot,
-                         [&] { return pages::ItemPage(*ref->shop, *ref->item, snapshot.base); });
-    answer.cookie = ref->item->cookie;
+    answer.contentType = contentType;
+    answer.body = Cached(CacheKey(kind, itemId, page), keep, snapshot,
+                         [&] { return render(*ref, snapshot.base); });
+    return answer;
+}
+
+std::optional<ShopCatalog::Page> ShopCatalog::ItemPage(std::string_view itemId) const {
+    auto answer = ItemAnswer(itemId, "item", 0, "text/html; charset=gbk", nullptr,
+                             [](const ItemRef& ref, const std::string& base) {
+                                 return pages::ItemPage(*ref.shop, *ref.item, base);
+                             });
+    if (auto ref = FindItem(itemId); answer && ref) {
+        answer->cookie = ref->item->cookie;
+    }
     return answer;
 }
 
 std::optional<ShopCatalog::Page> ShopCatalog::DealQuantity(std::string_view itemId) const {
-    Snapshot snapshot = Current();
-    std::optional<ItemRef> ref = FindItem(itemId);
-    if (!ref) {
-        return std::nullopt;
-    }
-    Page answer;
-    answer.contentType = "text/javascript; charset=gbk";
-    answer.body = Cached(CacheKey("sold", itemId, 0), true, snapshot,
-                         [&] { return pages::DealQuantity(*ref->item); });
-    return answer;
+    return ItemAnswer(
+        itemId, "sold", 0, "text/javascript; charset=gbk", nullptr,
+        [](const ItemRef& ref, const std::string&) { return pages::DealQuantity(*ref.item); });
 }
 
 std::optional<ShopCatalog::Page> ShopCatalog::ItemViews(std::string_view itemId) const {
-    Snapshot snapshot = Current();
-    std::optional<ItemRef> ref = FindItem(itemId);
-    if (!ref) {
-        return std::nullopt;
-    }
-    Page answer;
-    answer.contentType = "application/json; charset=gbk";
-    answer.body = Cached(CacheKey("views", itemId, 0), true, snapshot,
-                         [&] { return pages::ItemViews(*ref->item); });
-    return answer;
+    return ItemAnswer(
+        itemId, "views", 0, "application/json; charset=gbk", nullptr,
+        [](const ItemRef& ref, const std::string&) { return pages::ItemViews(*ref.item); });
 }
 
 std::optional<ShopCatalog::Page> ShopCatalog::DealRecords(std::string_view itemId, int page) const {
-    Snapshot snapshot = Current();
-    std::optional<ItemRef> ref = FindItem(itemId);
-    if (!ref) {
-        return std::nullopt;
-    }
-    Page answer;
-    answer.contentType = "text/javascript; charset=gbk";
-    bool keep = page <= pages::DealPageCount(*ref->item);
-    answer.body = Cached(CacheKey("deals", itemId, page), keep, snapshot,
-                         [&] { return pages::DealRecords(*ref->item, page, snapshot.base); });
-    return answer;
+    return ItemAnswer(itemId, "deals", page, "text/javascript; charset=gbk", pages::DealPageCount,
+                      [page](const ItemRef& ref, const std::string& base) {
+                          return pages::DealRecords(*ref.item, page, base);
+                      });
 }
 
 std::optional<ShopCatalog::Page> ShopCatalog::Reviews(std::string_view itemId, int page) const {
-    Snapshot snapshot = Current();
-    std::optional<ItemRef> ref = FindItem(itemId);
-    if (!ref) {
-        return std::nullopt;
-    }
-    Page answer;
-    answer.contentType = "application/json; charset=gbk";
-    bool keep = page <= pages::ReviewPageCount(*ref->item);
-    answer.body = Cached(CacheKey("reviews", itemId, page), keep, snapshot,
-                         [&] { return pages::Reviews(*ref->item, page); });
-    return answer;
+    return ItemAnswer(
+        itemId, "reviews", page, "application/json; charset=gbk", pages::ReviewPageCount,
+        [page](const ItemRef& ref, const std::string&) { return pages::Reviews(*ref.item, page); });
 }
 
 }  // namespace marketsim

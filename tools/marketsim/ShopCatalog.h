@@ -54,6 +54,12 @@ private:
     template <typename Render>
     std::shared_ptr<const std::string> Cached(const std::string& key, bool keep,
                                               const Snapshot& snapshot, Render&& render) const;
+    // One of an item's answers: nothing for an unknown item, else `render(item, base)` kept
+    // under the kind and page while the page is one the item has (`pagesKept`, or always).
+    template <typename Render>
+    std::optional<Page> ItemAnswer(std::string_view itemId, const char* kind, int page,
+                                   const char* contentType, int (*pagesKept)(const Item&),
+                                   Render&& render) const;
 
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<const Shop>> m_shops;
