@@ -63,6 +63,10 @@ struct EditionCase {
     std::string Endpoints::*upgrade;
 };
 
+void PrintTo(const EditionCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class TFmMainEditionTest : public ::testing::TestWithParam<EditionCase> {};
 
 TEST_P(TFmMainEditionTest, CaptionTrayHintAndPagesFollowTheDatabaseFile) {
@@ -125,6 +129,10 @@ struct VersionCase {
     const char* answer;
     bool offersUpgrade;
 };
+
+void PrintTo(const VersionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TFmMainVersionTest : public ::testing::TestWithParam<VersionCase> {};
 

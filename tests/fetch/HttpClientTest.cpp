@@ -209,6 +209,16 @@ TEST_F(HttpClientTest, UnreachableHostFails) {
     m_sim.Stop();
     HttpClient client;
     EXPECT_THROW(client.Get(Url("/item.htm?id=1001")), FetchError);
+    // Addresses cut from pages may be secure ones: the client must speak TLS, so the failure
+    // is the connection's, not an unknown scheme's.
+    try {
+        client.Get("https://" + m_base.substr(7) + "/item.htm?id=1001");
+        FAIL() << "nothing listens there";
+    } catch (const FetchError& error) {
+        EXPECT_EQ(error.kind(), FetchError::Kind::Network);
+        EXPECT_EQ(std::string(error.what()).find("nsupported protocol"), std::string::npos)
+            << error.what();
+    }
 }
 
 }  // namespace
