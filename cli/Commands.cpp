@@ -212,8 +212,11 @@ int RunAnalyse(const CliArgs& args) {
         bool stopAsked = false;
         // The run is over once it has announced its end and its reader has ended too (after a
         // stop the reader may still be storing the shop's row).
-        while (!(observer.Completed() && !run->ReaderRunning())) {
-            loop.RunUntil([&] { return g_interrupts.load() > totalInterrupts; },
+        auto over = [&] { return observer.Completed() && !run->ReaderRunning(); };
+        while (!over()) {
+            // Woken by every report; the time limit only paces the progress line and the
+            // look at Ctrl-C, which a signal handler cannot safely report itself.
+            loop.RunUntil([&] { return over() || g_interrupts.load() > totalInterrupts; },
                           std::chrono::milliseconds(200));
             if (g_interrupts.load() > 0 && !stopAsked) {
                 stopAsked = true;

@@ -112,8 +112,7 @@ int Run::RunningDownloads() {
 }
 
 void Run::CountRequest() {
-    std::lock_guard lock(m_totalsMutex);
-    ++m_totals.requests;
+    m_requests.fetch_add(1, std::memory_order_relaxed);
 }
 
 void Run::CountFailedFetch(const FetchError& error) {
@@ -147,13 +146,11 @@ void Run::CountItemStored(bool hasTitle, const std::string& itemId) {
 }
 
 void Run::CountBuyers(int n) {
-    std::lock_guard lock(m_totalsMutex);
-    m_totals.buyersStored += n;
+    m_buyersStored.fetch_add(n, std::memory_order_relaxed);
 }
 
 void Run::CountRates(int n) {
-    std::lock_guard lock(m_totalsMutex);
-    m_totals.ratesStored += n;
+    m_ratesStored.fetch_add(n, std::memory_order_relaxed);
 }
 
 void Run::CountError(std::string what) {
@@ -163,7 +160,11 @@ void Run::CountError(std::string what) {
 
 RunTotals Run::Totals() {
     std::lock_guard lock(m_totalsMutex);
-    return m_totals;
+    RunTotals totals = m_totals;
+    totals.requests = m_requests.load(std::memory_order_relaxed);
+    totals.buyersStored = m_buyersStored.load(std::memory_order_relaxed);
+    totals.ratesStored = m_ratesStored.load(std::memory_order_relaxed);
+    return totals;
 }
 
 }  // namespace tarnwick

@@ -130,8 +130,12 @@ private:
     bool m_startedAny = false;
     bool m_completed = false;
 
+    // Counted for every request and row by many threads at once: atomics, not a lock.
+    std::atomic<int> m_requests{0};
+    std::atomic<int> m_buyersStored{0};
+    std::atomic<int> m_ratesStored{0};
     std::mutex m_totalsMutex;
-    RunTotals m_totals;
+    RunTotals m_totals;  // the rest of the figures
 };
 
 }  // namespace tarnwick
