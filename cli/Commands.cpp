@@ -45,7 +45,7 @@ Store OpenStore(const CliArgs& args) {
     try {
         return Store(Database::Open(path));
     } catch (const DatabaseError& error) {
-        throw std::runtime_error("找不到数据文件： \"" + path + "\" " + error.what());
+        throw std::runtime_error(DatabaseFailureMessage(path, error));
     }
 }
 

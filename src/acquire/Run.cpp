@@ -82,9 +82,10 @@ bool Run::CompleteIfDone(bool readerReport) {
     bool drained = !m_readerRunning && m_pending.empty() && m_runningDownloads <= 0;
     bool stopped = m_stopRequested.load() && m_runningDownloads <= 0;
     // The reader's end report completes a run only once downloads have run and ended before
-    // it: when nothing was started, the control thread's own end report follows and closes
-    // the run after its start line.
-    bool done = readerReport ? drained && m_startedAny : drained || stopped;
+    // it, so that no later report would: when nothing was started, the control thread's own
+    // end report follows and closes the run after its start line. After a stop the ids the
+    // reader queued last are never started, so the list need not be empty then.
+    bool done = readerReport ? (drained || stopped) && m_startedAny : drained || stopped;
     if (done) {
         m_completed = true;
     }
@@ -104,11 +105,6 @@ bool Run::ReaderRunning() const {
 std::size_t Run::PendingCount() {
     std::lock_guard lock(m_mutex);
     return m_pending.size();
-}
-
-int Run::RunningDownloads() {
-    std::lock_guard lock(m_mutex);
-    return m_runningDownloads;
 }
 
 void Run::CountRequest() {

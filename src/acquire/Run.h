@@ -100,7 +100,6 @@ public:
     bool Completed() const;
     bool ReaderRunning() const;
     std::size_t PendingCount();
-    int RunningDownloads();
 
     // Counters for the summary; any thread.
     void CountRequest();

@@ -51,14 +51,4 @@ void ThreadGroup::JoinAll() {
     }
 }
 
-bool ThreadGroup::AllFinished() {
-    std::lock_guard lock(m_mutex);
-    for (const auto& entry : m_entries) {
-        if (!entry.finished->load()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace tarnwick

@@ -21,7 +21,6 @@ public:
     void Start(std::function<void()> body);
     void JoinFinished();
     void JoinAll();
-    bool AllFinished();
 
 private:
     struct Entry {

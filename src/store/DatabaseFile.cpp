@@ -27,14 +27,17 @@ DatabaseChoice ChooseDatabaseFile(const std::string& programFolder) {
     return {programFolder + "vexodb.qdb", Edition::Standard};
 }
 
+std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error) {
+    return "找不到数据文件： \"" + path + "\" " + std::string(error.what());
+}
+
 OpenedDatabase OpenDatabase(const std::string& programFolder) {
     OpenedDatabase result;
     result.choice = ChooseDatabaseFile(programFolder);
     try {
         result.db.emplace(Database::Open(result.choice.path));
     } catch (const DatabaseError& error) {
-        result.failureMessage =
-            "找不到数据文件： \"" + result.choice.path + "\" " + std::string(error.what());
+        result.failureMessage = DatabaseFailureMessage(result.choice.path, error);
     }
     return result;
 }

@@ -29,4 +29,7 @@ struct OpenedDatabase {
 
 OpenedDatabase OpenDatabase(const std::string& programFolder);
 
+// What the user is told when the file at `path` cannot be opened.
+std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error);
+
 }  // namespace tarnwick

@@ -98,11 +98,12 @@ DateTime FromDayAndTime(const DayAndTime& value) {
     return DateTime(Combine(value));
 }
 
-// "The whole number in a text": a decimal integer after optional leading blanks and an optional
-// sign, nothing after it; anything else gives the fallback.
+// "The whole number in a text", as the readers read every other number of a page: a decimal
+// integer after optional leading blanks (any byte below 33) and an optional sign, nothing after
+// it; anything else gives the fallback.
 int WholeNumberOr(std::string_view text, int fallback) {
     std::size_t pos = 0;
-    while (pos < text.size() && text[pos] == ' ') {
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 33) {
         ++pos;
     }
     bool negative = false;

@@ -76,6 +76,27 @@ TEST(StopTest, ReaderEndingAfterTheLastDownloadStillCompletesTheRun) {
     EXPECT_FALSE(harness.Observer().running);
 }
 
+TEST(StopTest, StopAfterTheDownloadsEndedWhileTheReaderStillReadsCompletesTheRun) {
+    AcquisitionHarness harness;
+    marketsim::Shop shop = MakeShop("paged", "paged", 10);
+    shop.listPageSize = 5;
+    harness.Sim().AddShop(shop);
+    harness.Sim().AddFault(Fault{.match = "pageNum=2", .hold = true});
+    ASSERT_EQ(harness.Controller().Start("paged", 6), AcquisitionController::StartResult::Started);
+    auto run = harness.Controller().CurrentRun();
+    ASSERT_TRUE(harness.RunUntil([&] { return run->Totals().downloadsEnded == 5; }));
+    ASSERT_TRUE(harness.WaitForHeld(1));
+    harness.Controller().Stop();
+    // Page 2 is still queued, but nothing will start it: the reader's end closes the run.
+    harness.Sim().ReleaseHolds();
+    ASSERT_TRUE(harness.WaitForRunEnd());
+    EXPECT_EQ(run->PendingCount(), 5u);
+    EXPECT_EQ(harness.Targets("/item.htm").size(), 5u);
+    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_FALSE(harness.Observer().running);
+    EXPECT_EQ(harness.Observer().completions, 1);
+}
+
 TEST(RunsTest, AnEarlierRunStillWorkingNeverMixesWithTheNext) {
     AcquisitionHarness harness;
     harness.Sim().AddShop(MakeShop("first", "first", 3, 2, 2));
