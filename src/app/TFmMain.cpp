@@ -551,6 +551,8 @@ void TFmMain::btnExportClick() {
         WaitCursor hourglass;
         ExportItemListToXlsx(captions, lst->Model().SheetRows(), FileNameBytes(path));
     } catch (const ExportError& error) {
+        // A save the file system refuses is said as such, with its reason, and not left to the
+        // error box alone: the user asked for a file and must hear that there is none.
         m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
         m_prompts.ShowMessage(this, QStringLiteral("导出失败."));
         return;

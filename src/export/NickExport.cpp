@@ -8,15 +8,19 @@
 
 #include "export/XlsxExport.h"
 #include "fetch/Gbk.h"
+#include "fetch/TextTools.h"
 #include "store/Store.h"
 
 namespace tarnwick {
 namespace {
 
-// The lower-case partner of the upper-case letters GBK holds: ASCII, Greek, Cyrillic and the
-// full-width Latin letters that Chinese input methods produce. Nicks are GBK text, so nothing
-// outside these can differ by case alone.
+// The lower-case partner of the upper-case letters GBK holds: ASCII, Greek, Cyrillic, the
+// full-width Latin letters that Chinese input methods produce and the Roman numerals. Nicks are
+// GBK text, so nothing outside these can differ by case alone.
 char32_t FoldLetter(char32_t c) {
+    if (c >= 0x2160 && c <= 0x216F) {  // Ⅰ .. Ⅿ
+        return c + 0x10;
+    }
     if ((c >= U'A' && c <= U'Z') || (c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) ||
         (c >= 0x0410 && c <= 0x042F) || (c >= 0xFF21 && c <= 0xFF3A)) {
         return c + 0x20;
@@ -76,21 +80,10 @@ std::string CaseKey(const std::string& nick) {
 }
 
 bool EndsWithTxt(const std::string& name) {
-    static constexpr char kSuffix[] = ".txt";
-    constexpr std::size_t kLength = sizeof kSuffix - 1;
-    if (name.size() < kLength) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kLength; ++i) {
-        char c = name[name.size() - kLength + i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kSuffix[i]) {
-            return false;
-        }
-    }
-    return true;
+    constexpr std::string_view kSuffix = ".txt";
+    return name.size() >= kSuffix.size() &&
+           EqualsIgnoringAsciiCase(std::string_view(name).substr(name.size() - kSuffix.size()),
+                                   kSuffix);
 }
 
 struct FileCloser {

@@ -12,19 +12,6 @@ namespace {
 constexpr std::int32_t kCheckFailed = 1;
 constexpr std::int32_t kReadTimeoutMs = 60000;
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view product) {
@@ -36,7 +23,7 @@ std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view produc
         }
         const std::string_view line = answer.substr(start, end - start);
         if (auto equals = line.find('='); equals != std::string_view::npos) {
-            if (SameNameIgnoringCase(line.substr(0, equals), product)) {
+            if (EqualsIgnoringAsciiCase(line.substr(0, equals), product)) {
                 return WholeNumber(line.substr(equals + 1));
             }
         }

@@ -178,6 +178,19 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::int32_t WholeNumber(std::string_view text) {
     bool negative = false;
     const std::size_t digits = SkipBlanksAndSign(text, negative);

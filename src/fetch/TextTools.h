@@ -15,6 +15,9 @@ std::string Trim(std::string_view text);
 std::string TextBetween(std::string_view text, std::string_view startMarker,
                         std::string_view endMarker);
 
+// True when the two texts are equal once ASCII letters are compared without case.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Every occurrence of `from` replaced by `to`, letter case compared exactly.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
