@@ -18,10 +18,6 @@ int RunExportXlsx(const CliArgs& args) {
     const std::string& sid = args.positionals[0];
     Store store = OpenStore(args);
 
-    std::vector<std::string> captions;
-    for (const ItemColumn& column : ItemListColumns()) {
-        captions.emplace_back(column.caption);
-    }
     // As the list shows a freshly loaded shop: every item, in read order, all checked.
     std::vector<std::vector<SheetCell>> rows;
     int number = 0;
@@ -29,7 +25,7 @@ int RunExportXlsx(const CliArgs& args) {
         rows.push_back(ItemSheetRow(item, ++number, true));
     }
     try {
-        ExportItemListToXlsx(captions, rows, args.positionals[1]);
+        ExportItemListToXlsx(ItemListCaptions(), rows, args.positionals[1]);
     } catch (const ExportError& error) {
         std::cerr << "tarnwick-cli: " << error.what() << "\n导出失败.\n";
         return 1;

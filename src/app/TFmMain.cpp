@@ -543,13 +543,9 @@ void TFmMain::btnExportClick() {
     if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".xlsx");
     }
-    std::vector<std::string> captions;
-    for (const ItemColumn& column : ItemListColumns()) {
-        captions.emplace_back(column.caption);
-    }
     try {
         WaitCursor hourglass;
-        ExportItemListToXlsx(captions, lst->Model().SheetRows(), FileNameBytes(path));
+        ExportItemListToXlsx(ItemListCaptions(), lst->Model().SheetRows(), FileNameBytes(path));
     } catch (const ExportError& error) {
         // A save the file system refuses is said as such, with its reason, and not left to the
         // error box alone: the user asked for a file and must hear that there is none.

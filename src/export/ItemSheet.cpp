@@ -18,6 +18,14 @@ const std::vector<ItemColumn>& ItemListColumns() {
     return columns;
 }
 
+std::vector<std::string> ItemListCaptions() {
+    std::vector<std::string> captions;
+    for (const ItemColumn& column : ItemListColumns()) {
+        captions.emplace_back(column.caption);
+    }
+    return captions;
+}
+
 std::vector<SheetCell> ItemSheetRow(const ItemRow& item, int number, bool checked) {
     return {
         checked,

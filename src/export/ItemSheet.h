@@ -17,6 +17,8 @@ struct ItemColumn {
     int width;            // pixels
 };
 const std::vector<ItemColumn>& ItemListColumns();
+// Their captions, in order: the spreadsheet's caption row.
+std::vector<std::string> ItemListCaptions();
 
 // One cell as a typed value: nothing, a Boolean (the check), a number, a text, a date-time.
 using SheetCell = std::variant<std::monostate, bool, double, std::string, DateTime>;

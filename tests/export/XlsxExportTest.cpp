@@ -125,14 +125,6 @@ ReadWorkbook ReadBack(const std::string& path) {
     return book;
 }
 
-std::vector<std::string> Captions() {
-    std::vector<std::string> captions;
-    for (const ItemColumn& column : ItemListColumns()) {
-        captions.emplace_back(column.caption);
-    }
-    return captions;
-}
-
 std::string ColumnLetter(std::size_t index) {
     return std::string(1, static_cast<char>('A' + index));
 }
@@ -140,7 +132,7 @@ std::string ColumnLetter(std::size_t index) {
 // The cells a caption row alone makes: C2..K2, B2 staying empty for the check column.
 std::map<std::string, ReadCell> CaptionCells() {
     std::map<std::string, ReadCell> cells;
-    auto captions = Captions();
+    auto captions = ItemListCaptions();
     for (std::size_t i = 1; i < captions.size(); ++i) {
         cells[ColumnLetter(i + 1) + "2"] = {"s", captions[i], "General"};
     }
@@ -207,7 +199,7 @@ TEST_F(XlsxExportTest, LayoutAndCellTypes) {
          DateTime::FromParts({2023, 12, 31, 23, 59, 59, 999})},
     };
     const std::string path = PathOf("items.xlsx");
-    ExportItemListToXlsx(Captions(), rows, path);
+    ExportItemListToXlsx(ItemListCaptions(), rows, path);
 
     std::map<std::string, ReadCell> expected = CaptionCells();
     auto put = [&](const std::string& cell, const std::string& type, const std::string& value,
@@ -242,7 +234,7 @@ TEST_F(XlsxExportTest, LayoutAndCellTypes) {
 
 TEST_F(XlsxExportTest, EmptyListGivesOnlyTheCaptionRow) {
     const std::string path = PathOf("empty.xlsx");
-    ExportItemListToXlsx(Captions(), {}, path);
+    ExportItemListToXlsx(ItemListCaptions(), {}, path);
     ExpectCells(ReadBack(path), CaptionCells());
 }
 
@@ -310,7 +302,7 @@ TEST_F(XlsxExportTest, FileThatCannotBeWrittenRaisesExportErrorNamingThePath) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         try {
-            ExportItemListToXlsx(Captions(), {{true, 1.0, std::string("t")}}, c.path);
+            ExportItemListToXlsx(ItemListCaptions(), {{true, 1.0, std::string("t")}}, c.path);
             ADD_FAILURE() << "no ExportError";
         } catch (const ExportError& error) {
             std::string message = error.what();
@@ -372,7 +364,7 @@ TEST_F(XlsxExportTest, AnalysedShopExportsEveryStoredItemCellByCell) {
         rows.push_back(ItemSheetRow(items[i], static_cast<int>(i + 1), i % 3 != 0));
     }
     const std::string path = PathOf("shop.xlsx");
-    ExportItemListToXlsx(Captions(), rows, path);
+    ExportItemListToXlsx(ItemListCaptions(), rows, path);
     ReadWorkbook book = ReadBack(path);
 
     // Each list value in its own typed cell, every row complete.
