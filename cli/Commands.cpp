@@ -12,6 +12,7 @@
 #include "TextTable.h"
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
+#include "export/ItemSheet.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 #include "store/DatabaseFile.h"
@@ -247,8 +248,12 @@ int RunItems(const CliArgs& args) {
     ExpectPositionals(args, 1, "SID [--window all|week|month|this-week|this-month] [--db FILE]");
     auto bound = WindowBound(args);
     Store store = OpenStore(args);
-    TextTable table({"序号", "ItemID", "宝贝名称", "价格", "30天售", "库存", "评论数", "浏览量",
-                     "销售总额", "读取数据时间"});
+    // The item list's own captions, without its check column, and the id the other commands
+    // take.
+    std::vector<std::string> header = ItemListCaptions();
+    header.erase(header.begin());
+    header.insert(header.begin() + 1, "ItemID");
+    TextTable table(std::move(header));
     int n = 0;
     for (const auto& item : store.ReadItems(args.positionals[0], bound)) {
         table.AddRow({std::to_string(++n), item.ItemID, item.title, Money(item.price),
