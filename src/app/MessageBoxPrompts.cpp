@@ -1,7 +1,6 @@
 #include "app/MessageBoxPrompts.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QMessageBox>
 
 namespace tarnwick {
@@ -53,17 +52,8 @@ bool MessageBoxPrompts::AskYesNo(QWidget* owner, const QString& text) {
 }
 
 std::optional<QString> MessageBoxPrompts::AskSaveFileName(QWidget* owner,
-                                                          const QString& defaultSuffix) {
-    QFileDialog dialog(owner, QStringLiteral("另存为"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!defaultSuffix.isEmpty()) {
-        dialog.setDefaultSuffix(defaultSuffix);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().front();
+                                                          const SaveRequest& request) {
+    return RunSaveFileDialog(owner, request);
 }
 
 }  // namespace tarnwick

@@ -21,6 +21,7 @@
 
 #include "app/AppIcons.h"
 #include "app/GuardedCall.h"
+#include "app/SaveFileDialog.h"
 #include "app/TFmReadData.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
@@ -534,8 +535,17 @@ void TFmMain::ShowItemDetails() {
 
 // ---- exports ----
 
+QString TFmMain::ProposedExportName() const {
+    return m_currentShop ? ProposedFileName(Utf8Text(m_currentShop->WWName), m_currentShop->Sid)
+                         : QString();
+}
+
 void TFmMain::btnExportClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, QStringLiteral("xlsx"));
+    SaveRequest request{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), ProposedExportName()};
+    if (!request.proposedName.isEmpty()) {
+        request.proposedName += QStringLiteral(".xlsx");
+    }
+    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, request);
     if (!chosen) {
         return;
     }
@@ -557,7 +567,9 @@ void TFmMain::btnExportClick() {
 }
 
 void TFmMain::btnExportBuyerClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, QString());
+    // No suffix added by the dialog: the export appends ".txt" to whatever name it is given.
+    const SaveRequest request{tr("文本文件 (*.txt)"), QString(), ProposedExportName()};
+    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, request);
     if (!chosen) {
         return;
     }

@@ -94,6 +94,7 @@ private:
     void btnOpenShopClick();
     void btnExportClick();
     void btnExportBuyerClick();
+    QString ProposedExportName() const;
 
     void LoadShopTree();
     void tvClick();

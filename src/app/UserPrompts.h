@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "app/SaveFileDialog.h"
+
 class QWidget;
 
 namespace tarnwick {
@@ -22,10 +24,8 @@ public:
     virtual void ShowError(QWidget* owner, const QString& text) = 0;
     // Caption "提示", question symbol, Yes and No; true for Yes.
     virtual bool AskYesNo(QWidget* owner, const QString& text) = 0;
-    // The file name to save to, or nothing when the user cancels. `defaultSuffix` (without the
-    // dot, may be empty) is proposed for a name typed without one.
-    virtual std::optional<QString> AskSaveFileName(QWidget* owner,
-                                                   const QString& defaultSuffix) = 0;
+    // The file name to save to, or nothing when the user cancels.
+    virtual std::optional<QString> AskSaveFileName(QWidget* owner, const SaveRequest& request) = 0;
 };
 
 }  // namespace tarnwick

@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 
 #include <QApplication>
@@ -5,12 +6,22 @@
 
 #include "app/DesktopUrlOpener.h"
 #include "app/MessageBoxPrompts.h"
+#include "app/QtTranslations.h"
 #include "app/TFmMain.h"
 #include "store/Clock.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // QApplication has taken the C locale from the environment; a decimal comma there would
+    // reach every number a library prints with printf (the spreadsheet's cells among them).
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setOrganizationName(QStringLiteral("Corvell"));
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    if (!tarnwick::InstallQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China))) {
+        std::fprintf(stderr,
+                     "Qt's Chinese translations were not found; its dialogs stay in "
+                     "English (Debian package qt6-translations-l10n)\n");
+    }
     QApplication::setApplicationVersion(QStringLiteral("3.06"));
 
     QCommandLineParser parser;

@@ -1,7 +1,10 @@
 #include "export/XlsxExport.h"
 
+#include <clocale>
 #include <cmath>
 #include <type_traits>
+
+#include <locale.h>
 
 #include <xlsxwriter.h>
 
@@ -13,6 +16,37 @@ namespace {
 // Our DateTime counts days from 30 December 1899 exactly as a spreadsheet serial does, so the
 // value goes in unchanged and only the format makes it show as a date.
 constexpr const char* kDateTimeFormat = "yyyy-mm-dd hh:mm:ss";
+
+// The library prints every number with printf, which follows the C locale: under a
+// decimal-comma locale (a desktop started with LANG=de_DE.UTF-8) 59.9 would go into the sheet as
+// "59,9", and spreadsheet programs refuse the file. The exporting thread reads numbers the "C"
+// way until the export ends; uselocale changes that thread only, where setlocale would change
+// every thread of the program under the others' feet.
+class CNumbersOnThisThread {
+public:
+    CNumbersOnThisThread() {
+        locale_t base = duplocale(uselocale(static_cast<locale_t>(0)));
+        if (base == static_cast<locale_t>(0)) {
+            throw ExportError("无法设定数字格式");
+        }
+        m_numbers = newlocale(LC_NUMERIC_MASK, "C", base);  // takes base on success
+        if (m_numbers == static_cast<locale_t>(0)) {
+            freelocale(base);
+            throw ExportError("无法设定数字格式");
+        }
+        m_previous = uselocale(m_numbers);
+    }
+    ~CNumbersOnThisThread() {
+        uselocale(m_previous);
+        freelocale(m_numbers);
+    }
+    CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+    CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+private:
+    locale_t m_numbers;
+    locale_t m_previous;
+};
 
 struct Sheet {
     XlsxWorkbook& book;
@@ -95,6 +129,7 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
 void ExportItemListToXlsx(const std::vector<std::string>& captions,
                           const std::vector<std::vector<SheetCell>>& rows,
                           const std::string& path) {
+    const CNumbersOnThisThread numbers;
     XlsxWorkbook book(path);
     lxw_worksheet* worksheet = book.AddWorksheet("sheet1");
     const Sheet sheet{book, worksheet, book.AddNumberFormat(kDateTimeFormat)};

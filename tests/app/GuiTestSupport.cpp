@@ -41,8 +41,13 @@ bool RecordingPrompts::AskYesNo(QWidget*, const QString& text) {
     return answer;
 }
 
-std::optional<QString> RecordingPrompts::AskSaveFileName(QWidget*, const QString& defaultSuffix) {
-    shown.push_back({Kind::SaveFile, defaultSuffix});
+std::optional<QString> RecordingPrompts::AskSaveFileName(QWidget* owner,
+                                                         const SaveRequest& request) {
+    shown.push_back({Kind::SaveFile, request.defaultSuffix});
+    saveRequests.push_back(request);
+    if (realSaveDialog) {
+        return RunSaveFileDialog(owner, request);
+    }
     if (saveAnswers.empty()) {
         return std::nullopt;
     }

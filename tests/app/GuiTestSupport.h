@@ -34,13 +34,16 @@ public:
     void ShowMessage(QWidget* owner, const QString& text) override;
     void ShowError(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const QString& text) override;
-    std::optional<QString> AskSaveFileName(QWidget* owner, const QString& defaultSuffix) override;
+    // Recorded with the suffix as its text; the whole request goes to `saveRequests`.
+    std::optional<QString> AskSaveFileName(QWidget* owner, const SaveRequest& request) override;
 
     std::vector<QString> Texts(Kind kind) const;
 
     std::vector<Shown> shown;
     std::deque<bool> yesNoAnswers;
     std::deque<QString> saveAnswers;  // a null text cancels
+    std::vector<SaveRequest> saveRequests;
+    bool realSaveDialog = false;  // show the program's own save dialog instead
 };
 
 class RecordingUrlOpener : public UrlOpener {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -190,7 +191,37 @@ TEST(ItemListColumnsTest, TenColumnsWithTheListsNamesCaptionsAndWidths) {
     }
 }
 
-TEST_F(XlsxExportTest, LayoutAndCellTypes) {
+// The process's C locale for as long as the object lives.
+class ProcessLocale {
+public:
+    explicit ProcessLocale(const char* name) : m_previous(std::setlocale(LC_ALL, nullptr)) {
+        m_active = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ProcessLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    bool Active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
+std::string Printed(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+class XlsxLocaleTest : public XlsxExportTest, public ::testing::WithParamInterface<const char*> {};
+
+// Every locale writes the same workbook: a decimal comma must never reach a number cell (the
+// library prints numbers with printf, which follows the C locale).
+TEST_P(XlsxLocaleTest, LayoutAndCellTypes) {
+    ProcessLocale locale(GetParam());
+    // scripts/install-deps generates de_DE.UTF-8.
+    ASSERT_TRUE(locale.Active()) << "locale " << GetParam() << " is not installed";
+    if (std::string(GetParam()) != "C") {
+        ASSERT_EQ(Printed(1.5), "1,5") << "not a decimal-comma locale: nothing to prove";
+    }
     const DateTime readAt = DateTime::FromParts({2012, 4, 5, 10, 20, 33, 250});
     std::vector<std::vector<SheetCell>> rows = {
         {true, 1.0, std::string("韩版<修身>&\"百搭\"衬衫"), 59.9, 30.0, 12.0, 4.0, 880.0, 1797.0,
@@ -230,7 +261,15 @@ TEST_F(XlsxExportTest, LayoutAndCellTypes) {
 
     // Row 1, column A and B2 hold nothing.
     ExpectCells(ReadBack(path), expected);
+    // The export leaves the caller's locale as it found it.
+    EXPECT_EQ(Printed(1.5), std::string(GetParam()) == "C" ? "1.5" : "1,5");
 }
+
+INSTANTIATE_TEST_SUITE_P(Locales, XlsxLocaleTest, ::testing::Values("C", "de_DE.UTF-8"),
+                         [](const auto& info) {
+                             return std::string(info.param) == "C" ? std::string("C")
+                                                                   : std::string("de_DE");
+                         });
 
 TEST_F(XlsxExportTest, EmptyListGivesOnlyTheCaptionRow) {
     const std::string path = PathOf("empty.xlsx");

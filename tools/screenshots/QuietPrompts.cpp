@@ -25,7 +25,7 @@ bool QuietPrompts::AskYesNo(QWidget*, const QString& text) {
     return false;
 }
 
-std::optional<QString> QuietPrompts::AskSaveFileName(QWidget*, const QString&) {
+std::optional<QString> QuietPrompts::AskSaveFileName(QWidget*, const SaveRequest&) {
     return std::nullopt;
 }
 

@@ -15,7 +15,7 @@ public:
     void ShowMessage(QWidget* owner, const QString& text) override;
     void ShowError(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const QString& text) override;
-    std::optional<QString> AskSaveFileName(QWidget* owner, const QString& defaultSuffix) override;
+    std::optional<QString> AskSaveFileName(QWidget* owner, const SaveRequest& request) override;
     void Open(const std::string& url) override;
 };
 
