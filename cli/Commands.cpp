@@ -304,8 +304,10 @@ int RunInitDb(const CliArgs& args) {
     ExpectPositionals(args, 1, "postgresql://USER@HOST/DATABASE");
     const std::string& location = args.positionals[0];
     if (!IsServerLocation(location)) {
-        throw UsageError("init-db sets up a PostgreSQL database (postgresql://...); a database "
-                         "file starts as a copy of the empty vexodb.qdb, not " + location);
+        throw UsageError(
+            "init-db sets up a PostgreSQL database (postgresql://...); a database "
+            "file starts as a copy of the empty vexodb.qdb, not " +
+            location);
     }
     try {
         PostgresStore::CreateSchema(location);

@@ -31,7 +31,8 @@ DatabaseChoice ChooseDatabaseFile(const std::string& programFolder) {
 
 std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error) {
     if (IsServerLocation(path)) {
-        return "无法连接数据库服务器： \"" + ShownLocation(path) + "\" " + std::string(error.what());
+        return "无法连接数据库服务器： \"" + ShownLocation(path) + "\" " +
+               std::string(error.what());
     }
     return "找不到数据文件： \"" + path + "\" " + std::string(error.what());
 }

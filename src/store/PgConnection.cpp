@@ -120,13 +120,12 @@ std::int32_t PgResult::Int(int row, int column) const {
         // row holds is held at the nearest end rather than wrapped into a wrong figure.
         double real = 0.0;
         std::from_chars(text.data(), text.data() + text.size(), real);
-        value = real >= 9.2e18 ? std::numeric_limits<std::int64_t>::max()
+        value = real >= 9.2e18    ? std::numeric_limits<std::int64_t>::max()
                 : real <= -9.2e18 ? std::numeric_limits<std::int64_t>::min()
                                   : static_cast<std::int64_t>(real);
     }
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 double PgResult::Real(int row, int column) const {
@@ -178,7 +177,8 @@ PgConnection PgConnection::Open(const std::string& location) {
     }
     // The server's notices ("drop cascades to ...") would land on standard error of a
     // desktop program; nothing in them needs the user.
-    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
     connection.PrepareSession();
     return connection;
 }

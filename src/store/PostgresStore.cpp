@@ -131,9 +131,9 @@ std::vector<ShopRow> PostgresStore::ReadShops() {
 std::vector<ItemRow> PostgresStore::ReadItems(std::string_view sid,
                                               std::optional<DateTime> lastSellFrom) {
     if (!lastSellFrom) {
-        return ReadRows(m_connection.Run("select * from ItemList where sid=$1",
-                                         {PgConnection::Param(sid)}),
-                        kItemColumns);
+        return ReadRows(
+            m_connection.Run("select * from ItemList where sid=$1", {PgConnection::Param(sid)}),
+            kItemColumns);
     }
     return ReadRows(
         m_connection.Run("select * from ItemList where sid=$1 and lastSell>=$2",

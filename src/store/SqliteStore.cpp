@@ -112,7 +112,8 @@ std::vector<ShopRow> SqliteStore::ReadShops() {
     return ReadRows(m_db.Prepared("select * from ShopList order by AddTime desc"), kShopColumns);
 }
 
-std::vector<ItemRow> SqliteStore::ReadItems(std::string_view sid, std::optional<DateTime> lastSellFrom) {
+std::vector<ItemRow> SqliteStore::ReadItems(std::string_view sid,
+                                            std::optional<DateTime> lastSellFrom) {
     if (!lastSellFrom) {
         Statement& query = m_db.Prepared("select * from ItemList where sid=?");
         query.Bind(1, sid);
@@ -124,7 +125,7 @@ std::vector<ItemRow> SqliteStore::ReadItems(std::string_view sid, std::optional<
 }
 
 std::vector<BuyerRow> SqliteStore::ReadBuyers(std::string_view sid, std::string_view itemid,
-                                        std::optional<DateTime> buytimeFrom) {
+                                              std::optional<DateTime> buytimeFrom) {
     if (!buytimeFrom) {
         Statement& query =
             m_db.Prepared("select * from BuyerList where sid=? and itemid=? order by buytime desc");
@@ -138,7 +139,7 @@ std::vector<BuyerRow> SqliteStore::ReadBuyers(std::string_view sid, std::string_
 }
 
 std::vector<RateRow> SqliteStore::ReadRates(std::string_view sid, std::string_view itemid,
-                                      std::optional<DateTime> rateDateFrom) {
+                                            std::optional<DateTime> rateDateFrom) {
     if (!rateDateFrom) {
         Statement& query =
             m_db.Prepared("select * from RateList where sid=? and itemid=? order by rateDate desc");

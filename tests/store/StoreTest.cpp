@@ -197,20 +197,22 @@ TEST_P(WindowBound, BoundIsInclusiveAtMidnightAndLeavesOutEverythingEarlier) {
 
 INSTANTIATE_TEST_SUITE_P(
     Readers, WindowBound,
-    testing::Combine(testing::Values(
-        WindowReader{"ItemsByLastSell",
-                     [](Store& s, DateTime t) { s.AppendItem(Item("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadItems("run", from).size(); },
-                     [](Store& s) { return s.ReadItems("run").size(); }},
-        WindowReader{"BuyersByBuytime",
-                     [](Store& s, DateTime t) { s.AppendBuyer(Buyer("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadBuyers("run", "1", from).size(); },
-                     [](Store& s) { return s.ReadBuyers("run", "1").size(); }},
-        WindowReader{"RatesByRateDate",
-                     [](Store& s, DateTime t) { s.AppendRate(Rate("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadRates("run", "1", from).size(); },
-                     [](Store& s) { return s.ReadRates("run", "1").size(); }}),
-                     kBothStores),
+    testing::Combine(
+        testing::Values(
+            WindowReader{"ItemsByLastSell",
+                         [](Store& s, DateTime t) { s.AppendItem(Item("run", "1", t)); },
+                         [](Store& s, DateTime from) { return s.ReadItems("run", from).size(); },
+                         [](Store& s) { return s.ReadItems("run").size(); }},
+            WindowReader{
+                "BuyersByBuytime",
+                [](Store& s, DateTime t) { s.AppendBuyer(Buyer("run", "1", t)); },
+                [](Store& s, DateTime from) { return s.ReadBuyers("run", "1", from).size(); },
+                [](Store& s) { return s.ReadBuyers("run", "1").size(); }},
+            WindowReader{
+                "RatesByRateDate", [](Store& s, DateTime t) { s.AppendRate(Rate("run", "1", t)); },
+                [](Store& s, DateTime from) { return s.ReadRates("run", "1", from).size(); },
+                [](Store& s) { return s.ReadRates("run", "1").size(); }}),
+        kBothStores),
     [](const testing::TestParamInfo<std::tuple<WindowReader, StoreKind>>& info) {
         return std::string(std::get<0>(info.param).name) + KindName(std::get<1>(info.param));
     });
@@ -305,8 +307,9 @@ TEST_P(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
 TEST_P(StoreTest, UnsetColumnsKeepTheirDefaults) {
     m_temp.Execute("insert into ItemList (sid, ItemID) values ('run', '1')");
     // A time the file holds as unreadable text; the server's column cannot hold one, but NULL.
-    m_temp.Execute(std::string("insert into BuyerList (sid, itemid, buytime) values ('run', '1', ") +
-                   (GetParam() == StoreKind::File ? "'garbage')" : "null)"));
+    m_temp.Execute(
+        std::string("insert into BuyerList (sid, itemid, buytime) values ('run', '1', ") +
+        (GetParam() == StoreKind::File ? "'garbage')" : "null)"));
     const auto items = m_store.ReadItems("run");
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, "");
