@@ -21,8 +21,8 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "store/Store.h"
@@ -179,10 +179,10 @@ int main() {
                 }
                 fs::path out = work / "cli.out";
                 auto started = Clock::now();
-                pid_t pid = Spawn({(BinFolder() / "tarnwick-cli").string(), "analyse", "--db",
-                                   location, "--market", server.base, "--threads",
-                                   std::to_string(threads), kLoadNick},
-                                  out);
+                pid_t pid = Spawn(
+                    {(BinFolder() / "tarnwick-cli").string(), "analyse", "--db", location,
+                     "--market", server.base, "--threads", std::to_string(threads), kLoadNick},
+                    out);
                 int status = 0;
                 rusage usage{};
                 wait4(pid, &status, 0, &usage);
