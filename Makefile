@@ -4,7 +4,8 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure -j $(JOBS)
 
-.PHONY: deps configure build test test-asan test-tsan demo run screenshots bench format format-check clean
+.PHONY: deps configure build test test-asan test-tsan demo run screenshots bench format format-check clean \
+	fuzz fuzz-smoke
 
 deps:
 	@scripts/install-deps
@@ -32,6 +33,18 @@ test-tsan: deps
 	@cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" $(CTEST) -L 'engine|core'
 
+# The libFuzzer targets (fuzz/), built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTARNWICK_FUZZ=ON -DTARNWICK_GUI=OFF \
+	    -DTARNWICK_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+
+# Each target for FUZZ_SECONDS from the checked-in seeds; what it finds stays in build-fuzz.
+FUZZ_SECONDS ?= 20
+fuzz-smoke: fuzz
+	@scripts/fuzz-smoke build-fuzz $(FUZZ_SECONDS)
+
 demo: build
 	@scripts/demo $(BUILD)/bin
 
@@ -56,4 +69,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz
