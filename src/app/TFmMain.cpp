@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -222,7 +223,7 @@ QWidget* TFmMain::BuildItemPanel() {
     lst = new ItemListView;
     lst->setObjectName("lst");
     rpnlDetail = new DetailLists;
-    pnlItem->addWidget(lst);
+    pnlItem->addWidget(BuildListPart());
     pnlItem->addWidget(rpnlDetail);
     pnlItem->setStretchFactor(0, 1);
     pnlItem->setStretchFactor(1, 0);
@@ -230,6 +231,44 @@ QWidget* TFmMain::BuildItemPanel() {
     connect(lst, &ItemListView::FocusedItemChanged, this,
             [this] { RunGuarded(m_prompts, this, [this] { lstChange(); }); });
     return pnlItem;
+}
+
+// The item list between a title filter above it and the totals of what it shows below it.
+QWidget* TFmMain::BuildListPart() {
+    auto* part = new QWidget;
+    part->setObjectName("pnlList");
+    auto* layout = new QVBoxLayout(part);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    auto* filterRow = new QHBoxLayout;
+    filterRow->setContentsMargins(2, 2, 2, 0);
+    auto* filterLabel = new QLabel(tr("筛选宝贝名称(&F):"));
+    filterLabel->setObjectName("lblFilter");
+    edtFilter = new QLineEdit;
+    edtFilter->setObjectName("edtFilter");
+    edtFilter->setClearButtonEnabled(true);
+    edtFilter->setPlaceholderText(tr("输入宝贝名称中的文字"));
+    filterLabel->setBuddy(edtFilter);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(edtFilter, 1);
+    layout->addLayout(filterRow);
+    layout->addWidget(lst, 1);
+
+    lblTotals = new QLabel;
+    lblTotals->setObjectName("lblTotals");
+    lblTotals->setContentsMargins(4, 0, 4, 2);
+    layout->addWidget(lblTotals);
+
+    connect(edtFilter, &QLineEdit::textChanged, this,
+            [this](const QString& text) { lst->SetTitleFilter(text); });
+    connect(lst, &ItemListView::ShownRowsChanged, this, &TFmMain::ShowTotals);
+    ShowTotals();
+    return part;
+}
+
+void TFmMain::ShowTotals() {
+    lblTotals->setText(ItemTotalsText(lst->ShownTotals()));
 }
 
 QWidget* TFmMain::BuildRightPanel() {
@@ -454,7 +493,7 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows);
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun());
     // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
@@ -490,8 +529,12 @@ void TFmMain::DeleteSelectedShop() {
     if (!selected) {
         return;
     }
-    const QString question =
-        QStringLiteral("您确定要删除 ") + Utf8Text(selected->WWName) + QStringLiteral(" 吗");
+    // The run's time follows the nick: of several runs of one shop, the user sees which goes.
+    QString named = Utf8Text(selected->WWName);
+    if (const QString time = RunTimeText(*selected); !time.isEmpty()) {
+        named += QStringLiteral(" (") + time + QLatin1Char(')');
+    }
+    const QString question = tr("您确定要删除 %1 吗").arg(named);
     if (!m_prompts.AskYesNo(this, question)) {
         return;
     }

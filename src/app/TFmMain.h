@@ -18,6 +18,7 @@
 class QAbstractButton;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSplitter;
 class QSystemTrayIcon;
@@ -80,6 +81,8 @@ private:
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     QWidget* BuildItemPanel();
+    QWidget* BuildListPart();
+    void ShowTotals();
     void OnClick(QAbstractButton* button, void (TFmMain::*handler)());
 
     void FormCreate();
@@ -132,6 +135,8 @@ private:
     QPushButton* btnOpenShop = nullptr;
     QPushButton* btnDelShop = nullptr;
     ItemListView* lst = nullptr;
+    QLineEdit* edtFilter = nullptr;
+    QLabel* lblTotals = nullptr;
     DetailLists* rpnlDetail = nullptr;
     QLabel* m_statusPanel = nullptr;
     QSystemTrayIcon* tic = nullptr;

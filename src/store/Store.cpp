@@ -251,6 +251,16 @@ void Store::DeleteShop(std::string_view sid) {
     }
 }
 
+std::map<std::string, int> Store::CountItemsPerRun() {
+    Statement& query = m_db.Prepared("select sid, count(*) from ItemList group by sid");
+    const ResetOnExit reset(query);
+    std::map<std::string, int> counts;
+    while (query.Step()) {
+        counts[query.Text(0)] = query.Int(1);
+    }
+    return counts;
+}
+
 void Store::CheckItemsTable() {
     Statement query(m_db.Handle(), "select * from Items where 1=2");
     query.Run();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,8 @@ public:
     // Removes a run's rows from ShopList, BuyerList, RateList and ItemList, in that order;
     // Items is left alone. A failing statement stops the sequence.
     void DeleteShop(std::string_view sid);
+    // The number of stored items of every run that has any, by run key.
+    std::map<std::string, int> CountItemsPerRun();
     // Fails when the Items table is missing; returns nothing.
     void CheckItemsTable();
 

@@ -68,6 +68,12 @@ DetailLists::DetailLists(QWidget* parent)
     lblCommentCount->setObjectName("lblCommentCount");
     dbgBuyerList->SetModelWithWidths(m_buyers, Widths(BuyerColumns()));
     dbgRateList->SetModelWithWidths(m_rates, Widths(RateColumns()));
+    // The times, prices and amounts show whole; the names, variants and review texts share the
+    // rest, so that every column is in sight at the window's starting size.
+    const QString time = QStringLiteral("0000-00-00 00:00:00");
+    dbgBuyerList->FitColumnsToWidth(
+        {QString(), QStringLiteral("00000.00"), QStringLiteral("0000"), QString(), time});
+    dbgRateList->FitColumnsToWidth({QString(), QString(), time});
 
     addWidget(Part("pnlBuyerList", dbgBuyerList, lblBuyerCount));
     QWidget* ratePart = Part("rpnlRateList", dbgRateList, lblCommentCount);

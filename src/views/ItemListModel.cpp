@@ -20,6 +20,33 @@ int ItemListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
+QVariant ItemListModel::SortValue(const ItemRow& item, int row, int column) const {
+    switch (column) {
+        case cxCheck:
+            return Checked(row) ? 1 : 0;
+        case cxIndex:
+            return row;
+        case cxTitle:
+            return Utf8Text(item.title);
+        case cxPrice:
+            return item.price;
+        case cxSellCount:
+            return item.sellcount;
+        case cxallow_quantity:
+            return item.allow_quantity;
+        case cxCommentCount:
+            return item.Commentcount;
+        case cxpv:
+            return item.pv;
+        case cxSellAmount:
+            return item.SellAmount;
+        case cxDataTime:
+            return item.UpdateTime.Days();
+        default:
+            return {};
+    }
+}
+
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count()) {
         return {};
@@ -28,6 +55,9 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (role == Qt::CheckStateRole && column == cxCheck) {
         return Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == kSortRole) {
+        return SortValue(item, index.row(), column);
     }
     if (role == Qt::TextAlignmentRole) {
         bool text = column == cxTitle || column == cxDataTime;
@@ -43,7 +73,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         case cxIndex:
             return index.row() + 1;
         case cxTitle:
-            return Utf8Text(item.title);
+            return role == Qt::ToolTipRole ? Utf8Text(item.title) : OneLine(Utf8Text(item.title));
         case cxPrice:
             return MoneyText(item.price);
         case cxSellCount:

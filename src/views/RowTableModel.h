@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "views/CellText.h"
+
 namespace tarnwick {
 
 // One column of a read-only grid over stored rows.
@@ -39,7 +41,12 @@ public:
         }
         const GridColumn<Row>& column = m_columns[static_cast<std::size_t>(index.column())];
         if (role == Qt::DisplayRole) {
-            return column.text(m_rows[static_cast<std::size_t>(index.row())]);
+            return OneLine(column.text(m_rows[static_cast<std::size_t>(index.row())]));
+        }
+        // The whole text, line breaks and all, for cells a narrow column cuts off.
+        if (role == Qt::ToolTipRole && !column.alignRight) {
+            QString text = column.text(m_rows[static_cast<std::size_t>(index.row())]);
+            return text.isEmpty() ? QVariant() : QVariant(text);
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(Qt::AlignVCenter |
