@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
@@ -19,6 +22,7 @@ namespace {
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 370;
 constexpr int kFieldHeight = 21;
+constexpr std::chrono::milliseconds kProgressInterval{250};
 
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
@@ -61,6 +65,13 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
     mmoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     mmoLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // In the free strip between the nick and the buttons, so that no control of the form moves.
+    lblProgress = Place(new QLabel(this), "lblProgress", 96, 47, 337, 18);
+    // The workers count on their own threads; the figure is read a few times a second while
+    // the dialog is shown rather than handed over per item.
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressInterval);
+    connect(m_progressTimer, &QTimer::timeout, this, &TFmReadData::ShowProgress);
 
     // Enter in the nick field starts the run, as the first button of the form would.
     btnStart->setDefault(true);
@@ -102,7 +113,33 @@ void TFmReadData::FormShow() {
     edtInput->clear();
     cbbInputType->setCurrentIndex(0);
     m_controller->Reset();
+    // A run that goes on behind the reset can still be stopped from here; a new start stays
+    // possible as well.
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    btnStop->setEnabled(run && !run->Completed());
+    ShowProgress();
+    m_progressTimer->start();
     edtInput->setFocus();
+}
+
+void TFmReadData::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // Minimised is still shown as far as the run's figure is concerned.
+    if (!event->spontaneous()) {
+        m_progressTimer->stop();
+    }
+}
+
+void TFmReadData::ShowProgress() {
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    if (!run) {
+        lblProgress->clear();
+        return;
+    }
+    const RunTotals totals = run->Totals();
+    // The control thread's own end report, sent when it started nothing, is no item.
+    const int done = std::min(totals.downloadsEnded, totals.itemsQueued);
+    lblProgress->setText(tr("已完成 %1 / %2 个宝贝").arg(done).arg(totals.itemsQueued));
 }
 
 void TFmReadData::btnStartClick() {
@@ -136,6 +173,7 @@ void TFmReadData::LogCleared() {
 void TFmReadData::RunningChanged(bool running) {
     btnStart->setEnabled(!running);
     btnStop->setEnabled(running);
+    ShowProgress();
 }
 
 }  // namespace tarnwick
