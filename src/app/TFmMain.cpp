@@ -460,13 +460,23 @@ std::string TFmMain::SoftInfoPage(SoftInfoKind kind) const {
 }
 
 void TFmMain::ShowSoftInfo(SoftInfoKind kind) {
-    m_urls.Open(SoftInfoPage(kind));
+    OpenOutside(SoftInfoPage(kind));
 }
 
 void TFmMain::btnOpenShopClick() {
     if (m_currentShop) {
-        m_urls.Open(Trim(m_currentShop->ShopURL));
+        OpenOutside(Trim(m_currentShop->ShopURL));
     }
+}
+
+void TFmMain::OpenOutside(const std::string& url) {
+    // An empty address has nowhere to go; a desktop without a browser gets the address in a
+    // box whose text the user can select and copy.
+    if (url.empty() || m_urls.Open(url)) {
+        return;
+    }
+    m_prompts.ShowMessage(this, tr("无法启动浏览器。请把下面的地址复制到浏览器中打开:") +
+                                    QStringLiteral("\n") + Utf8Text(url));
 }
 
 // ---- the shop tree ----

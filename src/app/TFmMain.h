@@ -110,6 +110,7 @@ private:
     Store& Db();
     void SetStatusText(const QString& text);
     std::string SoftInfoPage(SoftInfoKind kind) const;
+    void OpenOutside(const std::string& url);
 
     Settings m_settings;
     UserPrompts& m_prompts;

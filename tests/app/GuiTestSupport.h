@@ -45,8 +45,12 @@ public:
 
 class RecordingUrlOpener : public UrlOpener {
 public:
-    void Open(const std::string& url) override { opened.push_back(url); }
+    bool Open(const std::string& url) override {
+        opened.push_back(url);
+        return browserStarts;
+    }
     std::vector<std::string> opened;
+    bool browserStarts = true;
 };
 
 // "yyyy-mm-dd hh:mm:ss" as the marketplace's pages write a time.
