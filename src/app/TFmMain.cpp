@@ -25,6 +25,7 @@
 #include "app/TFmReadData.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
+#include "app/ViewState.h"
 #include "app/WaitCursor.h"
 #include "export/ItemSheet.h"
 #include "export/NickExport.h"
@@ -82,6 +83,7 @@ TFmMain::TFmMain(Settings settings, UserPrompts& prompts, UrlOpener& urls, const
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    ViewState(QString::fromStdString(m_settings.viewStateFile)).Restore(*this);
     RunGuarded(m_prompts, this, [this] { FormCreate(); });
 }
 
@@ -369,6 +371,11 @@ void TFmMain::changeEvent(QEvent* event) {
         // managers.
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
     }
+}
+
+void TFmMain::closeEvent(QCloseEvent* event) {
+    ViewState(QString::fromStdString(m_settings.viewStateFile)).Save(*this);
+    QMainWindow::closeEvent(event);
 }
 
 void TFmMain::MinimizeApplication() {

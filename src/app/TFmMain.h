@@ -46,6 +46,8 @@ public:
     struct Settings {
         std::string programFolder;  // ends with a path separator
         Endpoints endpoints = Endpoints::Defaults();
+        // Where the window's arrangement is remembered between starts; empty: nowhere.
+        std::string viewStateFile;
     };
     enum class SoftInfoKind { Help = 0, Upgrade = 1 };
 
@@ -74,6 +76,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildFrame();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 
 #include "app/DesktopUrlOpener.h"
 #include "app/MessageBoxPrompts.h"
@@ -27,6 +28,9 @@ int main(int argc, char* argv[]) {
 
     tarnwick::TFmMain::Settings settings;
     settings.programFolder = QApplication::applicationDirPath().toStdString() + "/";
+    settings.viewStateFile =
+        (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/view.ini")
+            .toStdString();
     if (parser.isSet(market) &&
         !settings.endpoints.PointMarketAt(parser.value(market).toStdString())) {
         std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",

@@ -94,6 +94,7 @@ public:
 
     RecordingPrompts prompts;
     RecordingUrlOpener urls;
+    std::string viewStateFile;  // empty: the window remembers nothing
 
 private:
     TempDatabase m_database;
