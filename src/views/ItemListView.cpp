@@ -18,7 +18,9 @@ QString ItemTotalsText(const ItemTotals& totals) {
 }
 
 ItemListView::ItemListView(QWidget* parent)
-    : QTableView(parent), m_model(new ItemListModel(this)), m_shown(new QSortFilterProxyModel(this)) {
+    : QTableView(parent),
+      m_model(new ItemListModel(this)),
+      m_shown(new QSortFilterProxyModel(this)) {
     m_shown->setSourceModel(m_model);
     m_shown->setSortRole(ItemListModel::kSortRole);
     m_shown->setSortLocaleAware(true);

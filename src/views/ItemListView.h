@@ -56,7 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    ItemListModel* m_model;           // owned as a child object
+    ItemListModel* m_model;          // owned as a child object
     QSortFilterProxyModel* m_shown;  // owned as a child object
 };
 

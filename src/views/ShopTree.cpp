@@ -23,8 +23,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         if (!index.data(ShopTree::kRunTimeRole).toString().isEmpty()) {
-            size.setHeight(std::max(size.height(),
-                                    option.fontMetrics.height() + SmallFontHeight(option) + 6));
+            size.setHeight(
+                std::max(size.height(), option.fontMetrics.height() + SmallFontHeight(option) + 6));
         }
         return size;
     }
@@ -50,8 +50,8 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
         painter->save();
-        const int top = text.top() + (text.height() - option.fontMetrics.height() -
-                                      SmallFontHeight(option)) / 2;
+        const int top = text.top() +
+                        (text.height() - option.fontMetrics.height() - SmallFontHeight(option)) / 2;
         painter->setPen(option.palette.color(role));
         painter->setFont(option.font);
         painter->drawText(QRect(text.left(), top, text.width(), option.fontMetrics.height()),
@@ -111,7 +111,8 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
         auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
         node->setIcon(0, m_icon);
         node->setData(0, kRecordRole, static_cast<qulonglong>(m_shops.size()));
-        const TShop& shop = m_shops.emplace_back(TShop{row.SID, row.WWName, row.ShopURL, row.AddTime});
+        const TShop& shop =
+            m_shops.emplace_back(TShop{row.SID, row.WWName, row.ShopURL, row.AddTime});
         const QString time = RunTimeText(shop);
         node->setData(0, kRunTimeRole, time);
         auto counted = itemCounts.find(row.SID);

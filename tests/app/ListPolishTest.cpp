@@ -24,9 +24,9 @@ using C = ItemListModel::Column;
 marketsim::Shop ClothesShop() {
     const DateTime today = TodayMidnight();
     marketsim::Item dress = Item("5001", "春季新款连衣裙", "128.00", 3, 40, 900);
-    dress.deals = {Deal("买家甲", "120.00", 2, DateTime(today.Days() - 0.5),
-                        "颜色分类：粉红色<br>尺码：XL"),
-                   Deal("买家乙", "118.50", 1, today.AddDays(-2))};
+    dress.deals = {
+        Deal("买家甲", "120.00", 2, DateTime(today.Days() - 0.5), "颜色分类：粉红色<br>尺码：XL"),
+        Deal("买家乙", "118.50", 1, today.AddDays(-2))};
     dress.reviews = {Review("小明", "质量很好", today.AddDays(-1), "9001")};
     marketsim::Item shirt = Item("5002", "纯棉T恤", "39.90", 0, 12, 50);
     marketsim::Item jeans = Item("5003", "直筒牛仔裤", "99.00", 1, 7, 321);

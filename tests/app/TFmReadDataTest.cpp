@@ -172,13 +172,15 @@ TEST(TFmReadDataTest, StopStaysUsableAfterReopeningDuringARun) {
         auto* stop = Child<QPushButton>(dialog, "btnStop");
         ASSERT_TRUE(stop->isEnabled());
         QTest::mouseClick(stop, Qt::LeftButton);
-        EXPECT_TRUE(HasLine(dialog, QStringLiteral("正在终止程序,此过程可能需要几分钟时间,请稍候...")));
+        EXPECT_TRUE(
+            HasLine(dialog, QStringLiteral("正在终止程序,此过程可能需要几分钟时间,请稍候...")));
         EXPECT_TRUE(dialog.Controller().CurrentRun()->StopRequested());
         f.Sim().ReleaseHolds();
         // The held item ends, the second is never started, and the run completes here.
         ASSERT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
         EXPECT_TRUE(Idle(dialog));
-        EXPECT_EQ(Child<QLabel>(dialog, "lblProgress")->text(), QStringLiteral("已完成 1 / 2 个宝贝"));
+        EXPECT_EQ(Child<QLabel>(dialog, "lblProgress")->text(),
+                  QStringLiteral("已完成 1 / 2 个宝贝"));
     });
     Store store = f.OpenStore();
     ASSERT_EQ(store.ReadShops().size(), 1u);
