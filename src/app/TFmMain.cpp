@@ -57,8 +57,8 @@ constexpr int kLeftBottomHeight = 41;
 constexpr int kButtonHeight = 25;
 
 QString Caption(Edition edition) {
-    return edition == Edition::Partner ? QStringLiteral("Halden软件-Quorvane V3.06")
-                                       : QStringLiteral("Corvell软件-Quorvane V3.06");
+    return edition == Edition::Partner ? TFmMain::tr("Halden软件-Quorvane V3.06")
+                                       : TFmMain::tr("Corvell软件-Quorvane V3.06");
 }
 
 std::string FileNameBytes(const QString& path) {
@@ -145,10 +145,10 @@ QWidget* TFmMain::BuildToolbar() {
     const int spare = kToolbarHeight - kToolButtonHeight;
     layout->setContentsMargins(0, spare / 2, 0, spare - spare / 2);
     layout->setSpacing(2);
-    auto tool = [&](const char* name, const char* caption, const QIcon& icon) {
+    auto tool = [&](const char* name, const QString& caption, const QIcon& icon) {
         auto* button = new QToolButton;
         button->setObjectName(name);
-        button->setText(QString::fromUtf8(caption));
+        button->setText(caption);
         button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -157,10 +157,11 @@ QWidget* TFmMain::BuildToolbar() {
         layout->addWidget(button);
         return button;
     };
-    btnShopAssay = tool("btnShopAssay", "分析店铺", AnalyseIcon());
-    btnHelp = tool("btnHelp", "使用说明", HelpIcon());
-    btnUpdate = tool("btnUpdate", "软件升级", UpgradeIcon());
-    btnExit = tool("btnExit", "退出", ExitIcon());
+    // Alt and the letter press a button, as on the Chinese desktops the program grew up on.
+    btnShopAssay = tool("btnShopAssay", tr("分析店铺(&A)"), AnalyseIcon());
+    btnHelp = tool("btnHelp", tr("使用说明(&H)"), HelpIcon());
+    btnUpdate = tool("btnUpdate", tr("软件升级(&U)"), UpgradeIcon());
+    btnExit = tool("btnExit", tr("退出(&X)"), ExitIcon());
     layout->addStretch(1);
 
     OnClick(btnShopAssay, &TFmMain::btnShopAssayClick);
@@ -185,7 +186,7 @@ QWidget* TFmMain::BuildLeftPanel() {
 
     pmTV = new QMenu(tv);
     pmTV->setObjectName("pmTV");
-    pmDelShop = pmTV->addAction(QStringLiteral("删除"));
+    pmDelShop = pmTV->addAction(tr("删除(&D)"));
     pmDelShop->setObjectName("pmDelShop");
     connect(tv, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pmTV->popup(tv->viewport()->mapToGlobal(at)); });
@@ -201,9 +202,9 @@ QWidget* TFmMain::BuildLeftPanel() {
     buttons->setContentsMargins(3, (kLeftBottomHeight - kButtonHeight) / 2, 3,
                                 (kLeftBottomHeight - kButtonHeight + 1) / 2);
     buttons->setSpacing(3);
-    btnOpenShop = new QPushButton(QStringLiteral("查看店铺"));
+    btnOpenShop = new QPushButton(tr("查看店铺(&V)"));
     btnOpenShop->setObjectName("btnOpenShop");
-    btnDelShop = new QPushButton(QStringLiteral("删除店铺"));
+    btnDelShop = new QPushButton(tr("删除店铺(&E)"));
     btnDelShop->setObjectName("btnDelShop");
     for (QPushButton* button : {btnOpenShop, btnDelShop}) {
         button->setFixedHeight(kButtonHeight);
@@ -285,15 +286,15 @@ QWidget* TFmMain::BuildRightPanel() {
         layout->addWidget(shown);
         return shown;
     };
-    auto plain = [&](const char* name, const char* caption) {
-        return button(new QPushButton(QString::fromUtf8(caption)), name);
+    auto plain = [&](const char* name, const QString& caption) {
+        return button(new QPushButton(caption), name);
     };
     auto window = [this](TimeWindow w) { return [this, w] { LoadItemListIfShopChosen(w); }; };
-    const std::pair<const char*, const char*> windowButtons[] = {{"btnAllData", "所有数据"},
-                                                                 {"btnWeek", "最近一周"},
-                                                                 {"btnMonth", "最近一月"},
-                                                                 {"btnThisWeek", "本周数据"},
-                                                                 {"btnThisMonth", "本月数据"}};
+    const std::pair<const char*, QString> windowButtons[] = {{"btnAllData", tr("所有数据(&1)")},
+                                                             {"btnWeek", tr("最近一周(&2)")},
+                                                             {"btnMonth", tr("最近一月(&3)")},
+                                                             {"btnThisWeek", tr("本周数据(&4)")},
+                                                             {"btnThisMonth", tr("本月数据(&5)")}};
     const TimeWindow windows[] = {TimeWindow::AllData, TimeWindow::LastWeek, TimeWindow::LastMonth,
                                   TimeWindow::ThisWeek, TimeWindow::ThisMonth};
     for (std::size_t i = 0; i < std::size(windows); ++i) {
@@ -302,10 +303,11 @@ QWidget* TFmMain::BuildRightPanel() {
                 [this, load = window(windows[i])] { RunGuarded(m_prompts, this, load); });
     }
     layout->addSpacing(10);
-    OnClick(plain("btnExport", "导出到EXCEL"), &TFmMain::btnExportClick);
+    OnClick(plain("btnExport", tr("导出到EXCEL(&L)")), &TFmMain::btnExportClick);
     layout->addSpacing(10);
-    const std::pair<const char*, const char*> checkButtons[] = {
-        {"btnSelectAll", "全选"}, {"btnSelectNone", "全不选"}, {"btnSelectOther", "反选"}};
+    const std::pair<const char*, QString> checkButtons[] = {{"btnSelectAll", tr("全选(&S)")},
+                                                            {"btnSelectNone", tr("全不选(&N)")},
+                                                            {"btnSelectOther", tr("反选(&I)")}};
     const ItemListModel::CheckMode modes[] = {ItemListModel::CheckMode::All,
                                               ItemListModel::CheckMode::None,
                                               ItemListModel::CheckMode::Invert};
@@ -317,7 +319,7 @@ QWidget* TFmMain::BuildRightPanel() {
     }
     layout->addSpacing(10);
     QPushButton* exportBuyer =
-        button(new WrappingButton(QStringLiteral("导出勾选宝贝评价客户列表")), "btnExportBuyer");
+        button(new WrappingButton(tr("导出勾选宝贝评价客户列表(&R)")), "btnExportBuyer");
     exportBuyer->setFixedHeight(2 * kButtonHeight + 4);
     OnClick(exportBuyer, &TFmMain::btnExportBuyerClick);
     layout->addStretch(1);
@@ -335,7 +337,8 @@ void TFmMain::OnClick(QAbstractButton* button, void (TFmMain::*handler)()) {
 void TFmMain::FormCreate() {
     rpnlDetail->ClearLabels();
     if (m_settings.databaseLocation.empty()) {
-        m_database = OpenDatabase(m_settings.programFolder);
+        m_database = OpenDatabase(m_settings.databaseFolder.empty() ? m_settings.programFolder
+                                                                    : m_settings.databaseFolder);
         if (m_database.db) {
             m_store.emplace(std::move(*m_database.db));
             m_database.db.reset();
@@ -429,7 +432,7 @@ void TFmMain::OnVersionResult(std::int32_t number) {
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%02d-%02d %02d:%02d:%02d", now.month, now.day, now.hour,
                       now.minute, now.second);
-        SetStatusText(QString::fromLatin1(stamp) + QStringLiteral(" 软件已有新版,请升级."));
+        SetStatusText(QString::fromLatin1(stamp) + tr(" 软件已有新版,请升级."));
     });
     emit versionResultHandled(number);
 }
@@ -538,7 +541,7 @@ void TFmMain::tvClick() {
         return row.SID.starts_with(selected->Sid);
     });
     if (listed) {
-        SetStatusText(QStringLiteral("掌柜:") + Utf8Text(selected->WWName));
+        SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
     }
     RefreshShopViews();
 }

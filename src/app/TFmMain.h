@@ -49,6 +49,9 @@ public:
         // A database file or a team's postgresql:// address given on the command line; empty
         // for the file found beside the program. A given one is the standard edition's.
         std::string databaseLocation;
+        // The folder whose database files are chosen from, when not the program's own (an
+        // installed program keeps its analyses in the user's data folder); ends with a separator.
+        std::string databaseFolder;
         // Where the window's arrangement is remembered between starts; empty: nowhere.
         std::string viewStateFile;
     };

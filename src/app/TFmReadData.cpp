@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
@@ -41,25 +42,23 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
           m_prompts.ShowError(this, QString::fromUtf8(error.what()));
       }) {
     setObjectName("TFmReadData");
-    setWindowTitle(QStringLiteral("分析店铺"));
+    setWindowTitle(tr("分析店铺"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
     cbbInputType = Place(new QComboBox(this), "cbbInputType", 16, 24, 89, kFieldHeight);
-    cbbInputType->addItem(QStringLiteral("掌柜名称"));
+    cbbInputType->addItem(tr("掌柜名称"));
     // The input is always a shopkeeper nick; the list only says so.
     cbbInputType->setEnabled(false);
     edtInput = Place(new QLineEdit(this), "edtInput", 112, 24, 321, kFieldHeight);
-    lblThrCount =
-        Place(new QLabel(QStringLiteral("设置线程数"), this), "lblThrCount", 16, 56, 73, 16);
+    lblThrCount = Place(new QLabel(tr("设置线程数(&T)"), this), "lblThrCount", 16, 56, 73, 16);
     edtThrCount = Place(new QSpinBox(this), "edtThrCount", 16, 72, 65, kFieldHeight);
     edtThrCount->setRange(AcquisitionController::kMinThreads, AcquisitionController::kMaxThreads);
     edtThrCount->setValue(AcquisitionController::kDefaultThreads);
-    btnStart = Place(new QPushButton(QStringLiteral("开始分析"), this), "btnStart", 96, 67, 75, 25);
-    btnStop = Place(new QPushButton(QStringLiteral("停止分析"), this), "btnStop", 184, 67, 75, 25);
-    btnMinimize =
-        Place(new QPushButton(QStringLiteral("最小化"), this), "btnMinimize", 272, 67, 75, 25);
-    btnClose = Place(new QPushButton(QStringLiteral("关闭"), this), "btnClose", 360, 67, 75, 25);
+    btnStart = Place(new QPushButton(tr("开始分析(&S)"), this), "btnStart", 96, 67, 75, 25);
+    btnStop = Place(new QPushButton(tr("停止分析(&P)"), this), "btnStop", 184, 67, 75, 25);
+    btnMinimize = Place(new QPushButton(tr("最小化(&M)"), this), "btnMinimize", 272, 67, 75, 25);
+    btnClose = Place(new QPushButton(tr("关闭(&C)"), this), "btnClose", 360, 67, 75, 25);
     mmoLog = Place(new QPlainTextEdit(this), "mmoLog", 16, 104, 417, 249);
     mmoLog->setReadOnly(true);
     mmoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -79,6 +78,7 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
         button->setAutoDefault(false);
     }
     setTabOrder(edtInput, edtThrCount);
+    lblThrCount->setBuddy(edtThrCount);
 
     OnClick(btnStart, &TFmReadData::btnStartClick);
     OnClick(btnStop, &TFmReadData::btnStopClick);
@@ -146,7 +146,11 @@ void TFmReadData::btnStartClick() {
     const std::string input = edtInput->text().toStdString();
     if (m_controller->Start(input, edtThrCount->value()) ==
         AcquisitionController::StartResult::BlankInput) {
-        m_prompts.ShowInfoBox(this, QString::fromUtf8(AcquisitionController::kBlankInputNotice));
+        // The core's text, marked here so that it is translated with the dialog's own.
+        static_assert(
+            std::string_view(AcquisitionController::kBlankInputNotice) ==
+            QT_TRANSLATE_NOOP("tarnwick::TFmReadData", "请先输入要分析的同行旺旺名或地址!"));
+        m_prompts.ShowInfoBox(this, tr(AcquisitionController::kBlankInputNotice));
     }
 }
 

@@ -5,9 +5,11 @@
 #include <QStandardPaths>
 
 #include "app/DesktopUrlOpener.h"
+#include "app/Language.h"
 #include "app/MessageBoxPrompts.h"
 #include "app/TFmMain.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -29,8 +31,24 @@ int main(int argc, char* argv[]) {
         QStringLiteral("FILE|postgresql://..."));
     parser.addOption(market);
     parser.addOption(database);
+    QCommandLineOption lang(QStringLiteral("lang"),
+                            QStringLiteral("Interface language: zh (the default) or en. Without "
+                                           "it, an English system locale gives English."),
+                            QStringLiteral("zh|en"));
     parser.addOption(versionUrl);
+    parser.addOption(lang);
     parser.process(app);
+
+    const std::optional<tarnwick::Language> language =
+        tarnwick::ChooseLanguage(parser.value(lang), QLocale::system());
+    if (!language) {
+        std::fprintf(stderr, "--lang is zh or en, not %s\n",
+                     parser.value(lang).toLocal8Bit().constData());
+        return 2;
+    }
+    if (!tarnwick::UseLanguage(*language)) {
+        std::fprintf(stderr, "The English texts are missing from this build; staying Chinese.\n");
+    }
 
     tarnwick::TFmMain::Settings settings;
     settings.programFolder = QApplication::applicationDirPath().toStdString() + "/";
@@ -51,6 +69,21 @@ int main(int argc, char* argv[]) {
     }
 
     tarnwick::MessageBoxPrompts prompts(QApplication::applicationName());
+    if (!parser.isSet(database)) {
+        const tarnwick::DataFolderChoice data =
+            tarnwick::ChooseDataFolder(settings.programFolder, tarnwick::UserDataFolder(),
+                                       tarnwick::ShippedDatabase(settings.programFolder),
+                                       tarnwick::FolderWritable(settings.programFolder));
+        settings.databaseFolder = data.folder;
+        if (data.copiedShipped) {
+            prompts.ShowMessage(
+                nullptr, QCoreApplication::translate("main", "第一次启动: 分析数据将保存在 %1")
+                             .arg(QString::fromStdString(data.folder + "vexodb.qdb")));
+        } else if (!data.failure.empty()) {
+            prompts.ShowMessage(nullptr, QCoreApplication::translate("main", "无法建立数据文件: %1")
+                                             .arg(QString::fromStdString(data.failure)));
+        }
+    }
     tarnwick::DesktopUrlOpener urls;
     tarnwick::TFmMain window(std::move(settings), prompts, urls, tarnwick::SystemClock::Instance());
     window.show();

@@ -43,12 +43,11 @@ QWidget* Part(const char* name, QWidget* grid, QLabel* label) {
 }  // namespace
 
 QString BuyerCountText(std::size_t count, double total) {
-    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录. 总额 ") +
-           DecimalText(total) + QStringLiteral(" 元。");
+    return DetailLists::tr("共有 %1 条记录. 总额 %2 元。").arg(count).arg(DecimalText(total));
 }
 
 QString CommentCountText(std::size_t count) {
-    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录.");
+    return DetailLists::tr("共有 %1 条记录.").arg(count);
 }
 
 DetailLists::DetailLists(QWidget* parent)

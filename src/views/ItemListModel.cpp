@@ -2,9 +2,25 @@
 
 #include <stdexcept>
 
+#include <QCoreApplication>
+
 #include "views/CellText.h"
 
 namespace tarnwick {
+
+namespace {
+// For the translators: the captions of ItemListColumns, in their order.
+[[maybe_unused]] const char* const kCaptions[] = {
+    QT_TRANSLATE_NOOP("ItemListModel", "序号"),
+    QT_TRANSLATE_NOOP("ItemListModel", "宝贝名称"),
+    QT_TRANSLATE_NOOP("ItemListModel", "价格"),
+    QT_TRANSLATE_NOOP("ItemListModel", "30天售"),
+    QT_TRANSLATE_NOOP("ItemListModel", "库存"),
+    QT_TRANSLATE_NOOP("ItemListModel", "评论数"),
+    QT_TRANSLATE_NOOP("ItemListModel", "浏览量"),
+    QT_TRANSLATE_NOOP("ItemListModel", "销售总额"),
+    QT_TRANSLATE_NOOP("ItemListModel", "读取数据时间")};
+}  // namespace
 
 ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {
     if (ItemListColumns().size() != kColumnCount) {
@@ -98,7 +114,10 @@ QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromUtf8(ItemListColumns()[static_cast<std::size_t>(section)].caption);
+        // The captions are the spreadsheet's as well, where they stay Chinese; the list shows
+        // them in the interface's language.
+        return QCoreApplication::translate(
+            "ItemListModel", ItemListColumns()[static_cast<std::size_t>(section)].caption);
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QCoreApplication>
 #include <QString>
 
 #include "views/CellText.h"
@@ -58,7 +59,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
             static_cast<std::size_t>(section) < m_columns.size()) {
-            return QString::fromUtf8(m_columns[static_cast<std::size_t>(section)].caption);
+            return QCoreApplication::translate(
+                "GridColumn", m_columns[static_cast<std::size_t>(section)].caption);
         }
         return QAbstractTableModel::headerData(section, orientation, role);
     }
