@@ -95,8 +95,13 @@ public:
     RecordingPrompts prompts;
     RecordingUrlOpener urls;
     std::string viewStateFile;  // empty: the window remembers nothing
+    // What the window gets as --db, and where Analyse and OpenStore go; empty for the file in
+    // the program folder.
+    std::string databaseLocation;
 
 private:
+    std::string Location() const;
+
     TempDatabase m_database;
     MarketFixture m_market;
     std::unique_ptr<TFmMain> m_window;
