@@ -3,12 +3,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 
 #include "app/DesktopUrlOpener.h"
+#include "app/Language.h"
 #include "app/MessageBoxPrompts.h"
 #include "app/QtTranslations.h"
 #include "app/TFmMain.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -17,11 +20,6 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("Corvell"));
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    if (!tarnwick::InstallQtTranslations(app, QLocale(QLocale::Chinese, QLocale::China))) {
-        std::fprintf(stderr,
-                     "Qt's Chinese translations were not found; its dialogs stay in "
-                     "English (Debian package qt6-translations-l10n)\n");
-    }
     QApplication::setApplicationVersion(QStringLiteral("3.06"));
 
     QCommandLineParser parser;
@@ -39,11 +37,39 @@ int main(int argc, char* argv[]) {
         QStringLiteral("FILE|postgresql://..."));
     parser.addOption(market);
     parser.addOption(database);
+    QCommandLineOption lang(QStringLiteral("lang"),
+                            QStringLiteral("Interface language: zh (the default) or en. Without "
+                                           "it, an English system locale gives English."),
+                            QStringLiteral("zh|en"));
     parser.addOption(versionUrl);
+    parser.addOption(lang);
     parser.process(app);
+
+    const std::optional<tarnwick::Language> language =
+        tarnwick::ChooseLanguage(parser.value(lang), QLocale::system());
+    if (!language) {
+        std::fprintf(stderr, "--lang is zh or en, not %s\n",
+                     parser.value(lang).toLocal8Bit().constData());
+        return 2;
+    }
+    if (!tarnwick::UseLanguage(*language)) {
+        std::fprintf(stderr, "The English texts are missing from this build; staying Chinese.\n");
+    }
+    // Qt's own dialogs and buttons in the interface's language.
+    const QLocale qtLanguage = *language == tarnwick::Language::English
+                                   ? QLocale(QLocale::English)
+                                   : QLocale(QLocale::Chinese, QLocale::China);
+    if (!tarnwick::InstallQtTranslations(app, qtLanguage)) {
+        std::fprintf(stderr,
+                     "Qt's Chinese translations were not found; its dialogs stay in "
+                     "English (Debian package qt6-translations-l10n)\n");
+    }
 
     tarnwick::TFmMain::Settings settings;
     settings.programFolder = QApplication::applicationDirPath().toStdString() + "/";
+    settings.viewStateFile =
+        (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/view.ini")
+            .toStdString();
     if (parser.isSet(market) &&
         !settings.endpoints.PointMarketAt(parser.value(market).toStdString())) {
         std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",
@@ -58,6 +84,21 @@ int main(int argc, char* argv[]) {
     }
 
     tarnwick::MessageBoxPrompts prompts(QApplication::applicationName());
+    if (!parser.isSet(database)) {
+        const tarnwick::DataFolderChoice data =
+            tarnwick::ChooseDataFolder(settings.programFolder, tarnwick::UserDataFolder(),
+                                       tarnwick::ShippedDatabase(settings.programFolder),
+                                       tarnwick::FolderWritable(settings.programFolder));
+        settings.databaseFolder = data.folder;
+        if (data.copiedShipped) {
+            prompts.ShowMessage(
+                nullptr, QCoreApplication::translate("main", "第一次启动: 分析数据将保存在 %1")
+                             .arg(QString::fromStdString(data.folder + "vexodb.qdb")));
+        } else if (!data.failure.empty()) {
+            prompts.ShowMessage(nullptr, QCoreApplication::translate("main", "无法建立数据文件: %1")
+                                             .arg(QString::fromStdString(data.failure)));
+        }
+    }
     tarnwick::DesktopUrlOpener urls;
     tarnwick::TFmMain window(std::move(settings), prompts, urls, tarnwick::SystemClock::Instance());
     window.show();
