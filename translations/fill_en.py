@@ -19,7 +19,7 @@ ENGLISH = {
     "未知错误": "Unknown error",
     "序号": "No.",
     "宝贝名称": "Item",
-    "30天售": "Sold (30 d)",
+    "30天售": "30d sold",
     "库存": "Stock",
     "评论数": "Reviews",
     "浏览量": "Views",
@@ -34,10 +34,11 @@ ENGLISH = {
     "共 %n 个宝贝": ("%n item", "%n items"),
     "Halden软件-Quorvane V3.06": "Halden Software - Quorvane V3.06",
     "Corvell软件-Quorvane V3.06": "Corvell Software - Quorvane V3.06",
-    "分析店铺(&A)": "&Analyse",
-    "使用说明(&H)": "&Help",
-    "软件升级(&U)": "&Upgrade",
-    "退出(&X)": "E&xit",
+    # A source text that reads differently by window is keyed "context|text".
+    "tarnwick::TFmMain|分析店铺": "&Analyse",
+    "使用说明": "&Help",
+    "软件升级": "&Upgrade",
+    "退出": "E&xit",
     "删除(&D)": "&Delete",
     "查看店铺(&V)": "&View shop",
     "删除店铺(&E)": "D&elete",
@@ -60,7 +61,7 @@ ENGLISH = {
     "您确定要删除 %1 吗": "Are you sure you want to delete %1?",
     "分析店铺": "Analyse shop",
     "掌柜名称": "Shopkeeper",
-    "设置线程数(&T)": "&Threads",
+    "设置线程数": "&Threads",
     "开始分析(&S)": "&Start",
     "停止分析(&P)": "Sto&p",
     "最小化(&M)": "&Minimise",
@@ -74,22 +75,24 @@ ENGLISH = {
 path = sys.argv[1]
 tree = ET.parse(path)
 missing = []
-for message in tree.iter("message"):
-    source = message.find("source").text
-    translation = message.find("translation")
-    english = ENGLISH.get(source)
-    if english is None:
-        missing.append(source)
-        continue
-    translation.attrib.pop("type", None)
-    for child in list(translation):
-        translation.remove(child)
-    if isinstance(english, tuple):
-        translation.text = None
-        for form in english:
-            ET.SubElement(translation, "numerusform").text = form
-    else:
-        translation.text = english
+for context in tree.iter("context"):
+    name = context.find("name").text
+    for message in context.iter("message"):
+        source = message.find("source").text
+        translation = message.find("translation")
+        english = ENGLISH.get(name + "|" + source, ENGLISH.get(source))
+        if english is None:
+            missing.append(source)
+            continue
+        translation.attrib.pop("type", None)
+        for child in list(translation):
+            translation.remove(child)
+        if isinstance(english, tuple):
+            translation.text = None
+            for form in english:
+                ET.SubElement(translation, "numerusform").text = form
+        else:
+            translation.text = english
 with open(path, "wb") as out:
     out.write(b'<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n')
     tree.write(out, encoding="utf-8", xml_declaration=False)

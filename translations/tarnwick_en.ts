@@ -59,7 +59,7 @@
     </message>
     <message>
         <source>30天售</source>
-        <translation>Sold (30 d)</translation>
+        <translation>30d sold</translation>
     </message>
     <message>
         <source>库存</source>
@@ -152,22 +152,6 @@
         <translation>Corvell Software - Quorvane V3.06</translation>
     </message>
     <message>
-        <source>分析店铺(&amp;A)</source>
-        <translation>&amp;Analyse</translation>
-    </message>
-    <message>
-        <source>使用说明(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>软件升级(&amp;U)</source>
-        <translation>&amp;Upgrade</translation>
-    </message>
-    <message>
-        <source>退出(&amp;X)</source>
-        <translation>E&amp;xit</translation>
-    </message>
-    <message>
         <source>删除(&amp;D)</source>
         <translation>&amp;Delete</translation>
     </message>
@@ -243,6 +227,22 @@
         <source>您确定要删除 %1 吗</source>
         <translation>Are you sure you want to delete %1?</translation>
     </message>
+    <message>
+        <source>分析店铺</source>
+        <translation>&amp;Analyse</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>软件升级</source>
+        <translation>&amp;Upgrade</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>E&amp;xit</translation>
+    </message>
 </context>
 <context>
     <name>tarnwick::TFmReadData</name>
@@ -253,10 +253,6 @@
     <message>
         <source>掌柜名称</source>
         <translation>Shopkeeper</translation>
-    </message>
-    <message>
-        <source>设置线程数(&amp;T)</source>
-        <translation>&amp;Threads</translation>
     </message>
     <message>
         <source>开始分析(&amp;S)</source>
@@ -281,6 +277,10 @@
     <message>
         <source>请先输入要分析的同行旺旺名或地址!</source>
         <translation>Enter the competitor's shopkeeper nick first!</translation>
+    </message>
+    <message>
+        <source>设置线程数</source>
+        <translation>&amp;Threads</translation>
     </message>
 </context>
 </TS>

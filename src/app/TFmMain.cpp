@@ -146,10 +146,18 @@ QWidget* TFmMain::BuildToolbar() {
     const int spare = kToolbarHeight - kToolButtonHeight;
     layout->setContentsMargins(0, spare / 2, 0, spare - spare / 2);
     layout->setSpacing(2);
-    auto tool = [&](const char* name, const QString& caption, const QIcon& icon) {
+    // A 70-pixel button has no room for a "(&A)" after four Chinese characters: the Chinese
+    // captions stay bare and the key comes as a shortcut; a translation may mark its own.
+    auto tool = [&](const char* name, const QString& caption, const QIcon& icon, Qt::Key key) {
         auto* button = new QToolButton;
         button->setObjectName(name);
         button->setText(caption);
+        if (button->shortcut().isEmpty()) {
+            button->setShortcut(QKeySequence(Qt::ALT | key));
+        }
+        button->setToolTip(QString(caption).remove(QLatin1Char('&')) + QStringLiteral(" (") +
+                           button->shortcut().toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
         button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -158,11 +166,10 @@ QWidget* TFmMain::BuildToolbar() {
         layout->addWidget(button);
         return button;
     };
-    // Alt and the letter press a button, as on the Chinese desktops the program grew up on.
-    btnShopAssay = tool("btnShopAssay", tr("分析店铺(&A)"), AnalyseIcon());
-    btnHelp = tool("btnHelp", tr("使用说明(&H)"), HelpIcon());
-    btnUpdate = tool("btnUpdate", tr("软件升级(&U)"), UpgradeIcon());
-    btnExit = tool("btnExit", tr("退出(&X)"), ExitIcon());
+    btnShopAssay = tool("btnShopAssay", tr("分析店铺"), AnalyseIcon(), Qt::Key_A);
+    btnHelp = tool("btnHelp", tr("使用说明"), HelpIcon(), Qt::Key_H);
+    btnUpdate = tool("btnUpdate", tr("软件升级"), UpgradeIcon(), Qt::Key_U);
+    btnExit = tool("btnExit", tr("退出"), ExitIcon(), Qt::Key_X);
     layout->addStretch(1);
 
     OnClick(btnShopAssay, &TFmMain::btnShopAssayClick);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTimer>
@@ -51,7 +52,7 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
     // The input is always a shopkeeper nick; the list only says so.
     cbbInputType->setEnabled(false);
     edtInput = Place(new QLineEdit(this), "edtInput", 112, 24, 321, kFieldHeight);
-    lblThrCount = Place(new QLabel(tr("设置线程数(&T)"), this), "lblThrCount", 16, 56, 73, 16);
+    lblThrCount = Place(new QLabel(tr("设置线程数"), this), "lblThrCount", 16, 56, 73, 16);
     edtThrCount = Place(new QSpinBox(this), "edtThrCount", 16, 72, 65, kFieldHeight);
     edtThrCount->setRange(AcquisitionController::kMinThreads, AcquisitionController::kMaxThreads);
     edtThrCount->setValue(AcquisitionController::kDefaultThreads);
@@ -78,7 +79,10 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
         button->setAutoDefault(false);
     }
     setTabOrder(edtInput, edtThrCount);
+    // The label's 73 pixels hold no "(&T)"; Alt+T reaches the thread count all the same.
     lblThrCount->setBuddy(edtThrCount);
+    auto* threads = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_T), this);
+    connect(threads, &QShortcut::activated, edtThrCount, [this] { edtThrCount->setFocus(); });
 
     OnClick(btnStart, &TFmReadData::btnStartClick);
     OnClick(btnStop, &TFmReadData::btnStopClick);

@@ -2,7 +2,10 @@
 // run against an in-process marketsim, and the main window with that shop loaded and an item
 // focused. Usage: tarnwick-screenshots OUTPUT_FOLDER
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +19,7 @@
 
 #include "MarketSim.h"
 #include "QuietPrompts.h"
+#include "app/Language.h"
 #include "app/TFmMain.h"
 #include "app/TFmReadData.h"
 #include "store/Clock.h"
@@ -51,6 +55,31 @@ bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder)
     ok = QTest::qWaitFor([&] { return log->toPlainText().contains(done); }, 180000) && ok;
     close->click();
     return ok;
+}
+
+// A character that about half of the titles hold, so that filtering on it leaves a good part
+// of the list.
+QString CommonWord(const tarnwick::ItemListModel& items) {
+    std::map<QChar, int> holders;
+    for (int row = 0; row < items.Count(); ++row) {
+        const QString title = QString::fromStdString(items.Item(row).title);
+        std::set<QChar> seen(title.begin(), title.end());
+        for (QChar c : seen) {
+            if (c.unicode() >= 0x4e00) {
+                ++holders[c];
+            }
+        }
+    }
+    QChar best;
+    int bestDistance = items.Count() + 1;
+    for (const auto& [c, count] : holders) {
+        const int distance = std::abs(2 * count - items.Count());
+        if (count >= 2 && distance < bestDistance) {
+            best = c;
+            bestDistance = distance;
+        }
+    }
+    return best.isNull() ? QString() : QString(best);
 }
 
 }  // namespace
@@ -120,6 +149,26 @@ int main(int argc, char* argv[]) {
         list->FocusRow(focused);
         QApplication::processEvents();
         ok = Save(window, folder, "main-window.png") && ok;
+
+        // The list sorted by sales, highest first, and filtered on a word many titles share.
+        list->sortByColumn(tarnwick::ItemListModel::cxSellAmount, Qt::DescendingOrder);
+        auto* filter = window.findChild<QLineEdit*>("edtFilter");
+        filter->setText(CommonWord(items));
+        QApplication::processEvents();
+        ok = Save(window, folder, "item-list-sorted-filtered.png") && ok;
+    }
+    {
+        // The same shop under the English interface.
+        ok = tarnwick::UseLanguage(tarnwick::Language::English) && ok;
+        TFmMain window(settings, prompts, prompts, tarnwick::SystemClock::Instance());
+        window.show();
+        auto* tree = window.findChild<QTreeWidget*>("tv");
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(0)).center());
+        window.findChild<tarnwick::ItemListView*>("lst")->FocusRow(0);
+        QApplication::processEvents();
+        ok = Save(window, folder, "main-window-en.png") && ok;
+        tarnwick::UseLanguage(tarnwick::Language::Chinese);
     }
     sim.Stop();
     return ok ? 0 : 1;
