@@ -5,6 +5,7 @@
 
 #include "acquire/TItemListControlThr.h"
 #include "acquire/TReadShopInfo.h"
+#include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 
@@ -53,21 +54,34 @@ void AcquisitionController::AddLogLine(std::string_view text) {
     }
 }
 
+namespace {
+
+std::string RunIdOf(DateTime time) {
+    DateTime::Parts p = time.Split();
+    char id[32];
+    std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second, p.millisecond);
+    return id;
+}
+
+}  // namespace
+
 std::string AcquisitionController::NextRunId() {
+    // Two starts within one millisecond would share a key and mix their rows, and so would a
+    // start after the clock was set back: such a start takes the millisecond after the last
+    // key's, found from that key's time rather than by counting up from the clock.
     DateTime now = m_clock.Now();
-    // Two starts within one millisecond would share a key and mix their rows: move on by a
-    // millisecond until the key is new.
-    for (;;) {
-        DateTime::Parts p = now.Split();
-        char id[32];
-        std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
-                      p.minute, p.second, p.millisecond);
-        if (id > m_lastRunId) {
-            m_lastRunId = id;
-            return id;
-        }
-        now = DateTime(now.Days() + 1.0 / 86400000.0);
+    std::string id = RunIdOf(now);
+    for (DateTime next = m_lastRunTime; id <= m_lastRunId;) {
+        // A millisecond step lands on the next key; rounding of the day fraction may need one
+        // more.
+        next = DateTime(next.Days() + 1.0 / 86400000.0);
+        id = RunIdOf(next);
+        now = next;
     }
+    m_lastRunId = id;
+    m_lastRunTime = now;
+    return id;
 }
 
 AcquisitionController::StartResult AcquisitionController::Start(std::string_view input,
@@ -75,6 +89,9 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
     std::string nick = Trim(input);
     if (nick.empty()) {
         return StartResult::BlankInput;
+    }
+    if (GbkToUtf8(Utf8ToGbk(nick)) != nick) {
+        return StartResult::UnencodableNick;
     }
     threadCount = std::clamp(threadCount, kMinThreads, kMaxThreads);
 
@@ -84,7 +101,7 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
         return run != m_current && run->Completed() && run.use_count() == 1;
     });
 
-    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints};
+    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints, m_limits};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
     m_current = run;
@@ -137,6 +154,21 @@ void AcquisitionController::DownloadEnded(const std::shared_ptr<Run>& run) {
     });
 }
 
+void AcquisitionController::ControlEnded(const std::shared_ptr<Run>& run) {
+    std::weak_ptr<int> alive = m_alive;
+    m_owner.Post([this, alive, run] {
+        if (alive.lock()) {
+            OnControlEnded(run);
+        }
+    });
+}
+
+void AcquisitionController::OnControlEnded(const std::shared_ptr<Run>& run) {
+    if (run->CompleteIfDone(false)) {
+        Complete(run);
+    }
+}
+
 void AcquisitionController::OnReaderEnded(const std::shared_ptr<Run>& run) {
     run->MarkReaderEnded();
     if (run->CompleteIfDone(true)) {
@@ -157,6 +189,11 @@ void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
         return;
     }
     AddLogLine("程序执行完成!");
+    // After the run's own last line, so that whatever reads the log for that line still finds
+    // it where it always stood, and the user reads why the run ended as it did.
+    if (std::string_view why = OutcomeLogLine(run->Outcome()); !why.empty()) {
+        AddLogLine(why);
+    }
     SetRunning(false);
     m_observer.RunCompleted();
 }

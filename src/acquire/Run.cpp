@@ -24,6 +24,26 @@ void Run::AppendPending(const std::vector<std::string>& ids) {
     m_totals.itemsQueued += static_cast<int>(ids.size());
 }
 
+void Run::Log(std::string text) noexcept {
+    try {
+        m_port.Log(shared_from_this(), std::move(text));
+    } catch (...) {
+    }
+}
+
+bool Run::ReportEnd(void (Run::*report)()) noexcept {
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts && !ShuttingDown(); ++attempt) {
+        try {
+            (this->*report)();
+            return true;
+        } catch (...) {
+            Pause(std::chrono::milliseconds(100));
+        }
+    }
+    return false;
+}
+
 void Run::Shutdown() {
     m_shutdown.request_stop();
     std::lock_guard lock(m_mutex);
@@ -52,10 +72,70 @@ std::string Run::TakeEntryLocked() {
     return id;
 }
 
+void Run::UndoTakeLocked(std::string itemId) {
+    m_pending.push_front(std::move(itemId));
+    --m_runningDownloads;
+    ChangedLocked();
+}
+
 void Run::RequestStop() {
     std::lock_guard lock(m_mutex);
+    m_userStop = true;
     m_stopRequested.store(true);
     ChangedLocked();
+}
+
+void Run::FailStore(const std::string& what) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_storeFailed.load()) {
+            return;
+        }
+        m_storeFailure = what;
+        m_storeFailed.store(true);
+        m_stopRequested.store(true);
+        ChangedLocked();
+    }
+    CountError("database: " + what);
+}
+
+std::string Run::StoreFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_storeFailure;
+}
+
+void Run::SetShopLookup(ShopLookup lookup) {
+    std::lock_guard lock(m_mutex);
+    m_shopLookup = lookup;
+}
+
+RunOutcome Run::Outcome() const {
+    ShopLookup lookup;
+    bool userStop;
+    {
+        std::lock_guard lock(m_mutex);
+        lookup = m_shopLookup;
+        userStop = m_userStop;
+    }
+    if (m_storeFailed.load()) {
+        return RunOutcome::StoreFailed;
+    }
+    if (userStop) {
+        return RunOutcome::Stopped;
+    }
+    int requests = m_requests.load();
+    int failed = 0;
+    {
+        std::lock_guard lock(m_totalsMutex);
+        failed = m_totals.FailedFetchCount();
+    }
+    if (lookup == ShopLookup::Unreachable || (requests > 0 && failed >= requests)) {
+        return RunOutcome::MarketUnreachable;
+    }
+    if (lookup == ShopLookup::NotFound) {
+        return RunOutcome::ShopNotFound;
+    }
+    return RunOutcome::Complete;
 }
 
 void Run::MarkReaderEnded() {
@@ -111,6 +191,14 @@ void Run::CountRequest() {
     m_requests.fetch_add(1, std::memory_order_relaxed);
 }
 
+int RunTotals::FailedFetchCount() const {
+    int failed = 0;
+    for (const auto& [kind, count] : failedFetches) {
+        failed += count;
+    }
+    return failed;
+}
+
 void Run::CountFailedFetch(const FetchError& error) {
     std::string kind;
     switch (error.kind()) {
@@ -125,6 +213,12 @@ void Run::CountFailedFetch(const FetchError& error) {
             break;
         case FetchError::Kind::Network:
             kind = "network";
+            break;
+        case FetchError::Kind::TooLarge:
+            kind = "too large";
+            break;
+        case FetchError::Kind::Scheme:
+            kind = "scheme";
             break;
         case FetchError::Kind::Aborted:
             return;
