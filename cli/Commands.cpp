@@ -17,6 +17,7 @@
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 #include "store/DatabaseFile.h"
+#include "store/PostgresStore.h"
 #include "store/Store.h"
 #include "store/TimeWindow.h"
 
@@ -45,7 +46,7 @@ std::string DatabasePath(const CliArgs& args) {
 Store OpenStore(const CliArgs& args) {
     std::string path = DatabasePath(args);
     try {
-        return Store(Database::Open(path));
+        return Store::Open(path);
     } catch (const DatabaseError& error) {
         throw std::runtime_error(DatabaseFailureMessage(path, error));
     }
@@ -176,6 +177,9 @@ const char* UsageText() {
            "  tarnwick-cli export-xlsx SID FILE [--db FILE]\n"
            "  tarnwick-cli export-nicks SID FILE [ITEMID...] [--db FILE]\n"
            "  tarnwick-cli check-version [--version-url URL]\n"
+           "  tarnwick-cli init-db postgresql://USER@HOST/DATABASE\n"
+           "--db takes a database file or the postgresql:// address of a team's shared database;\n"
+           "init-db creates the tables in that empty database once.\n"
            "limits of analyse (a hostile or broken marketplace cannot go past them):\n"
            "  --max-list-pages N    item-list pages read at most (default 500)\n"
            "  --max-deal-pages N    deal-record pages per item at most (default 500)\n"
@@ -233,9 +237,10 @@ int RunAnalyse(const CliArgs& args) {
     // A file we may read but not write would otherwise cost the whole shop's requests before
     // the first row fails.
     try {
-        keeper.Connection().CheckWritable();
+        keeper.CheckWritable();
     } catch (const DatabaseError& error) {
-        throw std::runtime_error("数据文件无法写入： \"" + path + "\" " + error.what());
+        throw std::runtime_error("数据文件无法写入： \"" + ShownLocation(path) + "\" " +
+                                 error.what());
     }
 
     EventLoop loop;
@@ -340,6 +345,24 @@ int RunReviews(const CliArgs& args) {
     }
     table.Print(std::cout);
     std::cout << "共有 " << rates.size() << " 条记录.\n";
+    return 0;
+}
+
+int RunInitDb(const CliArgs& args) {
+    ExpectPositionals(args, 1, "postgresql://USER@HOST/DATABASE");
+    const std::string& location = args.positionals[0];
+    if (!IsServerLocation(location)) {
+        throw UsageError(
+            "init-db sets up a PostgreSQL database (postgresql://...); a database "
+            "file starts as a copy of the empty vexodb.qdb, not " +
+            location);
+    }
+    try {
+        PostgresStore::CreateSchema(location);
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error(ShownLocation(location) + ": " + error.what());
+    }
+    std::cout << "已在 " << ShownLocation(location) << " 建好分析数据表。\n";
     return 0;
 }
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
         {"export-xlsx", RunExportXlsx},
         {"export-nicks", RunExportNicks},
         {"check-version", RunCheckVersion},
+        {"init-db", RunInitDb},
     };
     for (int i = 1; i < argc; ++i) {
         std::string_view word = argv[i];

@@ -2,14 +2,32 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "acquire/TItemListControlThr.h"
 #include "acquire/TReadShopInfo.h"
 #include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
+#include "store/Store.h"
 
 namespace tarnwick {
+
+namespace {
+
+bool ClaimedInStore(std::optional<Store>& store, const std::string& id, DateTime now) {
+    if (!store) {
+        return true;
+    }
+    try {
+        return store->ClaimRunKey(id, now);
+    } catch (const DatabaseError&) {
+        store.reset();
+        return true;
+    }
+}
+
+}  // namespace
 
 AcquisitionController::AcquisitionController(OwnerThread& owner, RunObserver& observer,
                                              std::string databasePath, Endpoints endpoints,
@@ -67,21 +85,32 @@ std::string RunIdOf(DateTime time) {
 }  // namespace
 
 std::string AcquisitionController::NextRunId() {
-    // Two starts within one millisecond would share a key and mix their rows, and so would a
-    // start after the clock was set back: such a start takes the millisecond after the last
-    // key's, found from that key's time rather than by counting up from the clock.
-    DateTime now = m_clock.Now();
-    std::string id = RunIdOf(now);
-    for (DateTime next = m_lastRunTime; id <= m_lastRunId;) {
-        // A millisecond step lands on the next key; rounding of the day fraction may need one
-        // more.
-        next = DateTime(next.Days() + 1.0 / 86400000.0);
-        id = RunIdOf(next);
-        now = next;
+    // Other programs may write to the same store, on a team's server even from other machines
+    // starting in the same millisecond: the store must agree that the key is new. When it
+    // cannot be reached the run goes ahead and its workers report the failure.
+    std::optional<Store> store;
+    try {
+        store.emplace(Store::Open(m_databasePath));
+    } catch (const DatabaseError&) {
     }
-    m_lastRunId = id;
-    m_lastRunTime = now;
-    return id;
+    // Two starts within one millisecond would share a key and mix their rows, and so would a
+    // start after the clock was set back: such a start begins at the millisecond after the last
+    // key's, found from that key's time rather than by counting up from the clock. A key that
+    // another program holds moves on by a millisecond.
+    constexpr double kMillisecond = 1.0 / 86400000.0;
+    DateTime now = m_clock.Now();
+    if (!m_lastRunId.empty() && RunIdOf(now) <= m_lastRunId) {
+        now = DateTime(m_lastRunTime.Days() + kMillisecond);
+    }
+    for (;;) {
+        std::string id = RunIdOf(now);
+        if (id > m_lastRunId && ClaimedInStore(store, id, now)) {
+            m_lastRunId = id;
+            m_lastRunTime = now;
+            return id;
+        }
+        now = DateTime(now.Days() + kMillisecond);
+    }
 }
 
 AcquisitionController::StartResult AcquisitionController::Start(std::string_view input,

@@ -89,7 +89,7 @@ TEST(StoreFailureTest, ALockNeverLetGoEndsTheRunBeforeAnyItemIsFetched) {
     AcquisitionHarness harness;
     const BusyLimitsScope limits(300ms);
     harness.Sim().AddShop(MakeShop("locked", "locked", 30, 2, 2));
-    Database other = Database::Open(harness.TempDb().Path());
+    Database other = Database::Open(harness.Temp().Location());
     other.Execute("begin immediate");
     ASSERT_TRUE(harness.Analyse("locked"));
     other.Execute("rollback");
@@ -110,7 +110,7 @@ TEST(StoreFailureTest, AStoreThatFailsMidRunStopsAllFurtherFetching) {
     harness.Sim().AddFault(Fault{.match = "/item.htm", .hold = true});
     ASSERT_EQ(harness.Controller().Start("midway", 4), AcquisitionController::StartResult::Started);
     ASSERT_TRUE(harness.WaitForHeld(4));
-    Database other = Database::Open(harness.TempDb().Path());
+    Database other = Database::Open(harness.Temp().Location());
     other.Execute("begin immediate");
     harness.Sim().ClearFaults();
     harness.Sim().ReleaseHolds();
@@ -133,7 +133,7 @@ TEST(StoreFailureTest, ALockHeldAWhileDuringTheRunLosesNoRow) {
     ASSERT_TRUE(harness.WaitForHeld(6));
     // Another program takes the write lock for far longer than the engine's own wait, while
     // every worker wants to write.
-    Database other = Database::Open(harness.TempDb().Path());
+    Database other = Database::Open(harness.Temp().Location());
     other.Execute("begin immediate");
     harness.Sim().ClearFaults();
     harness.Sim().ReleaseHolds();
