@@ -107,9 +107,17 @@ void TFmReadData::FormShow() {
 
 void TFmReadData::btnStartClick() {
     const std::string input = edtInput->text().toStdString();
-    if (m_controller->Start(input, edtThrCount->value()) ==
-        AcquisitionController::StartResult::BlankInput) {
-        m_prompts.ShowInfoBox(this, QString::fromUtf8(AcquisitionController::kBlankInputNotice));
+    switch (m_controller->Start(input, edtThrCount->value())) {
+        case AcquisitionController::StartResult::Started:
+            break;
+        case AcquisitionController::StartResult::BlankInput:
+            m_prompts.ShowInfoBox(this,
+                                  QString::fromUtf8(AcquisitionController::kBlankInputNotice));
+            break;
+        case AcquisitionController::StartResult::UnencodableNick:
+            m_prompts.ShowInfoBox(this,
+                                  QString::fromUtf8(AcquisitionController::kUnencodableNickNotice));
+            break;
     }
 }
 
