@@ -82,7 +82,9 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
     } catch (const RunAborted&) {
         throw;
     } catch (const DatabaseError&) {
-        throw;  // ends the run, not just this stage
+        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+            throw;  // ends the run, not just this stage
+        }
     } catch (const std::exception&) {
         // A failed page, append or deal time ends the records; what was stored stays.
     }

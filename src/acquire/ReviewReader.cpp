@@ -80,7 +80,12 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
             } catch (const RunAborted&) {
                 throw;
             } catch (const DatabaseError&) {
-                throw;
+                if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+                    throw;
+                }
+                if (++failedInARow >= kFailedPagesInARow) {
+                    break;
+                }
             } catch (const std::exception&) {
                 // A failed further page is passed over; the next page number may answer.
                 if (++failedInARow >= kFailedPagesInARow) {
@@ -91,7 +96,9 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
     } catch (const RunAborted&) {
         throw;
     } catch (const DatabaseError&) {
-        throw;  // ends the run, not just this stage
+        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+            throw;  // ends the run, not just this stage
+        }
     } catch (const std::exception&) {
         // Page 1 failed: no reviews beyond what it stored.
     }

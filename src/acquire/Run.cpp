@@ -3,6 +3,8 @@
 #include <condition_variable>
 #include <thread>
 
+#include "store/Store.h"
+
 namespace tarnwick {
 
 Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock)
@@ -102,6 +104,10 @@ void Run::FailStore(const std::string& what) {
 std::string Run::StoreFailure() const {
     std::lock_guard lock(m_mutex);
     return m_storeFailure;
+}
+
+bool Run::StoreFailureEndsRun() const {
+    return !IsServerLocation(m_settings.databasePath);
 }
 
 void Run::SetShopLookup(ShopLookup lookup) {

@@ -115,6 +115,11 @@ public:
     // kept.
     void FailStore(const std::string& what);
     bool StoreFailed() const { return m_storeFailed.load(); }
+    // Whether a failed row ends the run. The file store has waited out any lock before it
+    // fails, so what remains (read-only, full, damaged) persists. A server store connects again
+    // at its next statement after a lost connection, so there a failed row ends only the stage
+    // it belongs to.
+    bool StoreFailureEndsRun() const;
     std::string StoreFailure() const;
 
     void SetShopLookup(ShopLookup lookup);

@@ -48,8 +48,12 @@ void TDownloadItem::Execute() {
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
     } catch (const DatabaseError& error) {
-        // The run ends for this; the owner says so once, not once per item.
-        m_run->FailStore(error.what());
+        if (m_run->StoreFailureEndsRun()) {
+            // The run ends for this; the owner says so once, not once per item.
+            m_run->FailStore(error.what());
+        } else {
+            Failed(error.what());
+        }
     } catch (const std::exception& error) {
         Failed(error.what());
     } catch (...) {

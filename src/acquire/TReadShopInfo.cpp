@@ -32,7 +32,11 @@ void TReadShopInfo::Execute() {
     } catch (const RunAborted&) {
         return;  // the program is ending; nobody waits for the report
     } catch (const DatabaseError& error) {
-        m_run->FailStore(error.what());
+        if (m_run->StoreFailureEndsRun()) {
+            m_run->FailStore(error.what());
+        } else {
+            Failed(error.what());
+        }
     } catch (const std::exception& error) {
         Failed(error.what());
     } catch (...) {
