@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +33,7 @@ public:
 
     virtual void DeleteShop(std::string_view sid) = 0;
     virtual void CheckItemsTable() = 0;
+    virtual std::map<std::string, int> CountItemsPerRun() = 0;
     // Fails unless a row could be written now, writing none. An engine that cannot tell
     // beforehand finds out at the first row instead.
     virtual void CheckWritable() {}
