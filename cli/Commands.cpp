@@ -9,6 +9,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "ExitCodes.h"
 #include "TextTable.h"
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
@@ -138,17 +139,14 @@ private:
     bool m_completed = false;
 };
 
-void PrintSummary(const RunTotals& totals, const std::string& runId) {
+void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome) {
     std::cout << "== 运行摘要 " << runId << " ==\n";
+    std::cout << "结果: " << OutcomeName(outcome) << '\n';
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
     std::cout << "成交记录: " << totals.buyersStored << " 条\n";
     std::cout << "评价: " << totals.ratesStored << " 条\n";
     std::cout << "请求: " << totals.requests << " 次";
-    int failed = 0;
-    for (const auto& [kind, count] : totals.failedFetches) {
-        failed += count;
-    }
-    std::cout << ", 失败 " << failed << " 次";
+    std::cout << ", 失败 " << totals.FailedFetchCount() << " 次";
     for (const auto& [kind, count] : totals.failedFetches) {
         std::cout << " [" << kind << " x" << count << "]";
     }
@@ -170,7 +168,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId) {
 
 const char* UsageText() {
     return "usage:\n"
-           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] NICK\n"
+           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] [LIMITS] NICK\n"
            "  tarnwick-cli shops [--db FILE]\n"
            "  tarnwick-cli items SID [--window all|week|month|this-week|this-month] [--db FILE]\n"
            "  tarnwick-cli buyers SID ITEMID [--window ...] [--db FILE]\n"
@@ -181,11 +179,46 @@ const char* UsageText() {
            "  tarnwick-cli check-version [--version-url URL]\n"
            "  tarnwick-cli init-db postgresql://USER@HOST/DATABASE\n"
            "--db takes a database file or the postgresql:// address of a team's shared database;\n"
-           "init-db creates the tables in that empty database once.\n";
+           "init-db creates the tables in that empty database once.\n"
+           "limits of analyse (a hostile or broken marketplace cannot go past them):\n"
+           "  --max-list-pages N    item-list pages read at most (default 500)\n"
+           "  --max-deal-pages N    deal-record pages per item at most (default 500)\n"
+           "  --max-review-pages N  review pages per item at most (default 500)\n"
+           "  --max-body-mb N       a larger answer fails as too large (default 32)\n"
+           "  --fetch-timeout S     seconds one fetch may take in all (default 300)\n";
 }
 
+namespace {
+
+int PositiveOption(const CliArgs& args, const char* name, int fallback, int most) {
+    auto text = args.Option(name);
+    if (!text) {
+        return fallback;
+    }
+    int value = WholeNumber(*text);
+    if (value < 1 || value > most) {
+        throw UsageError(std::string("--") + name + " is a number from 1 to " +
+                         std::to_string(most) + ", not " + *text);
+    }
+    return value;
+}
+
+RunLimits LimitsFrom(const CliArgs& args) {
+    RunLimits limits;
+    limits.maxListPages = PositiveOption(args, "max-list-pages", limits.maxListPages, 1000000);
+    limits.maxDealPages = PositiveOption(args, "max-deal-pages", limits.maxDealPages, 1000000);
+    limits.maxReviewPages =
+        PositiveOption(args, "max-review-pages", limits.maxReviewPages, 1000000);
+    limits.maxBodyBytes = std::int64_t{PositiveOption(args, "max-body-mb", 32, 4096)} * 1024 * 1024;
+    limits.maxFetchMs =
+        PositiveOption(args, "fetch-timeout", limits.maxFetchMs / 1000, 86400) * 1000;
+    return limits;
+}
+
+}  // namespace
+
 int RunAnalyse(const CliArgs& args) {
-    ExpectPositionals(args, 1, "[--db FILE] [--market URL] [--threads N] NICK");
+    ExpectPositionals(args, 1, "[--db FILE] [--market URL] [--threads N] [LIMITS] NICK");
     int threads = AcquisitionController::kDefaultThreads;
     if (auto text = args.Option("threads")) {
         threads = WholeNumber(*text);
@@ -195,11 +228,20 @@ int RunAnalyse(const CliArgs& args) {
         }
     }
     Endpoints endpoints = EndpointsFrom(args);
+    RunLimits limits = LimitsFrom(args);
     std::string path = DatabasePath(args);
     // Opened now so a missing file fails with the user's message rather than in every worker, and
     // kept open for the run: closing the last connection to the file folds its journal back in,
     // which would otherwise happen after every item.
     Store keeper = OpenStore(args);
+    // A file we may read but not write would otherwise cost the whole shop's requests before
+    // the first row fails.
+    try {
+        keeper.CheckWritable();
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error("数据文件无法写入： \"" + ShownLocation(path) + "\" " +
+                                 error.what());
+    }
 
     EventLoop loop;
     ConsoleObserver observer(isatty(STDOUT_FILENO) == 1);
@@ -209,9 +251,14 @@ int RunAnalyse(const CliArgs& args) {
     {
         AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
         controller.Reset();
-        if (controller.Start(args.positionals[0], threads) ==
-            AcquisitionController::StartResult::BlankInput) {
-            throw UsageError(AcquisitionController::kBlankInputNotice);
+        controller.SetLimits(limits);
+        switch (controller.Start(args.positionals[0], threads)) {
+            case AcquisitionController::StartResult::Started:
+                break;
+            case AcquisitionController::StartResult::BlankInput:
+                throw UsageError(AcquisitionController::kBlankInputNotice);
+            case AcquisitionController::StartResult::UnencodableNick:
+                throw UsageError(AcquisitionController::kUnencodableNickNotice);
         }
         run = controller.CurrentRun();
         bool stopAsked = false;
@@ -233,8 +280,9 @@ int RunAnalyse(const CliArgs& args) {
         observer.ClearProgress();
     }
     std::signal(SIGINT, SIG_DFL);
-    PrintSummary(run->Totals(), run->RunId());
-    return 0;
+    RunOutcome outcome = run->Outcome();
+    PrintSummary(run->Totals(), run->RunId(), outcome);
+    return ExitCodeFor(outcome);
 }
 
 int RunShops(const CliArgs& args) {

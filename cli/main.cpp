@@ -1,8 +1,11 @@
 #include <iostream>
 #include <map>
 
+#include <string_view>
+
 #include "CliArgs.h"
 #include "Commands.h"
+#include "ExitCodes.h"
 
 using namespace tarnwick::cli;
 
@@ -19,9 +22,18 @@ int main(int argc, char** argv) {
         {"check-version", RunCheckVersion},
         {"init-db", RunInitDb},
     };
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        if (word == "--help" || word == "-h" || (i == 1 && word == "help")) {
+            std::cout << UsageText() << ExitCodeText();
+            return kExitComplete;
+        }
+    }
     try {
         CliArgs args =
-            CliArgs::Parse(argc, argv, {"db", "market", "version-url", "threads", "window"});
+            CliArgs::Parse(argc, argv,
+                           {"db", "market", "version-url", "threads", "window", "max-list-pages",
+                            "max-deal-pages", "max-review-pages", "max-body-mb", "fetch-timeout"});
         auto command = commands.find(args.command);
         if (command == commands.end()) {
             throw UsageError(args.command.empty() ? "no command given"
@@ -30,9 +42,9 @@ int main(int argc, char** argv) {
         return command->second(args);
     } catch (const UsageError& error) {
         std::cerr << "tarnwick-cli: " << error.what() << "\n" << UsageText();
-        return 2;
+        return kExitUsage;
     } catch (const std::exception& error) {
         std::cerr << "tarnwick-cli: " << error.what() << "\n";
-        return 1;
+        return kExitStoreFailure;
     }
 }

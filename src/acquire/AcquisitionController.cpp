@@ -6,6 +6,7 @@
 
 #include "acquire/TItemListControlThr.h"
 #include "acquire/TReadShopInfo.h"
+#include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 #include "store/Store.h"
@@ -71,6 +72,18 @@ void AcquisitionController::AddLogLine(std::string_view text) {
     }
 }
 
+namespace {
+
+std::string RunIdOf(DateTime time) {
+    DateTime::Parts p = time.Split();
+    char id[32];
+    std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second, p.millisecond);
+    return id;
+}
+
+}  // namespace
+
 std::string AcquisitionController::NextRunId() {
     // Other programs may write to the same store, on a team's server even from other machines
     // starting in the same millisecond: the store must agree that the key is new. When it
@@ -80,19 +93,23 @@ std::string AcquisitionController::NextRunId() {
         store.emplace(Store::Open(m_databasePath));
     } catch (const DatabaseError&) {
     }
+    // Two starts within one millisecond would share a key and mix their rows, and so would a
+    // start after the clock was set back: such a start begins at the millisecond after the last
+    // key's, found from that key's time rather than by counting up from the clock. A key that
+    // another program holds moves on by a millisecond.
+    constexpr double kMillisecond = 1.0 / 86400000.0;
     DateTime now = m_clock.Now();
-    // Two starts within one millisecond would share a key and mix their rows: move on by a
-    // millisecond until the key is new.
+    if (!m_lastRunId.empty() && RunIdOf(now) <= m_lastRunId) {
+        now = DateTime(m_lastRunTime.Days() + kMillisecond);
+    }
     for (;;) {
-        DateTime::Parts p = now.Split();
-        char id[32];
-        std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
-                      p.minute, p.second, p.millisecond);
+        std::string id = RunIdOf(now);
         if (id > m_lastRunId && ClaimedInStore(store, id, now)) {
             m_lastRunId = id;
+            m_lastRunTime = now;
             return id;
         }
-        now = DateTime(now.Days() + 1.0 / 86400000.0);
+        now = DateTime(now.Days() + kMillisecond);
     }
 }
 
@@ -102,6 +119,9 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
     if (nick.empty()) {
         return StartResult::BlankInput;
     }
+    if (GbkToUtf8(Utf8ToGbk(nick)) != nick) {
+        return StartResult::UnencodableNick;
+    }
     threadCount = std::clamp(threadCount, kMinThreads, kMaxThreads);
 
     // Forget runs whose threads have all ended.
@@ -110,7 +130,7 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
         return run != m_current && run->Completed() && run.use_count() == 1;
     });
 
-    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints};
+    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints, m_limits};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
     m_current = run;
@@ -163,6 +183,21 @@ void AcquisitionController::DownloadEnded(const std::shared_ptr<Run>& run) {
     });
 }
 
+void AcquisitionController::ControlEnded(const std::shared_ptr<Run>& run) {
+    std::weak_ptr<int> alive = m_alive;
+    m_owner.Post([this, alive, run] {
+        if (alive.lock()) {
+            OnControlEnded(run);
+        }
+    });
+}
+
+void AcquisitionController::OnControlEnded(const std::shared_ptr<Run>& run) {
+    if (run->CompleteIfDone(false)) {
+        Complete(run);
+    }
+}
+
 void AcquisitionController::OnReaderEnded(const std::shared_ptr<Run>& run) {
     run->MarkReaderEnded();
     if (run->CompleteIfDone(true)) {
@@ -183,6 +218,11 @@ void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
         return;
     }
     AddLogLine("程序执行完成!");
+    // After the run's own last line, so that whatever reads the log for that line still finds
+    // it where it always stood, and the user reads why the run ended as it did.
+    if (std::string_view why = OutcomeLogLine(run->Outcome()); !why.empty()) {
+        AddLogLine(why);
+    }
     SetRunning(false);
     m_observer.RunCompleted();
 }

@@ -26,6 +26,10 @@ public:
     static constexpr const char* kIntroLine =
         "请输入您要分析的同行的掌柜名,再点同行分析! 要分析的同行必须要在同行,且有在售中的宝贝.";
     static constexpr const char* kBlankInputNotice = "请先输入要分析的同行旺旺名或地址!";
+    // The nick goes out in GBK; one that does not survive the trip would be asked for as
+    // question marks while its rows carry the nick as typed.
+    static constexpr const char* kUnencodableNickNotice =
+        "掌柜名含有无法发送的字符(非 UTF-8 或 GBK 中没有的字符), 请检查后重新输入.";
 
     AcquisitionController(OwnerThread& owner, RunObserver& observer, std::string databasePath,
                           Endpoints endpoints, const Clock& clock);
@@ -38,10 +42,12 @@ public:
     // The dialog is shown: an empty log with the intro line, buttons idle. Runs go on.
     void Reset();
 
-    enum class StartResult { Started, BlankInput };
+    enum class StartResult { Started, BlankInput, UnencodableNick };
     // `input` as typed; the run uses it trimmed. threadCount is clamped to 1..30.
     StartResult Start(std::string_view input, int threadCount);
     void Stop();
+    // For the runs started from now on.
+    void SetLimits(const RunLimits& limits) { m_limits = limits; }
 
     bool Running() const { return m_running; }
     const RunLog& Log() const { return m_log; }
@@ -53,9 +59,11 @@ private:
     void Log(const std::shared_ptr<Run>& run, std::string text) override;
     void ReaderEnded(const std::shared_ptr<Run>& run) override;
     void DownloadEnded(const std::shared_ptr<Run>& run) override;
+    void ControlEnded(const std::shared_ptr<Run>& run) override;
 
     void OnReaderEnded(const std::shared_ptr<Run>& run);
     void OnDownloadEnded(const std::shared_ptr<Run>& run);
+    void OnControlEnded(const std::shared_ptr<Run>& run);
     void Complete(const std::shared_ptr<Run>& run);
     void SetRunning(bool running);
     std::string NextRunId();
@@ -68,7 +76,9 @@ private:
 
     RunLog m_log;
     bool m_running = false;
+    RunLimits m_limits;
     std::string m_lastRunId;
+    DateTime m_lastRunTime;
     std::shared_ptr<Run> m_current;
     std::vector<std::shared_ptr<Run>> m_runs;
     // Steps handed over by workers may still wait in the owner's queue after this object is

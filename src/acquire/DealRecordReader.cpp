@@ -2,6 +2,7 @@
 
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
+#include "acquire/PageRecords.h"
 #include "acquire/Run.h"
 #include "fetch/HtmlToText.h"
 #include "fetch/HttpClient.h"
@@ -41,6 +42,7 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
     }
     Run& run = job.run;
     int total = 0;
+    job.PrevRecords.clear();
     try {
         address = ReplaceAll(address, ",showBuyerList",
                              "&callback=TShop.mods.DealRecord.reload&t=1333574585117");
@@ -56,7 +58,7 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
         // would only bring records already stored (page 1's, when the base is its address).
         bool canPage = base.find("bid_page=1") != std::string::npos;
         for (int pageNumber = 1; n >= kFullPage && canPage;) {
-            if (run.StopRequested()) {
+            if (run.StopRequested() || pageNumber >= run.Limits().maxDealPages) {
                 break;
             }
             ++pageNumber;
@@ -68,6 +70,9 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
             }
             job.PrevPageText = page.raw;
             n = SaveBuyerPage(job, pageNumber, page.text);
+            if (job.RepeatedPage) {
+                break;
+            }
             total += n;
             if (total / 50 == 0) {
                 run.Log("宝贝 " + job.ItemId + " 已下载" + std::to_string(total) + "个买家.在第" +
@@ -76,6 +81,10 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
         }
     } catch (const RunAborted&) {
         throw;
+    } catch (const DatabaseError&) {
+        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+            throw;  // ends the run, not just this stage
+        }
     } catch (const std::exception&) {
         // A failed page, append or deal time ends the records; what was stored stays.
     }
@@ -88,16 +97,17 @@ int SaveBuyerPage(ItemJob& job, int pageNumber, const std::string& text) {
     const std::string rankIconMarker = endpoints.RankIconPrefix();
     const std::string membershipMarker = endpoints.membershipHost + R"(\" title=\")";
 
-    std::string records = text;
+    std::string section = text;
     if (text.find("<tbody>") != std::string::npos && text.find("</tbody>") != std::string::npos) {
-        records = TextBetween(text, "<tbody>", "</tbody>");
+        section = TextBetween(text, "<tbody>", "</tbody>");
     }
-    job.matcher.SetSubject(std::move(records));
-    job.matcher.SetPattern(R"(<tr.*?<\/tr>)");
+    std::vector<std::string> records = CutRecords(job, std::move(section), R"(<tr.*?<\/tr>)");
+    if (RepeatsPrevious(job, pageNumber, records)) {
+        return 0;
+    }
 
     int count = 0;
-    while (job.matcher.FindNext()) {
-        std::string row = job.matcher.MatchedText();
+    for (const std::string& row : records) {
         BuyerRow buyer;
         buyer.sid = job.run.RunId();
         buyer.itemid = job.ItemId;

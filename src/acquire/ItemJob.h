@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "store/DateTime.h"
 
@@ -24,6 +25,10 @@ struct ItemJob {
     // The raw text of the further page fetched last, deal-record or review: the review stage
     // goes on with what the deal-record stage left.
     std::string PrevPageText;
+    // The records of the page stored last in the current stage, and whether the page saved
+    // last was turned away for holding nothing but those records again.
+    std::vector<std::string> PrevRecords;
+    bool RepeatedPage = false;
 };
 
 }  // namespace tarnwick

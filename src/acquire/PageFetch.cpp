@@ -2,21 +2,24 @@
 
 #include "acquire/Run.h"
 #include "fetch/Gbk.h"
+#include "store/Database.h"
 
 namespace tarnwick {
 
-namespace {
-constexpr std::int32_t kReadTimeoutMs = 60000;
-}
-
 void PrepareClient(Run& run, HttpClient& client) {
-    client.SetReadTimeout(kReadTimeoutMs);
+    client.SetReadTimeout(run.Limits().readTimeoutMs);
+    client.SetMaxBodyBytes(run.Limits().maxBodyBytes);
+    client.SetMaxFetchTime(run.Limits().maxFetchMs);
     client.SetAbortToken(run.ShutdownToken());
 }
 
 FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address) {
     if (run.ShuttingDown()) {
         throw RunAborted();
+    }
+    // Nothing more can be stored, so nothing more is asked for.
+    if (run.StoreFailed()) {
+        throw DatabaseError(run.StoreFailure());
     }
     run.CountRequest();
     try {

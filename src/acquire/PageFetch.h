@@ -22,11 +22,12 @@ struct FetchedPage {
 
 // A GET on behalf of a run. The address (UTF-8, cut from a page or built by us) goes out in
 // the pages' own encoding; a failed fetch is counted for the run's summary and raised as
-// FetchError; a shutdown raises RunAborted.
+// FetchError; a shutdown raises RunAborted; after the run's store failed, DatabaseError, which
+// the readers let through to the worker's top.
 FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address);
 
-// A new client for a worker of the run: the read time-out every worker uses, and an abort
-// tied to the run's shutdown.
+// A new client for a worker of the run: the run's read time-out, body and fetch-time limits,
+// and an abort tied to the run's shutdown.
 void PrepareClient(Run& run, HttpClient& client);
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
+#include "acquire/PageRecords.h"
 #include "acquire/Run.h"
 #include "fetch/HttpClient.h"
 #include "fetch/RecordMatcher.h"
@@ -18,6 +19,10 @@ constexpr int kFullPage = 20;
 // review service that fails every page would otherwise be asked for ever.
 constexpr int kFailedPagesInARow = 3;
 
+int PagesValue(const std::string& page) {
+    return WholeNumber(TextBetween(page, "\"pages\":", ","));
+}
+
 }  // namespace
 
 int ReadReviews(ItemJob& job, const std::string& itemPage) {
@@ -31,6 +36,7 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
 
     Run& run = job.run;
     int total = 0;
+    job.PrevRecords.clear();
     try {
         FetchedPage first = FetchPage(run, job.client, address);
         if (first.text.find("rateContent") != std::string::npos) {
@@ -38,10 +44,13 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
         }
         int n = SaveRatePage(job, 1, first.text);
         total += n;
+        // Later pages may claim ever more pages; page 1's count is the one we believe.
+        const int pagesOfFirst = PagesValue(first.text);
 
         int failedInARow = 0;
         for (int pageNumber = 1; n >= kFullPage;) {
-            if (run.StopRequested()) {
+            if (run.StopRequested() || pageNumber >= run.Limits().maxReviewPages ||
+                pageNumber > pagesOfFirst) {
                 break;
             }
             ++pageNumber;
@@ -53,7 +62,15 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
                     break;
                 }
                 job.PrevPageText = page.raw;
+                // The page after page 1's last is still asked for, as always, but it is never
+                // stored, whatever count it claims for itself.
+                if (pageNumber > pagesOfFirst) {
+                    break;
+                }
                 n = SaveRatePage(job, pageNumber, page.text);
+                if (job.RepeatedPage) {
+                    break;
+                }
                 total += n;
                 failedInARow = 0;
                 if (total % 50 == 0) {
@@ -62,6 +79,13 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
                 }
             } catch (const RunAborted&) {
                 throw;
+            } catch (const DatabaseError&) {
+                if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+                    throw;
+                }
+                if (++failedInARow >= kFailedPagesInARow) {
+                    break;
+                }
             } catch (const std::exception&) {
                 // A failed further page is passed over; the next page number may answer.
                 if (++failedInARow >= kFailedPagesInARow) {
@@ -71,6 +95,10 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
         }
     } catch (const RunAborted&) {
         throw;
+    } catch (const DatabaseError&) {
+        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+            throw;  // ends the run, not just this stage
+        }
     } catch (const std::exception&) {
         // Page 1 failed: no reviews beyond what it stored.
     }
@@ -79,16 +107,17 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
 }
 
 int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
-    int pages = WholeNumber(TextBetween(text, "\"pages\":", ","));
-    if (pages < pageNumber) {
+    job.RepeatedPage = false;
+    if (PagesValue(text) < pageNumber) {
         return 0;
     }
-    job.matcher.SetSubject(text);
-    job.matcher.SetPattern(R"(\{"rateContent.*?\})");
+    std::vector<std::string> records = CutRecords(job, text, R"(\{"rateContent.*?\})");
+    if (RepeatsPrevious(job, pageNumber, records)) {
+        return 0;
+    }
 
     int count = 0;
-    while (job.matcher.FindNext()) {
-        std::string object = job.matcher.MatchedText();
+    for (const std::string& object : records) {
         RateRow rate;
         rate.sid = job.run.RunId();
         rate.itemid = job.ItemId;

@@ -3,6 +3,8 @@
 #include <condition_variable>
 #include <thread>
 
+#include "store/Store.h"
+
 namespace tarnwick {
 
 Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock)
@@ -22,6 +24,26 @@ void Run::AppendPending(const std::vector<std::string>& ids) {
     }
     std::lock_guard lock(m_totalsMutex);
     m_totals.itemsQueued += static_cast<int>(ids.size());
+}
+
+void Run::Log(std::string text) noexcept {
+    try {
+        m_port.Log(shared_from_this(), std::move(text));
+    } catch (...) {
+    }
+}
+
+bool Run::ReportEnd(void (Run::*report)()) noexcept {
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts && !ShuttingDown(); ++attempt) {
+        try {
+            (this->*report)();
+            return true;
+        } catch (...) {
+            Pause(std::chrono::milliseconds(100));
+        }
+    }
+    return false;
 }
 
 void Run::Shutdown() {
@@ -52,10 +74,74 @@ std::string Run::TakeEntryLocked() {
     return id;
 }
 
+void Run::UndoTakeLocked(std::string itemId) {
+    m_pending.push_front(std::move(itemId));
+    --m_runningDownloads;
+    ChangedLocked();
+}
+
 void Run::RequestStop() {
     std::lock_guard lock(m_mutex);
+    m_userStop = true;
     m_stopRequested.store(true);
     ChangedLocked();
+}
+
+void Run::FailStore(const std::string& what) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_storeFailed.load()) {
+            return;
+        }
+        m_storeFailure = what;
+        m_storeFailed.store(true);
+        m_stopRequested.store(true);
+        ChangedLocked();
+    }
+    CountError("database: " + what);
+}
+
+std::string Run::StoreFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_storeFailure;
+}
+
+bool Run::StoreFailureEndsRun() const {
+    return !IsServerLocation(m_settings.databasePath);
+}
+
+void Run::SetShopLookup(ShopLookup lookup) {
+    std::lock_guard lock(m_mutex);
+    m_shopLookup = lookup;
+}
+
+RunOutcome Run::Outcome() const {
+    ShopLookup lookup;
+    bool userStop;
+    {
+        std::lock_guard lock(m_mutex);
+        lookup = m_shopLookup;
+        userStop = m_userStop;
+    }
+    if (m_storeFailed.load()) {
+        return RunOutcome::StoreFailed;
+    }
+    if (userStop) {
+        return RunOutcome::Stopped;
+    }
+    int requests = m_requests.load();
+    int failed = 0;
+    {
+        std::lock_guard lock(m_totalsMutex);
+        failed = m_totals.FailedFetchCount();
+    }
+    if (lookup == ShopLookup::Unreachable || (requests > 0 && failed >= requests)) {
+        return RunOutcome::MarketUnreachable;
+    }
+    if (lookup == ShopLookup::NotFound) {
+        return RunOutcome::ShopNotFound;
+    }
+    return RunOutcome::Complete;
 }
 
 void Run::MarkReaderEnded() {
@@ -111,6 +197,14 @@ void Run::CountRequest() {
     m_requests.fetch_add(1, std::memory_order_relaxed);
 }
 
+int RunTotals::FailedFetchCount() const {
+    int failed = 0;
+    for (const auto& [kind, count] : failedFetches) {
+        failed += count;
+    }
+    return failed;
+}
+
 void Run::CountFailedFetch(const FetchError& error) {
     std::string kind;
     switch (error.kind()) {
@@ -125,6 +219,12 @@ void Run::CountFailedFetch(const FetchError& error) {
             break;
         case FetchError::Kind::Network:
             kind = "network";
+            break;
+        case FetchError::Kind::TooLarge:
+            kind = "too large";
+            break;
+        case FetchError::Kind::Scheme:
+            kind = "scheme";
             break;
         case FetchError::Kind::Aborted:
             return;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "acquire/RunLimits.h"
+#include "acquire/RunOutcome.h"
 #include "fetch/Endpoints.h"
 #include "fetch/FetchError.h"
 
@@ -29,6 +31,9 @@ public:
     virtual void Log(const std::shared_ptr<Run>& run, std::string text) = 0;
     virtual void ReaderEnded(const std::shared_ptr<Run>& run) = 0;
     virtual void DownloadEnded(const std::shared_ptr<Run>& run) = 0;
+    // The control thread has ended after starting downloads: no count changes, but a stop that
+    // came after the last download's report is only seen complete here.
+    virtual void ControlEnded(const std::shared_ptr<Run>& run) = 0;
 };
 
 // What a run did, for the summary at its end.
@@ -38,8 +43,9 @@ struct RunTotals {
     int downloadsEnded = 0;
     int buyersStored = 0;
     int ratesStored = 0;
-    int requests = 0;
+    int requests = 0;                          // every request sent, the IM card's included
     std::map<std::string, int> failedFetches;  // by "HTTP 404", "timeout", "network" ...
+    int FailedFetchCount() const;
     std::vector<std::string> itemsWithoutTitle;
     std::vector<std::string> errors;  // failures that ended a worker's work early
 };
@@ -55,7 +61,11 @@ public:
         int threadCount = 6;
         std::string databasePath;
         Endpoints endpoints;
+        RunLimits limits;
     };
+
+    // What the shop reader made of the nick and the first item-list page.
+    enum class ShopLookup { Pending, Found, NotFound, Unreachable };
 
     Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock);
 
@@ -64,13 +74,20 @@ public:
     int ThreadCount() const { return m_settings.threadCount; }
     const std::string& DatabasePath() const { return m_settings.databasePath; }
     const Endpoints& GetEndpoints() const { return m_settings.endpoints; }
+    const RunLimits& Limits() const { return m_settings.limits; }
     const Clock& GetClock() const { return m_clock; }
     ThreadGroup& Threads() { return m_threads; }
 
     // Worker side.
-    void Log(std::string text) { m_port.Log(shared_from_this(), std::move(text)); }
+    // A line that cannot be handed over is dropped: the log tells the user about the work, it
+    // must never end it.
+    void Log(std::string text) noexcept;
     void ReportReaderEnded() { m_port.ReaderEnded(shared_from_this()); }
     void ReportDownloadEnded() { m_port.DownloadEnded(shared_from_this()); }
+    void ReportControlEnded() { m_port.ControlEnded(shared_from_this()); }
+    // Sends an end report, trying again a few times when the hand-over itself fails: the run's
+    // completion is only ever seen in such a report. False when it could not be sent.
+    bool ReportEnd(void (Run::*report)()) noexcept;
     bool StopRequested() const { return m_stopRequested.load(); }
     void AppendPending(const std::vector<std::string>& ids);  // one step: the whole page
 
@@ -90,6 +107,24 @@ public:
     int RunningDownloadsLocked() const { return m_runningDownloads; }
     bool PendingEmptyLocked() const { return m_pending.empty(); }
     std::string TakeEntryLocked();  // removes the first entry and counts a running download
+    // A download that could not be started: the entry goes back to the front, uncounted.
+    void UndoTakeLocked(std::string itemId);
+
+    // The database refused a row for good (the engine's own waiting already gave up): the run
+    // stops fetching, as after a user's stop, and ends as a store failure. The first message is
+    // kept.
+    void FailStore(const std::string& what);
+    bool StoreFailed() const { return m_storeFailed.load(); }
+    // Whether a failed row ends the run. The file store has waited out any lock before it
+    // fails, so what remains (read-only, full, damaged) persists. A server store connects again
+    // at its next statement after a lost connection, so there a failed row ends only the stage
+    // it belongs to.
+    bool StoreFailureEndsRun() const;
+    std::string StoreFailure() const;
+
+    void SetShopLookup(ShopLookup lookup);
+    // Decided from the state now; meaningful once the run is complete.
+    RunOutcome Outcome() const;
 
     // Owner side (its own thread).
     void RequestStop();
@@ -125,7 +160,11 @@ private:
     std::deque<std::string> m_pending;
     bool m_readerRunning = true;
     int m_runningDownloads = 0;
-    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_stopRequested{false};  // by the user or by a store failure
+    bool m_userStop = false;
+    std::atomic<bool> m_storeFailed{false};
+    std::string m_storeFailure;
+    ShopLookup m_shopLookup = ShopLookup::Pending;
     bool m_startedAny = false;
     bool m_completed = false;
 
@@ -133,7 +172,7 @@ private:
     std::atomic<int> m_requests{0};
     std::atomic<int> m_buyersStored{0};
     std::atomic<int> m_ratesStored{0};
-    std::mutex m_totalsMutex;
+    mutable std::mutex m_totalsMutex;
     RunTotals m_totals;  // the rest of the figures
 };
 

@@ -41,18 +41,37 @@ void TDownloadItem::Execute() {
         client.SetFollowRedirects(true);
         Store store = Store::Open(m_run->DatabasePath());
         RecordMatcher matcher;
-        ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}};
+        ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}, {}, false};
 
         m_run->Log("正在下载 " + m_itemId + "...");
         DoDownload(job);
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
+    } catch (const DatabaseError& error) {
+        if (m_run->StoreFailureEndsRun()) {
+            // The run ends for this; the owner says so once, not once per item.
+            m_run->FailStore(error.what());
+        } else {
+            Failed(error.what());
+        }
     } catch (const std::exception& error) {
-        m_run->CountError("item " + m_itemId + ": " + error.what());
-        m_run->Log("宝贝 " + m_itemId + " 保存失败: " + error.what());
+        Failed(error.what());
+    } catch (...) {
+        Failed("unknown failure");
     }
-    m_run->ReportDownloadEnded();
+    if (!m_run->ReportEnd(&Run::ReportDownloadEnded)) {
+        return;  // the owner is gone; nobody is left to count this download
+    }
     m_run->Pause(std::chrono::milliseconds(20));
+}
+
+void TDownloadItem::Failed(const std::string& what) noexcept {
+    try {
+        m_run->CountError("item " + m_itemId + ": " + what);
+        m_run->Log("宝贝 " + m_itemId + " 保存失败: " + what);
+    } catch (...) {
+        // Telling about a failure must not keep the end report from being sent.
+    }
 }
 
 void TDownloadItem::DoDownload(ItemJob& job) {

@@ -20,6 +20,7 @@ public:
 
 private:
     void DoDownload(ItemJob& job);
+    void Failed(const std::string& what) noexcept;
 
     std::shared_ptr<Run> m_run;
     std::string m_itemId;

@@ -1,5 +1,7 @@
 #include "acquire/TItemListControlThr.h"
 
+#include <exception>
+
 #include "acquire/Run.h"
 #include "acquire/TDownloadItem.h"
 #include "acquire/ThreadGroup.h"
@@ -11,39 +13,60 @@ TItemListControlThr::TItemListControlThr(std::shared_ptr<Run> run, int threadCou
 }
 
 void TItemListControlThr::Execute() {
-    m_run->Log("控制下载线程启动...");
-    m_run->Pause(std::chrono::milliseconds(1000));
-
-    int started = 0;
-    {
-        auto lock = m_run->Lock();
-        // Rather than spinning a processor, wait for the next change of the list, the flags or
-        // the running count; the starts happen in the same order and as soon as they would.
-        while (!m_run->ShuttingDown() &&
-               (m_run->ReaderRunningLocked() || !m_run->PendingEmptyLocked())) {
-            if (m_run->StopRequestedLocked()) {
-                break;
-            }
-            if (m_run->PendingEmptyLocked() || m_run->RunningDownloadsLocked() >= m_threadCount) {
-                m_run->WaitForChange(lock);
-                continue;
-            }
-            ++started;
-            std::string itemId = m_run->TakeEntryLocked();
-            lock.unlock();
-            auto download = std::make_shared<TDownloadItem>(m_run, std::move(itemId));
-            m_run->Threads().Start([download] { download->Execute(); });
-            lock.lock();
-        }
+    try {
+        Control();
+    } catch (const std::exception& error) {
+        m_run->CountError(std::string("download control: ") + error.what());
+    } catch (...) {
+        m_run->CountError("download control: unknown failure");
     }
     if (m_run->ShuttingDown()) {
         return;
     }
-    // Every download reports its own end; without any, this report is what closes the run.
-    if (started == 0) {
-        m_run->ReportDownloadEnded();
+    // The run's end is only ever seen in a report: without this one a stop that came after the
+    // last download's report would never complete the run.
+    // Without any download, this report counts as the download that never was.
+    if (!m_run->ReportEnd(m_started == 0 ? &Run::ReportDownloadEnded : &Run::ReportControlEnded)) {
+        return;
     }
     m_run->Pause(std::chrono::milliseconds(1000));
+}
+
+void TItemListControlThr::Control() {
+    m_run->Log("控制下载线程启动...");
+    m_run->Pause(std::chrono::milliseconds(1000));
+
+    auto lock = m_run->Lock();
+    // Rather than spinning a processor, wait for the next change of the list, the flags or the
+    // running count; the starts happen in the same order and as soon as they would.
+    while (!m_run->ShuttingDown() &&
+           (m_run->ReaderRunningLocked() || !m_run->PendingEmptyLocked())) {
+        if (m_run->StopRequestedLocked()) {
+            break;
+        }
+        if (m_run->PendingEmptyLocked() || m_run->RunningDownloadsLocked() >= m_threadCount) {
+            m_run->WaitForChange(lock);
+            continue;
+        }
+        std::string itemId = m_run->TakeEntryLocked();
+        lock.unlock();
+        try {
+            auto download = std::make_shared<TDownloadItem>(m_run, itemId);
+            m_run->Threads().Start([download] { download->Execute(); });
+        } catch (const std::exception& error) {
+            // No thread, so no end report would ever count this download down: give the entry
+            // back and try again once the system has had a moment.
+            lock.lock();
+            m_run->UndoTakeLocked(std::move(itemId));
+            lock.unlock();
+            m_run->CountError(std::string("starting a download: ") + error.what());
+            m_run->Pause(std::chrono::milliseconds(1000));
+            lock.lock();
+            continue;
+        }
+        ++m_started;
+        lock.lock();
+    }
 }
 
 }  // namespace tarnwick

@@ -13,11 +13,14 @@ class TItemListControlThr {
 public:
     TItemListControlThr(std::shared_ptr<Run> run, int threadCount);
 
-    void Execute();
+    void Execute();  // the thread body; always ends with one report unless the run shut down
 
 private:
+    void Control();
+
     std::shared_ptr<Run> m_run;
     int m_threadCount;
+    int m_started = 0;  // downloads started, kept should the loop fail part-way
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,8 @@
 #include "acquire/TReadShopInfo.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
@@ -29,17 +31,45 @@ void TReadShopInfo::Execute() {
         Read(store, client);
     } catch (const RunAborted&) {
         return;  // the program is ending; nobody waits for the report
+    } catch (const DatabaseError& error) {
+        if (m_run->StoreFailureEndsRun()) {
+            m_run->FailStore(error.what());
+        } else {
+            Failed(error.what());
+        }
     } catch (const std::exception& error) {
-        m_run->CountError(std::string("shop reader: ") + error.what());
-        m_run->Log(std::string("读取同行资料出错: ") + error.what());
+        Failed(error.what());
+    } catch (...) {
+        Failed("unknown failure");
     }
-    m_run->ReportReaderEnded();
+    if (!m_run->ReportEnd(&Run::ReportReaderEnded)) {
+        return;  // the owner is gone
+    }
     m_run->Pause(std::chrono::milliseconds(1000));
+}
+
+void TReadShopInfo::Failed(const std::string& what) noexcept {
+    try {
+        m_run->CountError("shop reader: " + what);
+        m_run->Log("读取同行资料出错: " + what);
+    } catch (...) {
+        // Telling about a failure must not keep the end report from being sent.
+    }
 }
 
 void TReadShopInfo::Read(Store& store, HttpClient& client) {
     ShopIdentity identity;
-    if (!ResolveShopIdentity(client, m_run->GetEndpoints(), m_nick, identity)) {
+    std::optional<FetchError> cardFailure;
+    m_run->CountRequest();
+    if (!ResolveShopIdentity(client, m_run->GetEndpoints(), m_nick, identity, &cardFailure)) {
+        if (cardFailure) {
+            if (cardFailure->kind() == FetchError::Kind::Aborted || m_run->ShuttingDown()) {
+                throw RunAborted();
+            }
+            m_run->CountFailedFetch(*cardFailure);
+        }
+        m_run->SetShopLookup(cardFailure ? Run::ShopLookup::Unreachable
+                                         : Run::ShopLookup::NotFound);
         return;
     }
     m_shopAddress = identity.shopAddress;
@@ -52,8 +82,10 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     try {
         first = FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1));
     } catch (const FetchError&) {
+        m_run->SetShopLookup(Run::ShopLookup::Unreachable);
         return;
     }
+    m_run->SetShopLookup(Run::ShopLookup::Found);
 
     ShopRow shop;
     shop.SID = m_run->RunId();
@@ -65,6 +97,11 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     m_run->Log("保存同行资料成功.");
 
     int pageCount = WholeNumber(TextBetween(first.text, "<span class=\"page-info\">1/", "</span>"));
+    if (pageCount > m_run->Limits().maxListPages) {
+        m_run->Log("宝贝列表共" + std::to_string(pageCount) + "页, 只读前" +
+                   std::to_string(m_run->Limits().maxListPages) + "页.");
+        pageCount = m_run->Limits().maxListPages;
+    }
     ParsePage(first.text);
     for (std::int64_t page = 2; page <= pageCount; ++page) {
         if (m_run->StopRequested()) {

@@ -11,7 +11,12 @@ void ThreadGroup::Start(std::function<void()> body) {
     JoinFinishedLocked();
     auto finished = std::make_shared<std::atomic<bool>>(false);
     std::thread thread([body = std::move(body), finished] {
-        body();
+        // An exception leaving a thread ends the process; the bodies catch their own, this is
+        // the last guard.
+        try {
+            body();
+        } catch (...) {
+        }
         finished->store(true);
     });
     m_entries.push_back(Entry{std::move(thread), std::move(finished)});

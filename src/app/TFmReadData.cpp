@@ -148,13 +148,19 @@ void TFmReadData::ShowProgress() {
 
 void TFmReadData::btnStartClick() {
     const std::string input = edtInput->text().toStdString();
-    if (m_controller->Start(input, edtThrCount->value()) ==
-        AcquisitionController::StartResult::BlankInput) {
-        // The core's text, marked here so that it is translated with the dialog's own.
-        static_assert(
-            std::string_view(AcquisitionController::kBlankInputNotice) ==
-            QT_TRANSLATE_NOOP("tarnwick::TFmReadData", "请先输入要分析的同行旺旺名或地址!"));
-        m_prompts.ShowInfoBox(this, tr(AcquisitionController::kBlankInputNotice));
+    switch (m_controller->Start(input, edtThrCount->value())) {
+        case AcquisitionController::StartResult::Started:
+            break;
+        case AcquisitionController::StartResult::BlankInput:
+            // The core's text, marked here so that it is translated with the dialog's own.
+            static_assert(
+                std::string_view(AcquisitionController::kBlankInputNotice) ==
+                QT_TRANSLATE_NOOP("tarnwick::TFmReadData", "请先输入要分析的同行旺旺名或地址!"));
+            m_prompts.ShowInfoBox(this, tr(AcquisitionController::kBlankInputNotice));
+            break;
+        case AcquisitionController::StartResult::UnencodableNick:
+            m_prompts.ShowInfoBox(this, tr(AcquisitionController::kUnencodableNickNotice));
+            break;
     }
 }
 

@@ -8,7 +8,9 @@ namespace tarnwick {
 // sent it, otherwise the transport's own message.
 class FetchError : public std::runtime_error {
 public:
-    enum class Kind { Status, Redirect, Timeout, Network, Aborted };
+    // TooLarge: the body passed the client's limit. Scheme: an address (or a redirect target)
+    // that is not http or https, refused before anything is sent.
+    enum class Kind { Status, Redirect, Timeout, Network, Aborted, TooLarge, Scheme };
 
     FetchError(Kind kind, const std::string& message, int status = 0)
         : std::runtime_error(message), m_kind(kind), m_status(status) {}

@@ -45,6 +45,27 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+// Addresses come out of pages and redirect answers: a "file://" or "gopher://" one must never
+// reach libcurl, which would read local files or talk raw bytes to local services.
+bool IsWebAddress(std::string_view address) {
+    auto hasScheme = [&](std::string_view scheme) {
+        if (address.size() < scheme.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < scheme.size(); ++i) {
+            char c = address[i];
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+            if (c != scheme[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return hasScheme("http://") || hasScheme("https://");
+}
+
 }  // namespace
 
 struct HttpClient::Impl {
@@ -57,7 +78,11 @@ struct HttpClient::Impl {
     std::string referer;
     std::string userAgent = HttpClient::DefaultUserAgent();
     std::stop_token abort;
+    std::int64_t maxBody = 0;
+    std::chrono::milliseconds maxFetch{0};
 
+    // State of the fetch under way, over all its redirects.
+    Clock::time_point fetchDeadline = Clock::time_point::max();
     // State of the request under way.
     std::string body;
     std::string statusLine;
@@ -65,6 +90,9 @@ struct HttpClient::Impl {
     Clock::time_point lastData;
     bool timedOut = false;
     bool aborted = false;
+    bool overTime = false;
+    bool tooLarge = false;
+    bool callbackFailed = false;  // an exception was caught inside a callback
 
     Impl() {
         InitCurlOnce();
@@ -86,6 +114,9 @@ struct HttpClient::Impl {
         SetOption(h, CURLOPT_COOKIEFILE, "");      // an in-memory jar of this client alone
         SetOption(h, CURLOPT_FOLLOWLOCATION, 0L);  // redirects are followed by Get itself
         SetOption(h, CURLOPT_PATH_AS_IS, 1L);      // the path goes out exactly as given
+        // Checked by Perform as well; this keeps libcurl itself from ever speaking another.
+        SetOption(h, CURLOPT_PROTOCOLS_STR, "http,https");
+        SetOption(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         SetOption(h, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
         SetOption(h, CURLOPT_ERRORBUFFER, errorBuffer);
         SetOption(h, CURLOPT_USERAGENT, userAgent.c_str());
@@ -100,40 +131,62 @@ struct HttpClient::Impl {
         SetOption(h, CURLOPT_PREREQDATA, this);
     }
 
-    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+    // The callbacks run inside libcurl's C frames, which an exception must never cross: they
+    // catch everything, and a short count makes libcurl end the transfer.
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) noexcept {
         auto* impl = static_cast<Impl*>(self);
-        impl->lastData = Clock::now();
-        // The body of a redirect or an error answer is never handed out.
-        if (impl->status >= 200 && impl->status < 300) {
-            impl->body.append(data, size * count);
-        }
-        return size * count;
-    }
-
-    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
-        auto* impl = static_cast<Impl*>(self);
-        impl->lastData = Clock::now();
-        std::string_view line(data, size * count);
-        if (StartsWith(line, "HTTP/")) {
-            while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-                line.remove_suffix(1);
+        try {
+            impl->lastData = Clock::now();
+            // The body of a redirect or an error answer is never handed out.
+            if (impl->status >= 200 && impl->status < 300) {
+                std::size_t n = size * count;
+                if (impl->maxBody > 0 &&
+                    impl->body.size() + n > static_cast<std::uint64_t>(impl->maxBody)) {
+                    impl->tooLarge = true;
+                    return 0;
+                }
+                impl->body.append(data, n);
             }
-            impl->statusLine.assign(line);
-            impl->status = ParseStatus(line);
+            return size * count;
+        } catch (...) {
+            impl->callbackFailed = true;
+            return 0;
         }
-        return size * count;
     }
 
-    static int OnConnected(void* self, char*, char*, int, int) {
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) noexcept {
+        auto* impl = static_cast<Impl*>(self);
+        try {
+            impl->lastData = Clock::now();
+            std::string_view line(data, size * count);
+            if (StartsWith(line, "HTTP/")) {
+                while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+                    line.remove_suffix(1);
+                }
+                impl->statusLine.assign(line);
+                impl->status = ParseStatus(line);
+            }
+            return size * count;
+        } catch (...) {
+            impl->callbackFailed = true;
+            return 0;
+        }
+    }
+
+    static int OnConnected(void* self, char*, char*, int, int) noexcept {
         // The read time-out counts from the moment the request goes out.
         static_cast<Impl*>(self)->lastData = Clock::now();
         return CURL_PREREQFUNC_OK;
     }
 
-    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept {
         auto* impl = static_cast<Impl*>(self);
         if (impl->abort.stop_requested()) {
             impl->aborted = true;
+            return 1;
+        }
+        if (Clock::now() > impl->fetchDeadline) {
+            impl->overTime = true;
             return 1;
         }
         auto limit = impl->readTimeout;
@@ -165,12 +218,18 @@ struct HttpClient::Impl {
         if (abort.stop_requested()) {
             throw FetchError(FetchError::Kind::Aborted, "fetch abandoned: " + url);
         }
+        if (!IsWebAddress(url)) {
+            throw FetchError(FetchError::Kind::Scheme, "not an http or https address: " + url);
+        }
         CURL* h = easy.get();
         body.clear();
         statusLine.clear();
         status = 0;
         timedOut = false;
         aborted = false;
+        overTime = false;
+        tooLarge = false;
+        callbackFailed = false;
         errorBuffer[0] = '\0';
         lastData = Clock::now();
         SetOption(h, CURLOPT_URL, url.c_str());
@@ -179,6 +238,22 @@ struct HttpClient::Impl {
         if (rc != CURLE_OK) {
             if (aborted) {
                 throw FetchError(FetchError::Kind::Aborted, "fetch abandoned: " + url);
+            }
+            if (callbackFailed) {
+                throw FetchError(FetchError::Kind::Network, "out of memory reading " + url);
+            }
+            if (tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
+                throw FetchError(
+                    FetchError::Kind::TooLarge,
+                    "answer larger than " + std::to_string(maxBody) + " bytes from " + url);
+            }
+            if (overTime) {
+                throw FetchError(
+                    FetchError::Kind::Timeout,
+                    "fetch not done within " + std::to_string(maxFetch.count()) + " ms: " + url);
+            }
+            if (rc == CURLE_UNSUPPORTED_PROTOCOL) {
+                throw FetchError(FetchError::Kind::Scheme, "not an http or https address: " + url);
             }
             if (timedOut && status >= 300) {
                 // The error body stalled; the answer itself is known.
@@ -193,7 +268,10 @@ struct HttpClient::Impl {
             throw FetchError(FetchError::Kind::Network, message + " (" + url + ")");
         }
         long code = 0;
-        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+        if (CURLcode info = curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code); info != CURLE_OK) {
+            throw FetchError(FetchError::Kind::Network,
+                             std::string("no status for ") + url + ": " + curl_easy_strerror(info));
+        }
         status = code;
         char* location = nullptr;
         if (status >= 300 && status < 400 && status != 304 &&
@@ -237,7 +315,20 @@ void HttpClient::SetAbortToken(std::stop_token abort) {
     m_impl->abort = std::move(abort);
 }
 
+void HttpClient::SetMaxBodyBytes(std::int64_t bytes) {
+    m_impl->maxBody = bytes > 0 ? bytes : 0;
+    // An answer that announces its length is refused before its body arrives.
+    SetOption(m_impl->easy.get(), CURLOPT_MAXFILESIZE_LARGE,
+              static_cast<curl_off_t>(m_impl->maxBody));
+}
+
+void HttpClient::SetMaxFetchTime(std::int32_t milliseconds) {
+    m_impl->maxFetch = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
+}
+
 std::string HttpClient::Get(std::string_view address) {
+    m_impl->fetchDeadline =
+        m_impl->maxFetch.count() > 0 ? Clock::now() + m_impl->maxFetch : Clock::time_point::max();
     std::string url(address);
     for (int request = 1;; ++request) {
         std::string location = m_impl->Perform(url);

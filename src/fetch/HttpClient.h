@@ -30,9 +30,16 @@ public:
     // and raises FetchError of kind Aborted. Used only to end the program quickly; a user's
     // stop lets the fetch under way finish.
     void SetAbortToken(std::stop_token abort);
+    // A body larger than this fails the fetch as TooLarge; 0: no limit (the default).
+    void SetMaxBodyBytes(std::int64_t bytes);
+    // One Get, its redirects included, fails as Timeout after this long in all, however
+    // steadily data arrives; 0: no limit (the default).
+    void SetMaxFetchTime(std::int32_t milliseconds);
 
     // GET of an absolute address whose path and query go on the request line exactly as
-    // given. Returns the body as the bytes received; raises FetchError.
+    // given. Returns the body as the bytes received; raises FetchError. Only http and https
+    // addresses are fetched, redirect targets included: any other scheme fails as Scheme
+    // before anything is sent.
     std::string Get(std::string_view address);
 
     static const char* DefaultUserAgent();

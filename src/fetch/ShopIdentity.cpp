@@ -34,9 +34,18 @@ std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick) {
 }
 
 bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                      ShopIdentity& identity) {
+                      ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
     try {
-        std::string page = GbkToUtf8(client.Get(ImCardAddress(endpoints, nick)));
+        std::string raw;
+        try {
+            raw = client.Get(ImCardAddress(endpoints, nick));
+        } catch (const FetchError& error) {
+            if (fetchFailure != nullptr) {
+                *fetchFailure = error;
+            }
+            return false;
+        }
+        std::string page = GbkToUtf8(raw);
         ShopIdentity found;
         found.shopAddress =
             Trim(TextBetween(page, "<a class=\"op-ww op-ww-shop\" href=\"", "?asker=wangwang"));
@@ -56,9 +65,9 @@ bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::strin
 }
 
 bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                         ShopIdentity& identity) {
+                         ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
     ShopIdentity found = identity;
-    if (!LookupShopByNick(client, endpoints, nick, found)) {
+    if (!LookupShopByNick(client, endpoints, nick, found, fetchFailure)) {
         return false;
     }
     if (Trim(found.shopAddress).empty() || Trim(found.ownerId).empty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,13 +19,14 @@ struct ShopIdentity {
 std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick);
 
 // Looks the nick up on its IM card page with the caller's client. True when the page shows a
-// shop link; the identity keeps its previous values on failure.
+// shop link; the identity keeps its previous values on failure. When the page could not be
+// fetched at all and `fetchFailure` is given, it receives the reason.
 bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                      ShopIdentity& identity);
+                      ShopIdentity& identity, std::optional<FetchError>* fetchFailure = nullptr);
 
 // Lookup plus the checks and the Tmall address rewrite. False when the nick does not lead to
 // both a shop address and an owner id.
 bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                         ShopIdentity& identity);
+                         ShopIdentity& identity, std::optional<FetchError>* fetchFailure = nullptr);
 
 }  // namespace tarnwick

@@ -1,11 +1,14 @@
 #include "store/Database.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include <sqlite3.h>
@@ -14,9 +17,38 @@ namespace tarnwick {
 
 namespace {
 
-// Long enough to outlast another program's write or checkpoint on the same file; writers of
-// this process queue on the file's write mutex instead (see WriteMutexFor).
-constexpr int kBusyTimeoutMs = 10'000;
+std::mutex g_busyMutex;
+BusyLimits g_busyLimits;
+
+bool IsBusy(int rc) {
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+// Waits out a locked database: back-off sleeps that double up to a bound, until the total is
+// spent. Holds nothing while it sleeps.
+class BusyWait {
+public:
+    BusyWait() : m_limits(Database::GetBusyLimits()) {
+        m_deadline = std::chrono::steady_clock::now() + m_limits.total;
+        m_backoff = m_limits.firstBackoff;
+    }
+    // False once the total is spent.
+    bool Sleep() {
+        auto now = std::chrono::steady_clock::now();
+        if (now >= m_deadline) {
+            return false;
+        }
+        auto wait = std::min<std::chrono::steady_clock::duration>(m_backoff, m_deadline - now);
+        std::this_thread::sleep_for(wait);
+        m_backoff = std::min(m_backoff * 2, m_limits.maxBackoff);
+        return true;
+    }
+
+private:
+    BusyLimits m_limits;
+    std::chrono::steady_clock::time_point m_deadline;
+    std::chrono::milliseconds m_backoff;
+};
 
 [[noreturn]] void ThrowEngineError(sqlite3* db, int rc) {
     // The connection's message describes the failed call in detail ("no such table: Items");
@@ -145,15 +177,49 @@ Statement& Statement::Bind(int index, DateTime value) {
     return Bind(index, std::string_view(value.ToText()));
 }
 
-bool Statement::Step() {
+Statement::StepResult Statement::TryStep() {
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
-        return true;
+        m_midResult = true;
+        return StepResult::Row;
     }
     if (rc == SQLITE_DONE) {
-        return false;
+        m_midResult = false;
+        return StepResult::Done;
     }
-    ThrowEngineError(m_db, rc);
+    // A failed statement left active keeps its transaction, and with it the file's write lock
+    // or an old snapshot, for as long as the connection lives: every later write of the
+    // connection would then "succeed" into a transaction that never commits. So reset it now.
+    // The message is taken first; the reset repeats the code, which is not news.
+    const std::string message =
+        sqlite3_errcode(m_db) == rc ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+    const bool midResult = m_midResult;
+    sqlite3_reset(m_stmt);
+    m_midResult = false;
+    if (IsBusy(rc) && !midResult) {
+        return StepResult::Busy;
+    }
+    throw DatabaseError(message);
+}
+
+bool Statement::Step() {
+    if (m_midResult) {
+        return TryStep() == StepResult::Row;
+    }
+    BusyWait wait;
+    for (;;) {
+        switch (TryStep()) {
+            case StepResult::Row:
+                return true;
+            case StepResult::Done:
+                return false;
+            case StepResult::Busy:
+                if (!wait.Sleep()) {
+                    throw DatabaseError(sqlite3_errstr(SQLITE_BUSY));
+                }
+                break;
+        }
+    }
 }
 
 void Statement::Run() {
@@ -166,6 +232,7 @@ void Statement::Reset() {
     // sqlite3_clear_bindings cannot fail.
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
+    m_midResult = false;
 }
 
 std::string Statement::Text(int column) const {
@@ -181,7 +248,11 @@ std::string Statement::Text(int column) const {
 }
 
 std::int32_t Statement::Int(int column) const {
-    return sqlite3_column_int(m_stmt, column);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(Int64(column), INT32_MIN, INT32_MAX));
+}
+
+std::int64_t Statement::Int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
 }
 
 double Statement::Real(int column) const {
@@ -213,38 +284,114 @@ int Statement::ColumnIndex(std::string_view name) const {
     return -1;
 }
 
-Database Database::Open(const std::string& path) {
-    sqlite3* handle = nullptr;
-    // Never SQLITE_OPEN_CREATE: a missing file must fail, not turn into an empty database.
-    const int rc = sqlite3_open_v2(path.c_str(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
-        sqlite3_close_v2(handle);
-        throw DatabaseError(message);
-    }
-    Database db(handle, path);
-    const int timeoutRc = sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-    if (timeoutRc != SQLITE_OK) {
-        ThrowEngineError(handle, timeoutRc);
-    }
-    // Opening reads nothing; the first statement does, so a file that is not a database fails
-    // here instead of at the first view.
-    db.Execute("select count(*) from sqlite_master");
-    {
-        // A file of zero bytes passes for an empty database, and the journal mode below would
-        // write a database into it.
-        Statement pageCount(handle, "pragma page_count");
-        if (!pageCount.Step() || pageCount.Int(0) == 0) {
-            throw DatabaseError(sqlite3_errstr(SQLITE_NOTADB));
+namespace {
+
+enum class OpenMode { ReadWrite, ReadOnly, Immutable };
+
+// A file URI for the path: the characters a URI gives meaning to are escaped.
+std::string FileUri(const std::string& path, const char* query) {
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        } else {
+            uri += static_cast<char>(c);
         }
     }
-    db.Execute("pragma journal_mode=WAL");
-    // In WAL mode NORMAL loses no committed row on a crash of the program, only on a crash of
-    // the machine, and spares a sync per appended row.
-    db.Execute("pragma synchronous=NORMAL");
+    return uri + query;
+}
+
+// A failure to open or to read the first page, with the engine's code, so that Open can tell
+// a file it may only read from one that is no database at all.
+struct OpenFailure {
+    int code;
+    std::string message;
+};
+
+}  // namespace
+
+Database Database::OpenIn(const std::string& path, int mode) {
+    const auto openMode = static_cast<OpenMode>(mode);
+    sqlite3* handle = nullptr;
+    // Never SQLITE_OPEN_CREATE: a missing file must fail, not turn into an empty database.
+    int flags = SQLITE_OPEN_NOMUTEX;
+    flags |= openMode == OpenMode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    std::string name = path;
+    if (openMode == OpenMode::Immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = FileUri(path, "?immutable=1");
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &handle, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        OpenFailure failure{rc, handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)};
+        sqlite3_close_v2(handle);
+        throw failure;
+    }
+    Database db(handle, path);
+    try {
+        const int timeoutRc =
+            sqlite3_busy_timeout(handle, static_cast<int>(GetBusyLimits().engineWait.count()));
+        if (timeoutRc != SQLITE_OK) {
+            ThrowEngineError(handle, timeoutRc);
+        }
+        // Opening reads nothing; the first statement does, so a file that is not a database
+        // fails here instead of at the first view.
+        db.Execute("select count(*) from sqlite_master");
+        {
+            // A file of zero bytes passes for an empty database, and the journal mode below
+            // would write a database into it.
+            Statement pageCount(handle, "pragma page_count");
+            if (!pageCount.Step() || pageCount.Int(0) == 0) {
+                throw DatabaseError(sqlite3_errstr(SQLITE_NOTADB));
+            }
+        }
+        if (openMode == OpenMode::ReadWrite) {
+            db.Execute("pragma journal_mode=WAL");
+            // In WAL mode NORMAL loses no committed row on a crash of the program, only on a
+            // crash of the machine, and spares a sync per appended row.
+            db.Execute("pragma synchronous=NORMAL");
+        }
+    } catch (const DatabaseError& error) {
+        throw OpenFailure{sqlite3_errcode(handle), error.what()};
+    }
     db.m_writeMutex = WriteMutexFor(path);
     return db;
+}
+
+Database Database::Open(const std::string& path) {
+    try {
+        return OpenIn(path, static_cast<int>(OpenMode::ReadWrite));
+    } catch (const OpenFailure& failure) {
+        // A database whose folder, journal or lock file we may not write can still be read:
+        // the views and exports need nothing more, and a run finds out before its first
+        // request (CheckWritable). Without a journal that can even be opened there is none
+        // with rows in it, so reading the file as it stands loses nothing.
+        const int code = failure.code & 0xff;
+        if (code != SQLITE_CANTOPEN && code != SQLITE_READONLY && code != SQLITE_IOERR &&
+            code != SQLITE_PERM) {
+            throw DatabaseError(failure.message);
+        }
+        for (OpenMode fallback : {OpenMode::ReadOnly, OpenMode::Immutable}) {
+            try {
+                return OpenIn(path, static_cast<int>(fallback));
+            } catch (const OpenFailure&) {
+                // The first failure is the one worth telling.
+            }
+        }
+        throw DatabaseError(failure.message);
+    }
+}
+
+void Database::SetBusyLimits(const BusyLimits& limits) {
+    std::lock_guard lock(g_busyMutex);
+    g_busyLimits = limits;
+}
+
+BusyLimits Database::GetBusyLimits() {
+    std::lock_guard lock(g_busyMutex);
+    return g_busyLimits;
 }
 
 Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {
@@ -291,6 +438,40 @@ Statement& Database::Prepared(const char* sql) {
 
 std::mutex& Database::WriteMutex() const {
     return *m_writeMutex;
+}
+
+void Database::Write(Statement& statement) {
+    BusyWait wait;
+    for (;;) {
+        {
+            // Writers of this process queue here rather than in the engine; the lock is let go
+            // before any back-off, so a writer that waits for another program blocks nobody.
+            const std::lock_guard lock(*m_writeMutex);
+            Statement::StepResult result;
+            while ((result = statement.TryStep()) == Statement::StepResult::Row) {
+            }
+            if (result == Statement::StepResult::Done) {
+                return;
+            }
+        }
+        if (!wait.Sleep()) {
+            throw DatabaseError(sqlite3_errstr(SQLITE_BUSY));
+        }
+    }
+}
+
+void Database::CheckWritable() {
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        throw DatabaseError(sqlite3_errstr(SQLITE_READONLY));
+    }
+    // Taking the write lock touches the journal files and waits out another writer; a file
+    // that cannot be written or a lock that is never let go fails here.
+    Execute("begin immediate");
+    try {
+        Execute("rollback");
+    } catch (const DatabaseError&) {
+        // Nothing was written; the transaction ends with the connection at worst.
+    }
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,12 +39,22 @@ public:
     Statement& Bind(int index, double value);
     Statement& Bind(int index, DateTime value);  // stored in its text form
 
-    bool Step();   // true while a row is available
+    // True while a row is available. A locked database is waited for, within the busy limits,
+    // only before the first row: stepping again after a reset would repeat rows already read.
+    bool Step();
     void Run();    // steps a statement that returns no rows to its end
     void Reset();  // ready to run again; bindings cleared
 
+    enum class StepResult { Row, Done, Busy };
+    // One step without waiting for a lock. Busy (the statement already reset) lets the caller
+    // wait without holding anything; every other failure resets the statement and throws.
+    StepResult TryStep();
+
     std::string Text(int column) const;
+    // Values beyond 32 bits are held at the nearest 32-bit bound rather than wrapped into
+    // another, plausible number.
     std::int32_t Int(int column) const;
+    std::int64_t Int64(int column) const;
     double Real(int column) const;
     DateTime Time(int column) const;               // the zero value for NULL or unreadable text
     int ColumnIndex(std::string_view name) const;  // -1 when absent; compared without case
@@ -51,6 +62,17 @@ public:
 private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_midResult = false;  // a row was returned since the last reset
+};
+
+// How long a locked database is waited for. Another program (or a checkpoint) may hold the
+// write lock; we wait in short engine waits and back-off sleeps, never holding a lock of our
+// own meanwhile, and give up after `total`, which then fails the statement.
+struct BusyLimits {
+    std::chrono::milliseconds total{30'000};
+    std::chrono::milliseconds engineWait{50};  // the engine's own wait inside one step
+    std::chrono::milliseconds firstBackoff{5};
+    std::chrono::milliseconds maxBackoff{500};
 };
 
 // One connection to the database file. Not shared between threads: every thread that touches
@@ -58,7 +80,8 @@ private:
 class Database {
 public:
     // Opens an existing file read-write (never creates one) and runs one statement, so that a
-    // file that is not a database fails here and not later. Throws DatabaseError.
+    // file that is not a database fails here and not later. A file that can be read but whose
+    // journal cannot be written opens read-only. Throws DatabaseError.
     static Database Open(const std::string& path);
 
     Database(Database&& other) noexcept;
@@ -67,8 +90,18 @@ public:
     Database& operator=(const Database&) = delete;
     ~Database();
 
+    // Process-wide, for the connections opened from now on and every wait that starts later.
+    static void SetBusyLimits(const BusyLimits& limits);
+    static BusyLimits GetBusyLimits();
+
     const std::string& Path() const { return m_path; }
     void Execute(std::string_view sql);
+    // Runs a statement that writes, queued behind this process's other writers to the file and
+    // waiting out another program's lock within the busy limits.
+    void Write(Statement& statement);
+    // Throws DatabaseError unless a row could be written now: a read-only file or folder, a lock
+    // held past the busy limits, a damaged file. Writes nothing.
+    void CheckWritable();
     // A statement prepared once per connection and reset for every use.
     Statement& Prepared(const char* sql);
     sqlite3* Handle() const { return m_db; }
@@ -79,6 +112,7 @@ public:
 
 private:
     Database(sqlite3* db, std::string path);
+    static Database OpenIn(const std::string& path, int mode);
 
     sqlite3* m_db = nullptr;
     std::string m_path;

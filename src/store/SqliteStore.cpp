@@ -27,8 +27,7 @@ void AppendRow(Database& db, const std::string& sql, const std::array<Column<Row
         std::visit([&](auto member) { insert.Bind(static_cast<int>(i + 1), row.*member); },
                    columns[i].member);
     }
-    const std::lock_guard lock(db.WriteMutex());
-    insert.Run();
+    db.Write(insert);
 }
 
 // A cached statement left part-way through a result would keep its read snapshot open, which
@@ -164,9 +163,12 @@ void SqliteStore::DeleteShop(std::string_view sid) {
     for (const char* sql : kDeletes) {
         Statement& statement = m_db.Prepared(sql);
         statement.Bind(1, sid);
-        const std::lock_guard lock(m_db.WriteMutex());
-        statement.Run();
+        m_db.Write(statement);
     }
+}
+
+void SqliteStore::CheckWritable() {
+    m_db.CheckWritable();
 }
 
 void SqliteStore::CheckItemsTable() {

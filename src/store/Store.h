@@ -57,6 +57,8 @@ public:
     void CheckItemsTable() { m_backend->CheckItemsTable(); }
     // The number of stored items of every run that has any, by run key.
     std::map<std::string, int> CountItemsPerRun() { return m_backend->CountItemsPerRun(); }
+    // Throws DatabaseError unless a row could be written now; writes nothing.
+    void CheckWritable() { m_backend->CheckWritable(); }
     // Takes a new run's key. False when another run (of this or another program, on this or
     // another machine) already holds it.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) {

@@ -34,6 +34,9 @@ public:
     virtual void DeleteShop(std::string_view sid) = 0;
     virtual void CheckItemsTable() = 0;
     virtual std::map<std::string, int> CountItemsPerRun() = 0;
+    // Fails unless a row could be written now, writing none. An engine that cannot tell
+    // beforehand finds out at the first row instead.
+    virtual void CheckWritable() {}
 
     // Takes the run key for a new run unless some run already holds it. False when taken.
     virtual bool ClaimRunKey(std::string_view sid, DateTime claimedAt) = 0;

@@ -180,15 +180,17 @@ TEST_P(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
               20u);
 }
 
-TEST_P(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
+TEST_P(AcquisitionTest, UnresolvedNickEndsWithTheCompletionLineAndSaysWhy) {
     AcquisitionHarness harness(GetParam());
     ASSERT_TRUE(harness.Analyse("nobody"));
     auto texts = harness.LogTexts();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], AcquisitionController::kIntroLine);
     EXPECT_EQ(texts[1], "开始读 nobody 的数据...");
     EXPECT_EQ(texts[2], "控制下载线程启动...");
     EXPECT_EQ(texts[3], "程序执行完成!");
+    EXPECT_EQ(texts[4], OutcomeLogLine(RunOutcome::ShopNotFound));
+    EXPECT_EQ(harness.Controller().CurrentRun()->Outcome(), RunOutcome::ShopNotFound);
     EXPECT_TRUE(harness.OpenStore().ReadShops().empty());
     EXPECT_FALSE(harness.Observer().running);
     EXPECT_EQ(harness.Observer().completions, 1);

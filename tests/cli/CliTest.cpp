@@ -181,11 +181,62 @@ TEST(CliTest, InterruptStopsTheRunWhichThenCompletes) {
         usleep(10000);
     }
     market.Sim().ReleaseHolds();
-    EXPECT_EQ(process.Wait(), 0);
+    EXPECT_EQ(process.Wait(), 5);  // stopped by the user
     out = process.Out();
     EXPECT_TRUE(Has(out, " 正在终止程序,此过程可能需要几分钟时间,请稍候...\n"));
     EXPECT_TRUE(Has(out, " 程序执行完成!\n"));
     EXPECT_TRUE(Has(out, "宝贝: 入库 2 / "));
+}
+
+TEST(CliTest, TheExitCodeSaysHowTheRunEnded) {
+    TempDatabase db;
+    MarketFixture market;
+    marketsim::Shop shop = marketsim::DemoShop(3);
+    market.Sim().AddShop(shop);
+
+    Result unknown = RunCli({"analyse", "--db", db.Path(), "--market", market.Base(), "nobody"});
+    EXPECT_EQ(unknown.code, 3) << unknown.out;
+    EXPECT_TRUE(Has(unknown.out, "结果: shop not found\n"));
+    EXPECT_TRUE(Has(unknown.out, "请求: 1 次, 失败 0 次\n"));
+
+    market.Sim().AddFault(marketsim::Fault{.match = "/wangwang/", .status = 500});
+    Result failing = RunCli({"analyse", "--db", db.Path(), "--market", market.Base(), shop.nick});
+    EXPECT_EQ(failing.code, 4) << failing.out;
+    // The IM card is a request like any other.
+    EXPECT_TRUE(Has(failing.out, "请求: 1 次, 失败 1 次 [HTTP 500 x1]\n"));
+
+    market.Sim().Stop();
+    Result refused = RunCli({"analyse", "--db", db.Path(), "--market", market.Base(), shop.nick});
+    EXPECT_EQ(refused.code, 4) << refused.out;
+    EXPECT_TRUE(Has(refused.out, "[network x1]"));
+
+    Result badNick = RunCli({"analyse", "--db", db.Path(), "--market", market.Base(), "a\xff"});
+    EXPECT_EQ(badNick.code, 2);
+
+    Result limit = RunCli({"analyse", "--db", db.Path(), "--max-list-pages", "0", "x"});
+    EXPECT_EQ(limit.code, 2);
+    EXPECT_TRUE(Has(limit.err, "--max-list-pages is a number from 1"));
+
+    Result help = RunCli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(Has(help.out, "130"));
+    EXPECT_TRUE(Has(help.out, "--max-review-pages"));
+}
+
+TEST(CliTest, ADatabaseThatCannotBeWrittenFailsBeforeAnyRequest) {
+    TempDatabase db;
+    MarketFixture market;
+    market.Sim().AddShop(marketsim::DemoShop(4));
+    // A journal that cannot be created stands for a folder or file we may not write: the
+    // tests run with rights that a read-only mode would not stop.
+    std::filesystem::create_directory(db.Path() + "-wal");
+    Result result = RunCli({"analyse", "--db", db.Path(), "--market", market.Base(), "x"});
+    EXPECT_EQ(result.code, 1) << result.out;
+    EXPECT_TRUE(Has(result.err, "数据文件无法写入： \"" + db.Path() + "\"")) << result.err;
+    EXPECT_TRUE(market.Sim().Requests().empty());
+    // Reading needs no journal of ours: the stored analyses still show.
+    Result shops = RunCli({"shops", "--db", db.Path()});
+    EXPECT_EQ(shops.code, 0) << shops.err;
 }
 
 // A schema of its own on the test cluster's server, empty until init-db fills it.

@@ -66,6 +66,15 @@ struct Item {
     bool reviewPagesMissing = false;
     std::vector<Review> reviews;
     std::string cookie;  // when set, the item page sets this cookie ("name=value")
+    // Hostile pages. When set, the item page gives this address for the deal records or the
+    // reviews instead of ours ("file:///dev/zero", "gopher://...").
+    std::string dealAddressOverride;
+    std::string reviewAddressOverride;
+    // Every review page is full of reviews never seen before and claims 2147483647 pages.
+    bool endlessReviews = false;
+    // Deal-record and review pages 2.. bring page 1's records again, but their bytes differ
+    // (the page number in them changes), as a server that ignores the page number would.
+    bool repeatRecordsOnFurtherPages = false;
 };
 
 struct Shop {
@@ -98,6 +107,9 @@ struct Fault {
     bool stall = false;         // send nothing until the server stops
     bool hold = false;          // wait until Market::ReleaseHolds() before answering
     bool identicalFurtherPages = false;  // deal / review pages 2.. all answer as page 2
+    std::string redirectTo{};            // answer with a redirect to this address, any scheme
+    std::size_t bodyBytes = 0;           // answer 200 with a body of this many bytes
+    int trickleMs = 0;                   // send the answer one byte at a time, this far apart
 };
 
 }  // namespace marketsim

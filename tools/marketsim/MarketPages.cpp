@@ -422,14 +422,19 @@ std::string ItemPage(const Shop& shop, const Item& item, std::string_view base) 
         "/bao/desc/detail_03.jpg\" alt=\"\" /></p>\n";
     html += "</div>\n";
     html += "<div id=\"deal-record\" class=\"tb-deal-record\">\n";
-    if (item.hasDealAddress) {
+    if (!item.dealAddressOverride.empty()) {
+        html += "<div class=\"J_TAjaxTrigger hidden J_TAjaxTriggerButton\" params=\"" +
+                item.dealAddressOverride + "\"></div>\n";
+    } else if (item.hasDealAddress) {
         html += "<div class=\"J_TAjaxTrigger hidden J_TAjaxTriggerButton\" params=\"" + b +
                 "/deal_records.htm?item_id=" + item.id +
                 "&bid_page=1&page_size=" + Number(item.dealPageSize) + ",showBuyerList\"></div>\n";
     }
     html += "<p class=\"tb-tip\">成交记录正在加载中，请稍候……</p>\n</div>\n";
     html += "<div id=\"reviews\" class=\"tb-reviews\"";
-    if (item.hasReviewAddress) {
+    if (!item.reviewAddressOverride.empty()) {
+        html += " data-reviewApi=\"" + item.reviewAddressOverride + "\"";
+    } else if (item.hasReviewAddress) {
         html += " data-reviewApi=\"" + b + "/feedRateList.htm?itemId=" + item.id +
                 "&currentPage=1&pageSize=" + Number(item.reviewPageSize) +
                 "&showContent=1&ismore=0&order=1\"";
@@ -449,10 +454,26 @@ std::string ItemViews(const Item& item) {
     return "{\"" + EscapeJson(item.id) + "\":" + Number(item.views) + "}";
 }
 
+static std::string EndlessReviews(const Item& item, int page) {
+    const int size = std::max(item.reviewPageSize, 1);
+    std::string json = "{\"qnaDisabled\":true,\"maxPage\":2147483647,\"pages\":2147483647,";
+    json += "\"currentPageNum\":" + Number(page) + ",\"comments\":[";
+    for (int i = 0; i < size; ++i) {
+        const long long id = static_cast<long long>(page) * 1000 + i;
+        json += std::string(i == 0 ? "" : ",") + "{\"rateContent\":\"第" + Number(page) + "页评价" +
+                Number(i) + "\",\"userVipLevel\":1,\"displayUserNick\":\"买家" + Number(id) +
+                "\",\"id\":" + Number(id) +
+                ",\"displayRatePic\":\"\",\"rateDate\":\"2012-04-05 10:20:33\","
+                "\"dispalyRateSum\":3,\"useful\":true}";
+    }
+    return json + "]}";
+}
+
 std::string DealRecords(const Item& item, int page, std::string_view base) {
     const std::string b(base);
     const std::size_t size = static_cast<std::size_t>(std::max(item.dealPageSize, 1));
-    const std::size_t first = static_cast<std::size_t>(page - 1) * size;
+    const std::size_t first =
+        item.repeatRecordsOnFurtherPages ? 0 : static_cast<std::size_t>(page - 1) * size;
 
     // Written with plain quotation marks, escaped as a whole below.
     std::string html;
@@ -492,13 +513,20 @@ std::string DealRecords(const Item& item, int page, std::string_view base) {
                 "&amp;callback=TShop.mods.DealRecord.reload\" href=\"#\">下一页</a></div>";
     }
     html += "</div>";
+    if (item.repeatRecordsOnFurtherPages) {
+        html += "<!-- page " + Number(page) + " -->";
+    }
     return "TShop.mods.DealRecord.reload({\"html\":\"" + EscapeQuotesForScript(html) +
            "\",\"type\":\"list\"});";
 }
 
 std::string Reviews(const Item& item, int page) {
+    if (item.endlessReviews) {
+        return EndlessReviews(item, page);
+    }
     const std::size_t size = static_cast<std::size_t>(std::max(item.reviewPageSize, 1));
-    const std::size_t first = static_cast<std::size_t>(page - 1) * size;
+    const std::size_t first =
+        item.repeatRecordsOnFurtherPages ? 0 : static_cast<std::size_t>(page - 1) * size;
     const int needed = ReviewPageCount(item);
     const int pages = item.reviewPagesValue.value_or(needed);
 

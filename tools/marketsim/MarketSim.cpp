@@ -208,7 +208,8 @@ struct MarketSim::Impl {
     void Serve(Connection& connection);
     bool Respond(Connection& connection, const RequestHead& request, bool close);
     Answer Route(const Target& target, bool identicalFurtherPages);
-    bool Send(Connection& connection, const Answer& answer, bool close, bool cutMidBody);
+    bool Send(Connection& connection, const Answer& answer, bool close, bool cutMidBody,
+              int trickleMs = 0);
     void Record(const RequestHead& request, int connectionNumber);
     std::optional<Fault> FindFault(const std::string& rawTarget) const;
     bool WaitForRelease();
@@ -438,6 +439,11 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
         answer = Route(target, fault->identicalFurtherPages);
     } else if (fault && fault->status >= 200) {
         answer = StatusAnswer(fault->status);
+    } else if (fault && !fault->redirectTo.empty()) {
+        answer = RedirectAnswer(fault->redirectTo);
+    } else if (fault && fault->bodyBytes > 0) {
+        answer.contentType = "text/html; charset=gbk";
+        answer.body = std::make_shared<const std::string>(fault->bodyBytes, 'x');
     } else if (fault && fault->redirectLoop) {
         answer = RedirectAnswer(request.target.rfind("http://", 0) == 0 ? request.target
                                                                         : Base() + request.target);
@@ -447,7 +453,8 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     } else {
         answer = Route(target, fault && fault->identicalFurtherPages);
     }
-    return Send(connection, answer, close, fault && fault->closeMidBody);
+    return Send(connection, answer, close, fault && fault->closeMidBody,
+                fault ? fault->trickleMs : 0);
 }
 
 Answer MarketSim::Impl::Route(const Target& target, bool identicalFurtherPages) {
@@ -508,13 +515,24 @@ Answer MarketSim::Impl::Route(const Target& target, bool identicalFurtherPages) 
 }
 
 bool MarketSim::Impl::Send(Connection& connection, const Answer& answer, bool close,
-                           bool cutMidBody) {
+                           bool cutMidBody, int trickleMs) {
     std::string_view body = answer.body ? std::string_view(*answer.body) : std::string_view();
     if (answer.status == 204 || answer.status == 304) {
         body = {};
     }
     std::string head =
         AnswerHead(answer.status, answer.contentType, body.size(), answer.headers, close);
+    if (trickleMs > 0) {
+        // Never silent for long, never done: a byte, a pause, another byte.
+        std::string whole = head + std::string(body);
+        for (char c : whole) {
+            if (!SendAll(connection.socket.Get(), std::string_view(&c, 1), {}) ||
+                !Pause(trickleMs)) {
+                return false;
+            }
+        }
+        return true;
+    }
     if (cutMidBody) {
         // The head promises the whole body; the connection ends halfway through it.
         (void)SendAll(connection.socket.Get(), head, body.substr(0, body.size() / 2));

@@ -1,0 +1,33 @@
+#include "ExitCodes.h"
+
+namespace tarnwick::cli {
+
+int ExitCodeFor(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::Complete:
+            return kExitComplete;
+        case RunOutcome::StoreFailed:
+            return kExitStoreFailure;
+        case RunOutcome::ShopNotFound:
+            return kExitShopNotFound;
+        case RunOutcome::MarketUnreachable:
+            return kExitUnreachable;
+        case RunOutcome::Stopped:
+            return kExitStopped;
+    }
+    return kExitStoreFailure;
+}
+
+const char* ExitCodeText() {
+    return "exit codes:\n"
+           "  0    done (analyse: the run completed)\n"
+           "  1    the database failed (missing, read-only, locked, full or damaged) or another "
+           "failure\n"
+           "  2    bad usage\n"
+           "  3    analyse: no shop found for the nick\n"
+           "  4    analyse: the marketplace could not be reached (every request failed)\n"
+           "  5    analyse: stopped by Ctrl-C; the rows read so far are kept\n"
+           "  130  analyse: a second Ctrl-C ended the program at once\n";
+}
+
+}  // namespace tarnwick::cli

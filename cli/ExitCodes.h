@@ -1,0 +1,24 @@
+#pragma once
+
+#include "acquire/RunOutcome.h"
+
+namespace tarnwick::cli {
+
+// The process's exit codes. Scripts that drive the command line act on these, so a code once
+// given keeps its meaning.
+enum ExitCode : int {
+    kExitComplete = 0,
+    kExitStoreFailure = 1,  // also any other failure that ends a command
+    kExitUsage = 2,
+    kExitShopNotFound = 3,
+    kExitUnreachable = 4,
+    kExitStopped = 5,
+    kExitSecondInterrupt = 130,  // the shell's code for a process ended by SIGINT
+};
+
+int ExitCodeFor(RunOutcome outcome);
+
+// The table for --help.
+const char* ExitCodeText();
+
+}  // namespace tarnwick::cli
