@@ -177,7 +177,10 @@ const char* UsageText() {
            "  tarnwick-cli delete SID [--db FILE]\n"
            "  tarnwick-cli export-xlsx SID FILE [--db FILE]\n"
            "  tarnwick-cli export-nicks SID FILE [ITEMID...] [--db FILE]\n"
-           "  tarnwick-cli check-version [--version-url URL]\n";
+           "  tarnwick-cli check-version [--version-url URL]\n"
+           "  tarnwick-cli compare OLD_SID NEW_SID [--changed-only] [--xlsx FILE] [--csv FILE]"
+           " [--db FILE]\n"
+           "  tarnwick-cli history SID ITEMID [--db FILE]\n";
 }
 
 int RunAnalyse(const CliArgs& args) {

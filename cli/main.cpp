@@ -3,6 +3,7 @@
 
 #include "CliArgs.h"
 #include "Commands.h"
+#include "CompareCommands.h"
 
 using namespace tarnwick::cli;
 
@@ -17,10 +18,13 @@ int main(int argc, char** argv) {
         {"export-xlsx", RunExportXlsx},
         {"export-nicks", RunExportNicks},
         {"check-version", RunCheckVersion},
+        {"compare", RunCompare},
+        {"history", RunHistory},
     };
     try {
-        CliArgs args =
-            CliArgs::Parse(argc, argv, {"db", "market", "version-url", "threads", "window"});
+        CliArgs args = CliArgs::Parse(
+            argc, argv, {"db", "market", "version-url", "threads", "window", "xlsx", "csv"},
+            {"changed-only"});
         auto command = commands.find(args.command);
         if (command == commands.end()) {
             throw UsageError(args.command.empty() ? "no command given"
