@@ -62,7 +62,9 @@ lxw_format* ColourFormat(XlsxWorkbook& book, lxw_color_t fill, lxw_color_t font)
     if (fill != LXW_COLOR_UNSET) {
         format_set_bg_color(format, fill);
     }
-    format_set_font_color(format, font);
+    if (font != LXW_COLOR_UNSET) {
+        format_set_font_color(format, font);
+    }
     return format;
 }
 
@@ -91,7 +93,7 @@ void AddColourRules(XlsxWorkbook& book, lxw_worksheet* sheet, std::size_t rows) 
     rule.format = ColourFormat(book, LXW_COLOR_UNSET, kRemovedFont);
     AddRule(book, sheet, lastRow, 0, lastCol, rule);
     rule.value_string = added.data();
-    rule.format = ColourFormat(book, kNewFill, 0x000000);
+    rule.format = ColourFormat(book, kNewFill, LXW_COLOR_UNSET);
     AddRule(book, sheet, lastRow, 0, lastCol, rule);
 
     lxw_conditional_format cut{};
