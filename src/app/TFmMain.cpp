@@ -565,6 +565,10 @@ void TFmMain::btnExportClick() {
 
 // ---- comparison with the shop's previous run ----
 
+TFmCompare* TFmMain::CompareWindow() const {
+    return m_compare.data();
+}
+
 void TFmMain::btnCompareClick() {
     CompareWithPrevious(m_currentShop);
 }

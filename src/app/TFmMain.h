@@ -62,7 +62,7 @@ public:
     TFmReadData* ReadDataDialog() const { return m_readData.get(); }
     QSystemTrayIcon* TrayIcon() const { return tic; }
     // The comparison window opened last, while it is open.
-    TFmCompare* CompareWindow() const { return m_compare.data(); }
+    TFmCompare* CompareWindow() const;
 
     // The help or the upgrade page of this edition, in the default browser.
     void ShowSoftInfo(SoftInfoKind kind);
