@@ -68,6 +68,18 @@ std::vector<BuyerRow> DealsAfter(Store& store, const std::string& sid, const std
     return deals;
 }
 
+// Whether the item can hold deal records bought after `since`, going by its own row: one query
+// per item is most of a comparison's time, and in a day most items of a shop sell nothing. The
+// row counts the deal records stored with it, and lastSell is the time of the first of them,
+// the top of the marketplace's newest-first list, so no stored deal is later; an item whose
+// deals gave no time is asked all the same.
+bool MaySoldSince(const ItemRow& item, DateTime since) {
+    if (item.BuyerCount == 0) {
+        return false;
+    }
+    return item.lastSell == DateTime() || since < item.lastSell;
+}
+
 std::int64_t Difference(std::int32_t before, std::int32_t after) {
     return static_cast<std::int64_t>(after) - static_cast<std::int64_t>(before);
 }
@@ -156,8 +168,10 @@ RunComparison CompareRuns(Store& store, const ShopRow& older, const ShopRow& new
         } else {
             item.status = ItemStatus::New;
         }
-        item.newDeals =
-            DealsAfter(store, newer.SID, row.ItemID, older.AddTime, after.listed[row.ItemID] > 1);
+        if (MaySoldSince(row, older.AddTime)) {
+            item.newDeals = DealsAfter(store, newer.SID, row.ItemID, older.AddTime,
+                                       after.listed[row.ItemID] > 1);
+        }
     }
     for (const ItemRow& row : before.rows) {
         if (after.index.count(row.ItemID) == 0) {

@@ -57,6 +57,13 @@ BuyerRow Deal(const std::string& sid, const std::string& id, const std::string& 
     return deal;
 }
 
+// As a run stores an item after its deals: how many, and the time of the newest.
+ItemRow WithDeals(ItemRow item, int count, DateTime newest) {
+    item.BuyerCount = count;
+    item.lastSell = newest;
+    return item;
+}
+
 class CompareRunsTest : public ::testing::Test {
 protected:
     TempDatabase temp;
@@ -79,8 +86,8 @@ TEST_F(CompareRunsTest, AnIdListedTwiceCountsOnceWithItsFirstRowAndItsDealsOnce)
     store.AppendShop(newer);
     store.AppendItem(Item("1", "A", 10.0, 5, 50));
     store.AppendItem(Item("1", "A", 99.0, 7, 1));  // the second listing is not the item's figures
-    store.AppendItem(Item("2", "A", 8.0, 6, 48));
-    store.AppendItem(Item("2", "A", 77.0, 0, 0));
+    store.AppendItem(WithDeals(Item("2", "A", 8.0, 6, 48), 2, At(1, 21)));
+    store.AppendItem(WithDeals(Item("2", "A", 77.0, 0, 0), 2, At(1, 21)));
     // Listed twice, so its deal records were stored twice over.
     for (int copy = 0; copy < 2; ++copy) {
         store.AppendBuyer(Deal("2", "A", "甲", At(1, 20), 2));
@@ -110,7 +117,12 @@ TEST_F(CompareRunsTest, OnlyDealsBoughtAfterTheOlderRunWasStoredAreNew) {
     const ShopRow older = ShopRun("1", "900", "店", stored);
     const ShopRow newer = ShopRun("2", "900", "店", At(2, 9));
     store.AppendItem(Item("1", "A", 10.0, 1, 10));
-    store.AppendItem(Item("2", "A", 10.0, 1, 10));
+    store.AppendItem(WithDeals(Item("2", "A", 10.0, 1, 10), 3, At(1, 9, 30, 15, 251)));
+    // Sold before the older run only, as its own row says: its deals are not read at all.
+    store.AppendItem(WithDeals(Item("2", "C", 10.0, 1, 10), 1, At(1, 9)));
+    // Deals whose time could not be read leave no lastSell: they are read to be sure.
+    store.AppendItem(WithDeals(Item("2", "D", 10.0, 1, 10), 1, DateTime()));
+    store.AppendBuyer(Deal("2", "D", "无时间", At(1, 10)));
     store.AppendBuyer(Deal("2", "A", "同时", stored));
     store.AppendBuyer(Deal("2", "A", "之前", At(1, 9, 30, 15, 249)));
     store.AppendBuyer(Deal("2", "A", "之后", At(1, 9, 30, 15, 251)));
@@ -118,9 +130,11 @@ TEST_F(CompareRunsTest, OnlyDealsBoughtAfterTheOlderRunWasStoredAreNew) {
     store.AppendBuyer(Deal("2", "B", "别的宝贝", At(1, 23)));
 
     const RunComparison c = CompareRuns(store, older, newer);
-    ASSERT_EQ(c.items.size(), 1u);
+    ASSERT_EQ(c.items.size(), 3u);
     ASSERT_EQ(c.items[0].newDeals.size(), 1u);
     EXPECT_EQ(c.items[0].newDeals[0].Buyer, "之后");
+    EXPECT_TRUE(Find(c, "C").newDeals.empty());
+    ASSERT_EQ(Find(c, "D").newDeals.size(), 1u);
     // Nothing else moved, but deals came in: the item counts as changed.
     EXPECT_EQ(c.items[0].PriceChange(), 0.0);
     EXPECT_TRUE(c.items[0].Changed());
