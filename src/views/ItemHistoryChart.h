@@ -8,14 +8,16 @@
 #include "analysis/ItemHistory.h"
 
 class QLineSeries;
-class QDateTimeAxis;
+class QCategoryAxis;
 class QValueAxis;
 
 namespace tarnwick {
 
 // An item's price and sold count over the runs of its shop: price on the left scale, sold
-// count on the right, run times along the bottom. Runs that did not list the item leave no
-// point, so the lines join the runs that did.
+// count on the right, one step along the bottom per run, labelled with its time. Runs stand
+// evenly apart whatever lies between them, so that two runs an hour apart and a third a week
+// later all stay readable. Runs that did not list the item keep their step but leave no point,
+// so the lines join the runs that did.
 class ItemHistoryChart : public QChartView {
     Q_OBJECT
 
@@ -32,7 +34,7 @@ public:
 private:
     QLineSeries* m_price;  // owned by the chart
     QLineSeries* m_sold;
-    QDateTimeAxis* m_time;
+    QCategoryAxis* m_runs;
     QValueAxis* m_priceAxis;
     QValueAxis* m_soldAxis;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -161,6 +162,7 @@ int main(int argc, char* argv[]) {
                 chosen = row;
             }
         }
+        compare->findChild<QCheckBox*>("chkChangedOnly")->setChecked(true);
         compare->SelectItem(rows.Item(chosen).itemId);
         QApplication::processEvents();
         ok = Save(*compare, folder, "compare.png") && ok;
