@@ -126,7 +126,10 @@ protected:
         store.AppendItem(Item("1", "300", "下架的裤子", 99.0, 2, 7, 0, 30));
         store.AppendItem(Item("1", "400", "没变的T恤", 29.0, 1, 9, 0, 10));
         store.AppendItem(Item("2", "500", "=新上架, \"限量\"", 59.5, 0, 100, 0, 5));
-        store.AppendItem(Item("2", "100", "降价的裙子", 115.2, 13, 46, 5, 520));
+        ItemRow sold = Item("2", "100", "降价的裙子", 115.2, 13, 46, 5, 520);
+        sold.BuyerCount = 1;  // as a run stores it: the count and time of its deal records
+        sold.lastSell = DateTime::FromParts({2026, 3, 1, 15, 0, 0, 0});
+        store.AppendItem(sold);
         store.AppendItem(Item("2", "200", "涨价的衬衫", 44.9, 4, 20, 1, 90));
         store.AppendItem(Item("2", "400", "没变的T恤", 29.0, 1, 9, 0, 10));
         BuyerRow deal;
