@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
         {"check-version", RunCheckVersion},
         {"compare", RunCompare},
         {"history", RunHistory},
+        {"init-db", RunInitDb},
     };
     try {
         CliArgs args = CliArgs::Parse(
