@@ -5,6 +5,7 @@
 
 #include "CliArgs.h"
 #include "Commands.h"
+#include "CompareCommands.h"
 #include "ExitCodes.h"
 
 using namespace tarnwick::cli;
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
         {"export-xlsx", RunExportXlsx},
         {"export-nicks", RunExportNicks},
         {"check-version", RunCheckVersion},
+        {"compare", RunCompare},
+        {"history", RunHistory},
         {"init-db", RunInitDb},
     };
     for (int i = 1; i < argc; ++i) {
@@ -30,10 +33,11 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        CliArgs args =
-            CliArgs::Parse(argc, argv,
-                           {"db", "market", "version-url", "threads", "window", "max-list-pages",
-                            "max-deal-pages", "max-review-pages", "max-body-mb", "fetch-timeout"});
+        CliArgs args = CliArgs::Parse(
+            argc, argv,
+            {"db", "market", "version-url", "threads", "window", "max-list-pages", "max-deal-pages",
+             "max-review-pages", "max-body-mb", "fetch-timeout", "xlsx", "csv"},
+            {"changed-only"});
         auto command = commands.find(args.command);
         if (command == commands.end()) {
             throw UsageError(args.command.empty() ? "no command given"

@@ -23,6 +23,7 @@
 #include "app/AppIcons.h"
 #include "app/GuardedCall.h"
 #include "app/SaveFileDialog.h"
+#include "app/TFmCompare.h"
 #include "app/TFmReadData.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
@@ -200,6 +201,11 @@ QWidget* TFmMain::BuildLeftPanel() {
             [this](const QPoint& at) { pmTV->popup(tv->viewport()->mapToGlobal(at)); });
     connect(pmDelShop, &QAction::triggered, this,
             [this] { RunGuarded(m_prompts, this, [this] { DeleteSelectedShop(); }); });
+    pmCompare = pmTV->addAction(tr("与上次对比"));
+    pmCompare->setObjectName("pmCompare");
+    connect(pmCompare, &QAction::triggered, this, [this] {
+        RunGuarded(m_prompts, this, [this] { CompareWithPrevious(tv->SelectedShop()); });
+    });
     connect(tv, &ShopTree::Clicked, this,
             [this] { RunGuarded(m_prompts, this, [this] { tvClick(); }); });
 
@@ -312,6 +318,7 @@ QWidget* TFmMain::BuildRightPanel() {
     }
     layout->addSpacing(10);
     OnClick(plain("btnExport", tr("导出到EXCEL(&L)")), &TFmMain::btnExportClick);
+    OnClick(plain("btnCompare", tr("与上次对比")), &TFmMain::btnCompareClick);
     layout->addSpacing(10);
     const std::pair<const char*, QString> checkButtons[] = {{"btnSelectAll", tr("全选(&S)")},
                                                             {"btnSelectNone", tr("全不选(&N)")},
@@ -644,6 +651,26 @@ void TFmMain::btnExportClick() {
         return;
     }
     m_prompts.ShowMessage(this, QStringLiteral("导出成功."));
+}
+
+// ---- comparison with the shop's previous run ----
+
+TFmCompare* TFmMain::CompareWindow() const {
+    return m_compare.data();
+}
+
+void TFmMain::btnCompareClick() {
+    CompareWithPrevious(m_currentShop);
+}
+
+void TFmMain::CompareWithPrevious(const std::optional<TShop>& shop) {
+    if (!shop) {
+        m_prompts.ShowMessage(this, tr("请先在左边选择一个店铺。"));
+        return;
+    }
+    if (TFmCompare* window = TFmCompare::OpenForRun(Db(), m_prompts, shop->Sid, this)) {
+        m_compare = window;
+    }
 }
 
 void TFmMain::btnExportBuyerClick() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "fetch/Endpoints.h"
 #include "store/DatabaseFile.h"
@@ -32,6 +33,7 @@ class DetailLists;
 class ItemListView;
 class ShopTree;
 class TCheckUpdate;
+class TFmCompare;
 class TFmReadData;
 class UrlOpener;
 class UserPrompts;
@@ -68,6 +70,8 @@ public:
     // Null until "分析店铺" is first pressed.
     TFmReadData* ReadDataDialog() const { return m_readData.get(); }
     QSystemTrayIcon* TrayIcon() const { return tic; }
+    // The comparison window opened last, while it is open.
+    TFmCompare* CompareWindow() const;
 
     // The help or the upgrade page of this edition, in the default browser.
     void ShowSoftInfo(SoftInfoKind kind);
@@ -107,6 +111,8 @@ private:
     void btnExportClick();
     void btnExportBuyerClick();
     QString ProposedExportName() const;
+    void btnCompareClick();
+    void CompareWithPrevious(const std::optional<TShop>& shop);
 
     void LoadShopTree();
     void tvClick();
@@ -143,6 +149,7 @@ private:
     ShopTree* tv = nullptr;
     QMenu* pmTV = nullptr;
     QAction* pmDelShop = nullptr;
+    QAction* pmCompare = nullptr;
     QPushButton* btnOpenShop = nullptr;
     QPushButton* btnDelShop = nullptr;
     ItemListView* lst = nullptr;
@@ -154,6 +161,7 @@ private:
 
     std::unique_ptr<TFmReadData> m_readData;
     std::unique_ptr<TCheckUpdate> m_versionCheck;
+    QPointer<TFmCompare> m_compare;
 };
 
 }  // namespace tarnwick

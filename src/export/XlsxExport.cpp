@@ -62,27 +62,6 @@ std::string CellName(lxw_row_t row, lxw_col_t col) {
     return letters + std::to_string(row + 1);
 }
 
-// The library writes text into the sheet's XML as it is, and XML cannot hold control
-// characters other than tab and line ends, nor U+FFFE and U+FFFF: one such character (a
-// decoded "&#1;" in a title) would make the whole workbook unreadable. They show as nothing,
-// so they are left out.
-std::string SheetText(const std::string& text) {
-    std::string clean;
-    clean.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            continue;
-        }
-        if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 || text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
-            i += 2;
-            continue;
-        }
-        clean += text[i];
-    }
-    return clean;
-}
-
 void Check(const Sheet& sheet, lxw_error error, lxw_row_t row, lxw_col_t col) {
     if (error != LXW_NO_ERROR) {
         sheet.book.Fail("无法写入单元格 " + CellName(row, col), error);
@@ -125,6 +104,27 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
 }
 
 }  // namespace
+
+// The library writes text into the sheet's XML as it is, and XML cannot hold control
+// characters other than tab and line ends, nor U+FFFE and U+FFFF: one such character (a
+// decoded "&#1;" in a title) would make the whole workbook unreadable. They show as nothing,
+// so they are left out.
+std::string SheetText(const std::string& text) {
+    std::string clean;
+    clean.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            continue;
+        }
+        if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 || text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
+            i += 2;
+            continue;
+        }
+        clean += text[i];
+    }
+    return clean;
+}
 
 void ExportItemListToXlsx(const std::vector<std::string>& captions,
                           const std::vector<std::vector<SheetCell>>& rows,

@@ -13,6 +13,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The text as a cell can hold it: without the characters the file format cannot carry.
+std::string SheetText(const std::string& text);
+
 // Writes the item list as a workbook: row 1 empty, the captions in row 2 from column B on
 // (column A stays empty), one row per list row from row 3, each cell typed (the check as a
 // Boolean, numbers as numbers, the read time as a date-time cell that shows as a date).

@@ -51,11 +51,16 @@ lxw_worksheet* XlsxWorkbook::AddWorksheet(const std::string& name) {
 }
 
 lxw_format* XlsxWorkbook::AddNumberFormat(const std::string& numberFormat) {
+    lxw_format* format = AddFormat();
+    format_set_num_format(format, numberFormat.c_str());
+    return format;
+}
+
+lxw_format* XlsxWorkbook::AddFormat() {
     lxw_format* format = workbook_add_format(m_book);
     if (format == nullptr) {
         Fail("无法添加单元格格式", LXW_ERROR_MEMORY_MALLOC_FAILED);
     }
-    format_set_num_format(format, numberFormat.c_str());
     return format;
 }
 

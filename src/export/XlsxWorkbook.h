@@ -25,6 +25,7 @@ public:
     // Both belong to the workbook and live as long as it does. Throw ExportError.
     lxw_worksheet* AddWorksheet(const std::string& name);
     lxw_format* AddNumberFormat(const std::string& numberFormat);
+    lxw_format* AddFormat();
 
     // Writes the file and frees the workbook, also when writing fails. Throws ExportError
     // naming the path and the reason.

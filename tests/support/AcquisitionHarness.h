@@ -40,6 +40,7 @@ public:
     ~AcquisitionHarness();
 
     marketsim::MarketSim& Sim() { return m_market.Sim(); }
+    MarketFixture& Market() { return m_market; }
     const Endpoints& GetEndpoints() const { return m_market.GetEndpoints(); }
     AcquisitionController& Controller() { return *m_controller; }
     RecordingObserver& Observer() { return m_observer; }

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "ShopDays.h"
+
 namespace tarnwick::test {
 
 MarketFixture::MarketFixture() : m_endpoints(Endpoints::Defaults()) {
@@ -14,6 +16,12 @@ MarketFixture::MarketFixture() : m_endpoints(Endpoints::Defaults()) {
 
 MarketFixture::~MarketFixture() {
     m_sim.Stop();
+}
+
+marketsim::Shop MarketFixture::ServeDemoShop(int day, std::uint32_t seed) {
+    marketsim::Shop shop = marketsim::DemoShopOnDay(seed, day);
+    m_sim.AddShop(shop);
+    return shop;
 }
 
 }  // namespace tarnwick::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "MarketSim.h"
@@ -17,6 +18,8 @@ public:
     const marketsim::MarketSim& Sim() const { return m_sim; }
     const Endpoints& GetEndpoints() const { return m_endpoints; }
     std::string Base() const { return m_sim.BaseUrl(); }
+    // Serves the demo shop as it stands on that day, in place of any earlier day's; returns it.
+    marketsim::Shop ServeDemoShop(int day, std::uint32_t seed = 1);
 
 private:
     marketsim::MarketSim m_sim;

@@ -1,6 +1,7 @@
 // marketsim: the sample marketplace as a program, for the demo and the benchmarks.
 //
-//   marketsim [--port P] [--seed N] [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
+//   marketsim [--port P] [--seed N] [--day N]
+//             [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
 //             [--latency MS] [--version-answer TEXT]
 //
 // Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop,
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "MarketSim.h"
+#include "ShopDays.h"
 
 namespace {
 
@@ -25,6 +27,7 @@ constexpr const char* kLoadShopNick = "压测专用小店";
 struct Options {
     long port = 0;
     long seed = 1;
+    long day = 1;
     long loadItems = -1;  // no load shop
     long dealPages = 3;
     long reviewPages = 3;
@@ -34,11 +37,13 @@ struct Options {
 
 void PrintUsage(std::FILE* to) {
     std::fputs(
-        "usage: marketsim [--port P] [--seed N] [--load-shop ITEMS [--deal-pages D] "
+        "usage: marketsim [--port P] [--seed N] [--day N] [--load-shop ITEMS [--deal-pages D] "
         "[--review-pages R]]\n"
         "                 [--latency MS] [--version-answer TEXT]\n"
         "  --port P             port on 127.0.0.1, 0 for any free one (default 0)\n"
         "  --seed N             seed of the demo shop (default 1)\n"
+        "  --day N              the demo shop as it stands on day N (default 1): items come\n"
+        "                       and go, prices, sales, stock and reviews move\n"
         "  --load-shop ITEMS    also serve a load shop of ITEMS items (key \"load\")\n"
         "  --deal-pages D       deal-record pages per load-shop item (default 3)\n"
         "  --review-pages R     review pages per load-shop item (default 3)\n"
@@ -95,6 +100,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             ok = ParseNumber(value, 0, 65535, options.port);
         } else if (name == "--seed") {
             ok = ParseNumber(value, 0, 4294967295L, options.seed);
+        } else if (name == "--day") {
+            ok = ParseNumber(value, 1, 3650, options.day);
         } else if (name == "--load-shop") {
             ok = ParseNumber(value, 0, 1000000, options.loadItems);
         } else if (name == "--deal-pages") {
@@ -143,7 +150,8 @@ int main(int argc, char** argv) {
             sim.SetVersionAnswer(*options.versionAnswer);
         }
         std::vector<marketsim::Shop> shops;
-        shops.push_back(marketsim::DemoShop(static_cast<std::uint32_t>(options.seed)));
+        shops.push_back(marketsim::DemoShopOnDay(static_cast<std::uint32_t>(options.seed),
+                                                 static_cast<int>(options.day)));
         if (options.loadItems >= 0) {
             shops.push_back(marketsim::LoadShop(kLoadShopNick, static_cast<int>(options.loadItems),
                                                 static_cast<int>(options.dealPages),

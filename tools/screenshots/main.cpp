@@ -1,6 +1,7 @@
 // Renders the desktop program offscreen for the documentation: the analyse-shop dialog during a
-// run against an in-process marketsim, and the main window with that shop loaded and an item
-// focused. Usage: tarnwick-screenshots OUTPUT_FOLDER
+// run against an in-process marketsim, the main window with that shop loaded and an item
+// focused, and, after the shop was analysed again on two later days, the comparison with the
+// previous run and an item's history chart. Usage: tarnwick-screenshots OUTPUT_FOLDER
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <set>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,10 +21,14 @@
 
 #include "MarketSim.h"
 #include "QuietPrompts.h"
+#include "ShopDays.h"
 #include "app/Language.h"
+#include "app/TFmCompare.h"
 #include "app/TFmMain.h"
 #include "app/TFmReadData.h"
 #include "store/Clock.h"
+#include "views/ComparisonModel.h"
+#include "views/ItemHistoryChart.h"
 #include "views/ItemListView.h"
 
 namespace {
@@ -41,8 +47,9 @@ bool Save(QWidget& widget, const QDir& folder, const char* name) {
 }
 
 // Types the demo shop's nick, starts the run, takes the dialog's picture once the run is under
-// way, waits for its end and closes the dialog.
-bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder) {
+// way (when a name is given), waits for its end and closes the dialog.
+bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder,
+               const char* picture) {
     auto* input = dialog.findChild<QLineEdit*>("edtInput");
     auto* log = dialog.findChild<QPlainTextEdit*>("mmoLog");
     auto* start = dialog.findChild<QPushButton*>("btnStart");
@@ -50,7 +57,7 @@ bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder)
     input->setText(QString::fromStdString(nick));
     start->click();
     bool ok = QTest::qWaitFor([&] { return log->blockCount() >= 12; }, 60000);
-    ok = ok && Save(dialog, folder, "analyse-dialog.png");
+    ok = ok && (picture == nullptr || Save(dialog, folder, picture));
     const QString done = QStringLiteral("程序执行完成!");
     ok = QTest::qWaitFor([&] { return log->toPlainText().contains(done); }, 180000) && ok;
     close->click();
@@ -126,7 +133,11 @@ int main(int argc, char* argv[]) {
         TFmMain window(settings, prompts, prompts, tarnwick::SystemClock::Instance());
         window.show();
         QMetaObject::invokeMethod(
-            &app, [&] { ok = RecordRun(*window.ReadDataDialog(), shop.nick, folder) && ok; },
+            &app,
+            [&] {
+                ok = RecordRun(*window.ReadDataDialog(), shop.nick, folder, "analyse-dialog.png") &&
+                     ok;
+            },
             Qt::QueuedConnection);
         window.findChild<QToolButton*>("btnShopAssay")->click();
 
@@ -156,6 +167,42 @@ int main(int argc, char* argv[]) {
         filter->setText(CommonWord(items));
         QApplication::processEvents();
         ok = Save(window, folder, "item-list-sorted-filtered.png") && ok;
+
+        // The same shop on day 2 and day 3, then the newest run against the one before.
+        for (int day = 2; day <= 3; ++day) {
+            sim.AddShop(marketsim::DemoShopOnDay(1, day));
+            QMetaObject::invokeMethod(
+                &app,
+                [&] { ok = RecordRun(*window.ReadDataDialog(), shop.nick, folder, nullptr) && ok; },
+                Qt::QueuedConnection);
+            window.findChild<QToolButton*>("btnShopAssay")->click();
+        }
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(0)).center());
+        window.findChild<QPushButton*>("btnCompare")->click();
+        tarnwick::TFmCompare* compare = window.CompareWindow();
+        if (compare == nullptr) {
+            std::fprintf(stderr, "screenshots: no comparison window\n");
+            return 1;
+        }
+        // An item whose price moved and that sold since the last run, for a chart with both
+        // lines moving; else the one that sold most.
+        const tarnwick::ComparisonModel& rows = compare->Model();
+        int chosen = 0;
+        auto score = [&](int row) {
+            const tarnwick::ItemComparison& item = rows.Item(row);
+            return (item.PriceChange() != 0.0 ? 1000 : 0) + item.NewDealQuantity();
+        };
+        for (int row = 1; row < rows.Count(); ++row) {
+            if (rows.Item(row).status == tarnwick::ItemStatus::Kept && score(row) > score(chosen)) {
+                chosen = row;
+            }
+        }
+        compare->findChild<QCheckBox*>("chkChangedOnly")->setChecked(true);
+        compare->SelectItem(rows.Item(chosen).itemId);
+        QApplication::processEvents();
+        ok = Save(*compare, folder, "compare.png") && ok;
+        ok = Save(compare->Chart(), folder, "item-history.png") && ok;
     }
     {
         // The same shop under the English interface.
