@@ -203,7 +203,8 @@ std::string FileNameBytes(const QString& path) {
 }  // namespace
 
 void TFmCompare::btnExportXlsxClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, QStringLiteral("xlsx"));
+    std::optional<QString> chosen = m_prompts.AskSaveFileName(
+        this, SaveRequest{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()});
     if (!chosen) {
         return;
     }
@@ -223,7 +224,8 @@ void TFmCompare::btnExportXlsxClick() {
 }
 
 void TFmCompare::btnExportCsvClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, QStringLiteral("csv"));
+    std::optional<QString> chosen = m_prompts.AskSaveFileName(
+        this, SaveRequest{tr("CSV 文件 (*.csv)"), QStringLiteral("csv"), QString()});
     if (!chosen) {
         return;
     }
