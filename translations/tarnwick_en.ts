@@ -2,6 +2,89 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>ComparisonModel</name>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>宝贝ID</source>
+        <translation>Item ID</translation>
+    </message>
+    <message>
+        <source>宝贝名称</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>原价格</source>
+        <translation>Price before</translation>
+    </message>
+    <message>
+        <source>现价格</source>
+        <translation>Price now</translation>
+    </message>
+    <message>
+        <source>价格变化</source>
+        <translation>Price change</translation>
+    </message>
+    <message>
+        <source>原30天售</source>
+        <translation>Sold before</translation>
+    </message>
+    <message>
+        <source>现30天售</source>
+        <translation>Sold now</translation>
+    </message>
+    <message>
+        <source>销量变化</source>
+        <translation>Sold change</translation>
+    </message>
+    <message>
+        <source>原库存</source>
+        <translation>Stock before</translation>
+    </message>
+    <message>
+        <source>现库存</source>
+        <translation>Stock now</translation>
+    </message>
+    <message>
+        <source>库存推算销量</source>
+        <translation>Sales by stock</translation>
+    </message>
+    <message>
+        <source>评论数变化</source>
+        <translation>Review change</translation>
+    </message>
+    <message>
+        <source>浏览量变化</source>
+        <translation>View change</translation>
+    </message>
+    <message>
+        <source>新成交笔数</source>
+        <translation>New deals</translation>
+    </message>
+    <message>
+        <source>新成交件数</source>
+        <translation>New pieces</translation>
+    </message>
+    <message>
+        <source>新上架</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>已下架</source>
+        <translation>Removed</translation>
+    </message>
+    <message>
+        <source>有变化</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>无变化</source>
+        <translation>Unchanged</translation>
+    </message>
+</context>
+<context>
     <name>GridColumn</name>
     <message>
         <source>买家</source>
@@ -124,6 +207,25 @@
     </message>
 </context>
 <context>
+    <name>tarnwick::ItemHistoryChart</name>
+    <message>
+        <source>价格</source>
+        <translation>Price</translation>
+    </message>
+    <message>
+        <source>30天售</source>
+        <translation>Sold (30 d)</translation>
+    </message>
+    <message>
+        <source>分析时间</source>
+        <translation>Run time</translation>
+    </message>
+    <message>
+        <source>在对比表中选择一个宝贝，查看它历次分析的走势</source>
+        <translation>Choose an item in the table to see it across the shop's runs</translation>
+    </message>
+</context>
+<context>
     <name>tarnwick::ItemListView</name>
     <message>
         <source>共 %1 个宝贝  销售总额 %2  库存 %3</source>
@@ -139,6 +241,49 @@
     <message numerus="yes">
         <source>共 %n 个宝贝</source>
         <translation><numerusform>%n item</numerusform><numerusform>%n items</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>tarnwick::TFmCompare</name>
+    <message>
+        <source>这次分析已不在数据库中。</source>
+        <translation>This analysis is no longer in the database.</translation>
+    </message>
+    <message>
+        <source>这是该店铺最早的一次分析，没有上次的分析可以对比。</source>
+        <translation>This is the shop's first analysis; there is no earlier one to compare with.</translation>
+    </message>
+    <message>
+        <source>与上次对比</source>
+        <translation>Compare with last run</translation>
+    </message>
+    <message>
+        <source>上次分析: %1    本次分析: %2    掌柜: %3</source>
+        <translation>Last run: %1    This run: %2    Shopkeeper: %3</translation>
+    </message>
+    <message>
+        <source>新上架 %1, 已下架 %2, 有变化 %3    宝贝数 %4    销售总额 %5    库存价值 %6</source>
+        <translation>New %1, removed %2, changed %3    Items %4    Sales total %5    Stock value %6</translation>
+    </message>
+    <message>
+        <source>只看变化</source>
+        <translation>Changed only</translation>
+    </message>
+    <message>
+        <source>导出到EXCEL</source>
+        <translation>Export to Excel</translation>
+    </message>
+    <message>
+        <source>导出CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>导出失败.</source>
+        <translation>Export failed.</translation>
+    </message>
+    <message>
+        <source>导出成功.</source>
+        <translation>Export succeeded.</translation>
     </message>
 </context>
 <context>
@@ -242,6 +387,14 @@
     <message>
         <source>退出</source>
         <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>与上次对比</source>
+        <translation>Compare with last run</translation>
+    </message>
+    <message>
+        <source>请先在左边选择一个店铺。</source>
+        <translation>Choose a shop on the left first.</translation>
     </message>
 </context>
 <context>
