@@ -16,6 +16,7 @@ public:
     void Log(const std::shared_ptr<Run>&, std::string) override {}
     void ReaderEnded(const std::shared_ptr<Run>&) override {}
     void DownloadEnded(const std::shared_ptr<Run>&) override {}
+    void ControlEnded(const std::shared_ptr<Run>&) override {}
 };
 
 std::string CopyOfEmptyDatabase() {
@@ -51,7 +52,7 @@ SaverBench::SaverBench()
       m_port(std::make_unique<SilentPort>()),
       m_run(std::make_shared<Run>(RunSettings(m_databasePath), *m_port, m_threads,
                                   SystemClock::Instance())),
-      m_job{*m_run, "7001", m_client, m_store, m_matcher, {}, {}, {}} {
+      m_job{*m_run, "7001", m_client, m_store, m_matcher, {}, {}, {}, {}, false} {
     // Nothing here must survive a power cut; every row is committed by itself, so this is what
     // keeps a fuzzing run from waiting on the disk.
     m_store.Connection().Execute("pragma synchronous=OFF");
@@ -62,6 +63,8 @@ void SaverBench::ClearRun() {
     m_job.LastSellTime = {};
     m_job.LastCommentTime = {};
     m_job.PrevPageText.clear();
+    m_job.PrevRecords.clear();
+    m_job.RepeatedPage = false;
 }
 
 }  // namespace tarnwick::fuzz
