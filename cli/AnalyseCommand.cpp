@@ -99,8 +99,9 @@ void PrintSummary(const RunTotals& totals, const std::string& runId) {
 }  // namespace
 
 AnalyseCommand::AnalyseCommand()
-    : Command("analyse", "Analyse a shop: read its items, deal records and reviews into the "
-                         "database") {
+    : Command("analyse",
+              "Analyse a shop: read its items, deal records and reviews into the "
+              "database") {
 }
 
 void AnalyseCommand::Declare(CLI::App& app) {
@@ -153,8 +154,7 @@ int AnalyseCommand::Run() {
     {
         AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
         controller.Reset();
-        if (controller.Start(m_nick, m_threads) ==
-            AcquisitionController::StartResult::BlankInput) {
+        if (controller.Start(m_nick, m_threads) == AcquisitionController::StartResult::BlankInput) {
             throw UsageError(AcquisitionController::kBlankInputNotice);
         }
         run = controller.CurrentRun();

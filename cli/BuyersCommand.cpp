@@ -28,8 +28,8 @@ int BuyersCommand::Run() {
     const auto buyers = store.ReadBuyers(m_sid, m_itemId, bound);
     for (const BuyerRow& buyer : buyers) {
         sum += buyer.price;
-        table.AddRow({buyer.Buyer, buyer.price, std::int64_t{buyer.amount}, buyer.sku,
-                      buyer.buytime});
+        table.AddRow(
+            {buyer.Buyer, buyer.price, std::int64_t{buyer.amount}, buyer.sku, buyer.buytime});
     }
     char total[64];
     std::snprintf(total, sizeof total, "%.2f", sum);

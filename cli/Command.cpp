@@ -35,9 +35,10 @@ Command::Command(std::string name, std::string description)
 
 void Command::AddDatabaseOption(CLI::App& app) {
     app.add_option("--db", m_database,
-                   "The database file; without it, the one beside the program, as the desktop "
-                   "program chooses it")
-        ->type_name("FILE");
+                   "The database file, or the postgresql://USER@HOST/DATABASE address of a "
+                   "team's shared database; without it, the file beside the program, as the "
+                   "desktop program chooses it")
+        ->type_name("FILE|URL");
     MarkFileOption("--db");
 }
 
@@ -51,7 +52,7 @@ std::string Command::DatabasePath() const {
 Store Command::OpenStore() const {
     const std::string path = DatabasePath();
     try {
-        return Store(Database::Open(path));
+        return Store::Open(path);
     } catch (const DatabaseError& error) {
         throw std::runtime_error(DatabaseFailureMessage(path, error));
     }

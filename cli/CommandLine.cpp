@@ -12,6 +12,7 @@
 #include "ExportNicksCommand.h"
 #include "ExportXlsxCommand.h"
 #include "HelpCommand.h"
+#include "InitDbCommand.h"
 #include "ItemsCommand.h"
 #include "ReviewsCommand.h"
 #include "ShopsCommand.h"
@@ -39,9 +40,10 @@ std::string Footer() {
 }  // namespace
 
 CommandLine::CommandLine()
-    : m_app("Analyses a competitor's Taobao shop into the local database, and shows and exports "
-            "what it stored, without a display.",
-            kProgram) {
+    : m_app(
+          "Analyses a competitor's Taobao shop into the local database, and shows and exports "
+          "what it stored, without a display.",
+          kProgram) {
     m_app.set_version_flag("--version", std::string(kProgram) + " " + TARNWICK_VERSION);
     m_app.footer(Footer());
     // One command a call: a second command word is an error, not a second run.
@@ -56,6 +58,7 @@ CommandLine::CommandLine()
     Add(std::make_unique<ExportCsvCommand>());
     Add(std::make_unique<ExportNicksCommand>());
     Add(std::make_unique<CheckVersionCommand>());
+    Add(std::make_unique<InitDbCommand>());
     Add(std::make_unique<HelpCommand>(*this));
     Add(std::make_unique<CompletionCommand>(*this));
 }
@@ -91,8 +94,8 @@ std::string CommandLine::Usage(const CLI::App* app) const {
 
 int CommandLine::UsageFailure(const CLI::App* app, const std::string& message) const {
     std::cerr << kProgram << ": " << message << '\n'
-              << Usage(app) << "Run '" << kProgram
-              << (app ? " " + app->get_name() : std::string()) << " --help' for more.\n";
+              << Usage(app) << "Run '" << kProgram << (app ? " " + app->get_name() : std::string())
+              << " --help' for more.\n";
     return kExitUsage;
 }
 

@@ -30,14 +30,14 @@ std::vector<std::string> OptionNames(const CLI::Option& option) {
 }  // namespace
 
 CompletionCommand::CompletionCommand(CommandLine& commandLine)
-    : Command("completion", "Print the bash completion script (source <(tarnwick-cli "
-                            "completion bash))"),
+    : Command("completion",
+              "Print the bash completion script (source <(tarnwick-cli "
+              "completion bash))"),
       m_commandLine(commandLine) {
 }
 
 void CompletionCommand::Declare(CLI::App& app) {
-    AddChoiceOption(app, "SHELL", m_shell, {"bash"}, "The shell; only bash for now")
-        ->required();
+    AddChoiceOption(app, "SHELL", m_shell, {"bash"}, "The shell; only bash for now")->required();
 }
 
 int CompletionCommand::Run() {
@@ -103,15 +103,16 @@ std::string CompletionCommand::BashScript(CommandLine& commandLine) {
         if (!valueCases.empty()) {
             cases += "            case $prev in\n" + valueCases + "            esac\n";
         }
-        cases += "            if [[ $cur == -* ]]; then\n"
-                 "                _tarnwick_cli_words \"" +
-                 Joined(options) +
-                 "\"\n"
-                 "            else\n    " +
-                 positionals +
-                 "\n"
-                 "            fi\n"
-                 "            ;;\n";
+        cases +=
+            "            if [[ $cur == -* ]]; then\n"
+            "                _tarnwick_cli_words \"" +
+            Joined(options) +
+            "\"\n"
+            "            else\n    " +
+            positionals +
+            "\n"
+            "            fi\n"
+            "            ;;\n";
     }
 
     return "# bash completion for tarnwick-cli, made by 'tarnwick-cli completion bash'\n"

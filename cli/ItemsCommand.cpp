@@ -16,9 +16,9 @@ void ItemsCommand::Declare(CLI::App& app) {
 
 ViewTable ItemsCommand::ItemTable(Store& store, const std::string& sid,
                                   std::optional<DateTime> lastSellFrom) {
-    static const char* const kNames[] = {"no",  "title",          "price",        "sellcount",
-                                         "allow_quantity", "Commentcount", "pv",
-                                         "SellAmount",     "UpdateTime"};
+    static const char* const kNames[] = {"no",        "title",          "price",
+                                         "sellcount", "allow_quantity", "Commentcount",
+                                         "pv",        "SellAmount",     "UpdateTime"};
     std::vector<std::string> captions = ItemListCaptions();
     captions.erase(captions.begin());  // the check column
     std::vector<ViewTable::Column> columns;

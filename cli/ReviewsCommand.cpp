@@ -2,8 +2,7 @@
 
 namespace tarnwick::cli {
 
-ReviewsCommand::ReviewsCommand()
-    : ViewCommand("reviews", "List one item's reviews, newest first") {
+ReviewsCommand::ReviewsCommand() : ViewCommand("reviews", "List one item's reviews, newest first") {
 }
 
 void ReviewsCommand::Declare(CLI::App& app) {

@@ -13,10 +13,8 @@ void ShopsCommand::Declare(CLI::App& app) {
 
 int ShopsCommand::Run() {
     Store store = OpenStore();
-    ViewTable table({{"SID", "SID"},
-                     {"WWName", "掌柜"},
-                     {"ShopURL", "店铺地址"},
-                     {"AddTime", "分析时间"}});
+    ViewTable table(
+        {{"SID", "SID"}, {"WWName", "掌柜"}, {"ShopURL", "店铺地址"}, {"AddTime", "分析时间"}});
     for (const ShopRow& shop : store.ReadShops()) {
         table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), shop.AddTime});
     }

@@ -61,11 +61,21 @@ std::string JsonString(const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
         switch (c) {
-            case '"': quoted += "\\\""; break;
-            case '\\': quoted += "\\\\"; break;
-            case '\n': quoted += "\\n"; break;
-            case '\r': quoted += "\\r"; break;
-            case '\t': quoted += "\\t"; break;
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char escape[8];
@@ -194,9 +204,15 @@ void ViewTable::AddRow(std::vector<ViewCell> cells) {
 
 void ViewTable::Print(OutputFormat format, std::ostream& out, bool byteOrderMark) const {
     switch (format) {
-        case OutputFormat::Table: PrintTable(out); break;
-        case OutputFormat::Csv: PrintCsv(out, byteOrderMark); break;
-        case OutputFormat::Json: PrintJson(out); break;
+        case OutputFormat::Table:
+            PrintTable(out);
+            break;
+        case OutputFormat::Csv:
+            PrintCsv(out, byteOrderMark);
+            break;
+        case OutputFormat::Json:
+            PrintJson(out);
+            break;
     }
 }
 

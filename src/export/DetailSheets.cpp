@@ -33,7 +33,8 @@ std::vector<const ItemRow*> DistinctItems(const std::vector<ItemRow>& items) {
 }  // namespace
 
 ExtraSheet BuyersSheet(Store& store, const std::vector<ItemRow>& items) {
-    ExtraSheet sheet{"买家", {"宝贝ID", "宝贝名称", "买家", "价格", "数量", "款式", "购买时间"}, {}};
+    ExtraSheet sheet{
+        "买家", {"宝贝ID", "宝贝名称", "买家", "价格", "数量", "款式", "购买时间"}, {}};
     for (const ItemRow* item : DistinctItems(items)) {
         for (const BuyerRow& buyer : store.ReadBuyers(item->sid, item->ItemID)) {
             sheet.rows.push_back({item->ItemID, item->title, buyer.Buyer, buyer.price,
@@ -48,8 +49,8 @@ ExtraSheet ReviewsSheet(Store& store, const std::vector<ItemRow>& items) {
     ExtraSheet sheet{"评价", {"宝贝ID", "宝贝名称", "买家名称", "评论内容", "评论时间"}, {}};
     for (const ItemRow* item : DistinctItems(items)) {
         for (const RateRow& rate : store.ReadRates(item->sid, item->ItemID)) {
-            sheet.rows.push_back({item->ItemID, item->title, rate.displayUserNick,
-                                  rate.rateContent, TimeCell(rate.rateDate)});
+            sheet.rows.push_back({item->ItemID, item->title, rate.displayUserNick, rate.rateContent,
+                                  TimeCell(rate.rateDate)});
         }
     }
     return sheet;

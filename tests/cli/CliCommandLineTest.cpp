@@ -35,6 +35,7 @@ const std::vector<CommandShape>& Commands() {
         {"export-csv", {"SID", "FILE", "--db", "--bom", "--window"}, {"--all-sheets"}},
         {"export-nicks", {"SID", "FILE", "ITEMID", "--db"}, {"--format"}},
         {"check-version", {"--version-url"}, {"--db"}},
+        {"init-db", {"LOCATION"}, {"--db", "--format"}},
         {"help", {"COMMAND"}, {"--db"}},
         {"completion", {"SHELL"}, {"--db"}},
     };
@@ -153,10 +154,9 @@ std::set<std::string> Completions(const std::vector<std::string>& words) {
 }
 
 TEST(CliCommandLineTest, CompletionFileLoadsInBashAndOffersWhatEachCommandTakes) {
-    const ShellResult loaded =
-        Shell("bash --norc --noprofile -c " +
-              ShellQuoted("source " + ShellQuoted(TARNWICK_CLI_COMPLETION) +
-                          "; complete -p tarnwick-cli"));
+    const ShellResult loaded = Shell("bash --norc --noprofile -c " +
+                                     ShellQuoted("source " + ShellQuoted(TARNWICK_CLI_COMPLETION) +
+                                                 "; complete -p tarnwick-cli"));
     EXPECT_EQ(loaded.code, 0);
     EXPECT_EQ(loaded.out, "complete -F _tarnwick_cli tarnwick-cli\n");
 
@@ -174,8 +174,7 @@ TEST(CliCommandLineTest, CompletionFileLoadsInBashAndOffersWhatEachCommandTakes)
     EXPECT_EQ(Completions({"items", "1", "--format", ""}), (Words{"table", "csv", "json"}));
     EXPECT_EQ(Completions({"buyers", "--window", "this-"}), (Words{"this-week", "this-month"}));
     EXPECT_EQ(Completions({"shops", "--"}), (Words{"--help", "--db", "--format", "--bom"}));
-    EXPECT_EQ(Completions({"analyse", "--"}),
-              (Words{"--help", "--db", "--market", "--threads"}));
+    EXPECT_EQ(Completions({"analyse", "--"}), (Words{"--help", "--db", "--market", "--threads"}));
     EXPECT_EQ(Completions({"analyse", "--threads", ""}), Words{});
     EXPECT_EQ(Completions({"help", "sh"}), Words{"shops"});
     EXPECT_EQ(Completions({"completion", ""}), Words{"bash"});

@@ -71,10 +71,11 @@ protected:
         s_db = std::make_unique<TempDatabase>();
         MarketFixture market;
         market.Sim().AddShop(FormatShop());
-        const CliResult run = RunCli({"analyse", "--db", s_db->Path(), "--market", market.Base(),
-                                      FormatShop().nick});
+        const CliResult run =
+            RunCli({"analyse", "--db", s_db->Path(), "--market", market.Base(), FormatShop().nick});
         ASSERT_EQ(run.code, 0) << run.out << run.err;
-        const json shops = json::parse(RunCli({"shops", "--db", s_db->Path(), "--format", "json"}).out);
+        const json shops =
+            json::parse(RunCli({"shops", "--db", s_db->Path(), "--format", "json"}).out);
         ASSERT_EQ(shops.size(), 1u);
         s_sid = shops[0]["SID"];
     }
@@ -212,8 +213,7 @@ TEST_F(CliFormatTest, ByteOrderMarkOnlyWhenAsked) {
 TEST_F(CliFormatTest, ExportCsvWritesTheItemListAsItemsShowsIt) {
     const fs::path folder = TempDatabase::MakeTempFolder();
     const std::string file = (folder / "items.csv").string();
-    const CliResult done =
-        RunCli({"export-csv", "--db", s_db->Path(), "--bom", s_sid, file});
+    const CliResult done = RunCli({"export-csv", "--db", s_db->Path(), "--bom", s_sid, file});
     ASSERT_EQ(done.code, 0) << done.err;
     std::ifstream in(file, std::ios::binary);
     std::stringstream bytes;
@@ -286,8 +286,8 @@ TEST_F(CliFormatTest, AllSheetsAddsBuyersAndReviewsAndKeepsTheItemSheet) {
     const json buyers = three["买家"];
     ASSERT_EQ(buyers.size(), 3u) << buyers.dump();
     EXPECT_EQ(buyers[0], (json{"宝贝ID", "宝贝名称", "买家", "价格", "数量", "款式", "购买时间"}));
-    EXPECT_EQ(buyers[1], (json{"3001", "连衣裙, 2012新款 夏", "buyer,two", 49.5, 1, "颜色分类：蓝色",
-                               "2012-04-06T11:00:00"}));
+    EXPECT_EQ(buyers[1], (json{"3001", "连衣裙, 2012新款 夏", "buyer,two", 49.5, 1,
+                               "颜色分类：蓝色", "2012-04-06T11:00:00"}));
     EXPECT_EQ(buyers[2][2], "小王");
     EXPECT_EQ(buyers[2][4], 2);
 

@@ -17,8 +17,10 @@ ProgressLine::Sample At(milliseconds time, int queued, int done, int rows, int r
 TEST(ProgressLineTest, CountsFirstThenRateThenTimeLeftOnceTheListingIsComplete) {
     ProgressLine line;
     // Under a second of history there is no rate to speak of.
-    EXPECT_EQ(line.Update(At(milliseconds(0), 20, 0, 0, 0, false)), "已完成 0/20 个宝贝 | 已存 0 行");
-    EXPECT_EQ(line.Update(At(milliseconds(500), 40, 1, 7, 9, false)), "已完成 1/40 个宝贝 | 已存 7 行");
+    EXPECT_EQ(line.Update(At(milliseconds(0), 20, 0, 0, 0, false)),
+              "已完成 0/20 个宝贝 | 已存 0 行");
+    EXPECT_EQ(line.Update(At(milliseconds(500), 40, 1, 7, 9, false)),
+              "已完成 1/40 个宝贝 | 已存 7 行");
     // 30 requests in 2 s; the listing still runs, so no estimate.
     EXPECT_EQ(line.Update(At(milliseconds(2000), 60, 4, 50, 30, false)),
               "已完成 4/60 个宝贝 | 已存 50 行 | 15.0 次请求/秒");

@@ -74,7 +74,8 @@ TEST(ViewTableTest, JsonIsOneArrayOfObjectsThatAStrictParserAccepts) {
 }
 
 TEST(ViewTableTest, NumbersReadBackExactly) {
-    for (double value : {59.9, 0.1 + 0.2, 1.0 / 3.0, 123456789.125, 5e-324, 1.7976931348623157e308}) {
+    for (double value :
+         {59.9, 0.1 + 0.2, 1.0 / 3.0, 123456789.125, 5e-324, 1.7976931348623157e308}) {
         const std::string text = cli::NumberText(value);
         EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
         EXPECT_EQ(text.find(','), std::string::npos) << text;
