@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,17 +14,24 @@
 
 namespace tarnwick {
 
-// The flat list of stored analyses, newest first. The records live here, one per node, and are
-// handed out as copies, so nothing outside can hold on to a record a rebuild has dropped.
+// The flat list of stored analyses, newest first. Each node shows the nick with the run's date
+// and time under it, so that several runs of one shop can be told apart. The records live
+// here, one per node, and are handed out as copies, so nothing outside can hold on to a record
+// a rebuild has dropped.
 class ShopTree : public QTreeWidget {
     Q_OBJECT
 
 public:
+    // The run's time under the node's caption, "yyyy-mm-dd hh:mm:ss".
+    static constexpr int kRunTimeRole = Qt::UserRole + 2;
+
     explicit ShopTree(QWidget* parent = nullptr);
 
     void SetNodeIcon(const QIcon& icon) { m_icon = icon; }
-    // Drops every node and its record, then one node per row in the given order.
-    void Rebuild(const std::vector<ShopRow>& shops);
+    // Drops every node and its record, then one node per row in the given order; the item
+    // counts, by run key, go into the nodes' tooltips.
+    void Rebuild(const std::vector<ShopRow>& shops,
+                 const std::map<std::string, int>& itemCounts = {});
 
     std::optional<TShop> SelectedShop() const;
     // The record now listed under that key.
@@ -42,5 +51,8 @@ private:
     std::vector<TShop> m_shops;
     QIcon m_icon;
 };
+
+// How a run is named to the user: the nick and, where it is known, the run's date and time.
+QString RunTimeText(const TShop& shop);
 
 }  // namespace tarnwick
