@@ -105,6 +105,18 @@ ENGLISH = {
     "分析时间": "Run time",
     "在对比表中选择一个宝贝，查看它历次分析的走势":
         "Choose an item in the table to see it across the shop's runs",
+    "成功导出 %1 个用户.": "Exported %1 users.",
+    "数据库没有打开：\"%1\"": "The database is not open: \"%1\"",
+    # The save dialogs: their caption, the file types they list and the words of the type
+    # column, which the dialog takes from the program rather than from Qt.
+    "另存为": "Save As",
+    "Excel 工作簿 (*.xlsx)": "Excel workbook (*.xlsx)",
+    "文本文件 (*.txt)": "Text file (*.txt)",
+    "CSV 文件 (*.csv)": "CSV file (*.csv)",
+    "所有文件 (*)": "All files (*)",
+    "文件夹": "Folder",
+    "文件": "File",
+    "%1 文件": "%1 file",
 }
 
 path = sys.argv[1]
