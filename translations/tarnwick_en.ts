@@ -278,7 +278,7 @@
     </message>
     <message>
         <source>与上次对比</source>
-        <translation>Compare with last run</translation>
+        <translation>Compare runs</translation>
     </message>
     <message>
         <source>上次分析: %1    本次分析: %2    掌柜: %3</source>
@@ -385,7 +385,7 @@
     </message>
     <message>
         <source>导出勾选宝贝评价客户列表(&amp;R)</source>
-        <translation>Export the &amp;reviewers of the checked items</translation>
+        <translation>Export &amp;reviewers of checked items</translation>
     </message>
     <message>
         <source> 软件已有新版,请升级.</source>
@@ -421,7 +421,7 @@
     </message>
     <message>
         <source>与上次对比</source>
-        <translation>Compare with last run</translation>
+        <translation>Compare runs</translation>
     </message>
     <message>
         <source>请先在左边选择一个店铺。</source>
