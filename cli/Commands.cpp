@@ -16,6 +16,7 @@
 #include "export/ItemSheet.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 #include "store/DatabaseFile.h"
 #include "store/PostgresStore.h"
 #include "store/Store.h"
@@ -35,12 +36,20 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-// The database named by --db, or the one the desktop program would choose beside us.
+// The database named by --db, or the one the desktop program would choose: beside us, or in
+// the user's data folder for an installed program.
 std::string DatabasePath(const CliArgs& args) {
     if (auto db = args.Option("db")) {
         return *db;
     }
-    return ChooseDatabaseFile(ProgramFolder()).path;
+    const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
+    if (data.copiedShipped) {
+        std::cerr << "tarnwick-cli: first use: the analyses are kept in " << data.folder
+                  << "vexodb.qdb\n";
+    } else if (!data.failure.empty()) {
+        std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
+    }
+    return ChooseDatabaseFile(data.folder).path;
 }
 
 Store OpenStore(const CliArgs& args) {
