@@ -173,7 +173,7 @@ int AnalyseCommand::Run() {
     // Opened now so a missing file fails with the user's message rather than in every worker, and
     // kept open for the run: closing the last connection to the file folds its journal back in,
     // which would otherwise happen after every item.
-    Store keeper = OpenStore();
+    Store keeper = OpenStore(path);
     // A file we may read but not write would otherwise cost the whole shop's requests before
     // the first row fails.
     try {

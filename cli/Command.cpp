@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "store/DataFolder.h"
 #include "store/DatabaseFile.h"
 #include "store/TimeWindow.h"
 
@@ -42,15 +43,27 @@ void Command::AddDatabaseOption(CLI::App& app) {
     MarkFileOption("--db");
 }
 
+// The database named by --db, or the one the desktop program would choose: beside us, or in
+// the user's data folder for an installed program.
 std::string Command::DatabasePath() const {
     if (!m_database.empty()) {
         return m_database;
     }
-    return ChooseDatabaseFile(ProgramFolder()).path;
+    const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
+    if (data.copiedShipped) {
+        std::cerr << "tarnwick-cli: first use: the analyses are kept in " << data.folder
+                  << "vexodb.qdb\n";
+    } else if (!data.failure.empty()) {
+        std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
+    }
+    return ChooseDatabaseFile(data.folder).path;
 }
 
 Store Command::OpenStore() const {
-    const std::string path = DatabasePath();
+    return OpenStore(DatabasePath());
+}
+
+Store Command::OpenStore(const std::string& path) const {
     try {
         return Store::Open(path);
     } catch (const DatabaseError& error) {

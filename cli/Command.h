@@ -48,6 +48,8 @@ protected:
     void AddDatabaseOption(CLI::App& app);
     std::string DatabasePath() const;
     Store OpenStore() const;
+    // The database at `path`, as DatabasePath() gave it; a failure names the file.
+    Store OpenStore(const std::string& path) const;
 
     // An option whose value is one of `choices`; a other value is a usage error that lists
     // them.
