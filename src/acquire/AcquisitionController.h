@@ -54,6 +54,8 @@ public:
     // The run started last, or null.
     std::shared_ptr<Run> CurrentRun() const { return m_current; }
     void AddLogLine(std::string_view text);
+    // The threads of every run; a test changes how they start.
+    ThreadGroup& Threads() { return m_threads; }
 
 private:
     void Log(const std::shared_ptr<Run>& run, std::string text) override;

@@ -10,7 +10,7 @@ void ThreadGroup::Start(std::function<void()> body) {
     std::lock_guard lock(m_mutex);
     JoinFinishedLocked();
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([body = std::move(body), finished] {
+    std::function<void()> guarded = [body = std::move(body), finished] {
         // An exception leaving a thread ends the process; the bodies catch their own, this is
         // the last guard.
         try {
@@ -18,8 +18,15 @@ void ThreadGroup::Start(std::function<void()> body) {
         } catch (...) {
         }
         finished->store(true);
-    });
+    };
+    std::thread thread =
+        m_launcher ? m_launcher(std::move(guarded)) : std::thread(std::move(guarded));
     m_entries.push_back(Entry{std::move(thread), std::move(finished)});
+}
+
+void ThreadGroup::SetLauncher(Launcher launcher) {
+    std::lock_guard lock(m_mutex);
+    m_launcher = std::move(launcher);
 }
 
 void ThreadGroup::JoinFinishedLocked() {

@@ -18,7 +18,13 @@ public:
     ThreadGroup(const ThreadGroup&) = delete;
     ThreadGroup& operator=(const ThreadGroup&) = delete;
 
+    // Throws what starting a thread throws (std::system_error when the system has no thread to
+    // give); nothing is then added.
     void Start(std::function<void()> body);
+
+    // Starts a thread running its argument. A test puts in one that fails as the system may.
+    using Launcher = std::function<std::thread(std::function<void()>)>;
+    void SetLauncher(Launcher launcher);
     void JoinFinished();
     void JoinAll();
 
@@ -31,6 +37,7 @@ private:
 
     std::mutex m_mutex;
     std::list<Entry> m_entries;
+    Launcher m_launcher;
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 
 #include "ShopModels.h"
 #include "store/Clock.h"
@@ -97,6 +100,39 @@ TEST(StopTest, StopAfterTheDownloadsEndedWhileTheReaderStillReadsCompletesTheRun
     EXPECT_EQ(harness.Targets("/item.htm").size(), 5u);
     EXPECT_EQ(run->Outcome(), RunOutcome::Stopped);
     EXPECT_FALSE(harness.Observer().running);
+    EXPECT_EQ(harness.Observer().completions, 1);
+}
+
+TEST(StopTest, ADownloadThreadThatCannotStartIsTakenAgainAndTheRunCompletes) {
+    AcquisitionHarness harness;
+    harness.Sim().AddShop(MakeShop("crowded", "crowded", 6, 1, 1));
+    // The reader and the control thread start first; then the system refuses two downloads'
+    // threads, as it does when the process is out of threads.
+    std::atomic<int> starts{0};
+    harness.Controller().Threads().SetLauncher([&starts](std::function<void()> body) {
+        const int n = ++starts;
+        if (n == 3 || n == 5) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                    "no thread");
+        }
+        return std::thread(std::move(body));
+    });
+    ASSERT_TRUE(harness.Analyse("crowded"));
+    auto run = harness.Controller().CurrentRun();
+
+    EXPECT_EQ(starts.load(), 2 + 6 + 2);
+    EXPECT_EQ(harness.OpenStore().ReadItems(run->RunId()).size(), 6u);
+    EXPECT_EQ(harness.Targets("/item.htm").size(), 6u);
+    const RunTotals totals = run->Totals();
+    EXPECT_EQ(totals.downloadsEnded, 6);
+    EXPECT_EQ(
+        std::count_if(totals.errors.begin(), totals.errors.end(),
+                      [](const std::string& e) { return e.starts_with("starting a download"); }),
+        2);
+    {
+        auto lock = run->Lock();
+        EXPECT_EQ(run->RunningDownloadsLocked(), 0);  // no refused start left counted as running
+    }
     EXPECT_EQ(harness.Observer().completions, 1);
 }
 
