@@ -4,13 +4,18 @@
 
 namespace tarnwick::cli {
 
-CliArgs CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& knownOptions) {
+CliArgs CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& knownOptions,
+                       const std::vector<std::string>& knownFlags) {
     CliArgs args;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
         if (word.rfind("--", 0) == 0 && word.size() > 2) {
             std::string name = word.substr(2);
             std::string value;
+            if (std::find(knownFlags.begin(), knownFlags.end(), name) != knownFlags.end()) {
+                args.options[name] = "1";
+                continue;
+            }
             if (auto equals = name.find('='); equals != std::string::npos) {
                 value = name.substr(equals + 1);
                 name.resize(equals);

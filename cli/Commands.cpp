@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 #include "TextTable.h"
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
+#include "analysis/RunHealth.h"
 #include "export/ItemSheet.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
@@ -68,6 +70,10 @@ void ExpectPositionals(const CliArgs& args, std::size_t count, const char* what)
 }
 
 namespace {
+
+// Above this the marketplace would not notice a limit; below it a run of a big shop takes days.
+constexpr double kMaxRate = 1000;
+constexpr int kMaxDelayMs = 600000;
 
 std::optional<DateTime> WindowBound(const CliArgs& args) {
     std::string name = args.Option("window").value_or("all");
@@ -137,8 +143,31 @@ private:
     bool m_completed = false;
 };
 
-void PrintSummary(const RunTotals& totals, const std::string& runId) {
+// Every verdict but a healthy or degraded one fails the command, each with its own code, so a
+// script can tell a shop that is gone from a marketplace that shut it out.
+int ExitCodeFor(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Healthy:
+        case Verdict::Degraded:
+            return kExitComplete;
+        case Verdict::ShopNotFound:
+            return kExitShopNotFound;
+        case Verdict::Unreachable:
+            return kExitUnreachable;
+        case Verdict::Blocked:
+            return kExitBlocked;
+    }
+    return kExitComplete;
+}
+
+void PrintSummary(const RunTotals& totals, const std::string& runId, const HealthReport& health) {
     std::cout << "== 运行摘要 " << runId << " ==\n";
+    // The verdict first: the figures below mean little when the marketplace shut us out.
+    std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
+              << ")\n";
+    for (const std::string& reason : health.reasons) {
+        std::cout << "  " << reason << '\n';
+    }
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
     std::cout << "成交记录: " << totals.buyersStored << " 条\n";
     std::cout << "评价: " << totals.ratesStored << " 条\n";
@@ -169,7 +198,8 @@ void PrintSummary(const RunTotals& totals, const std::string& runId) {
 
 const char* UsageText() {
     return "usage:\n"
-           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] NICK\n"
+           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] [--keep-going]\n"
+           "                       [--max-rate N] [--delay-ms N] NICK\n"
            "  tarnwick-cli shops [--db FILE]\n"
            "  tarnwick-cli items SID [--window all|week|month|this-week|this-month] [--db FILE]\n"
            "  tarnwick-cli buyers SID ITEMID [--window ...] [--db FILE]\n"
@@ -177,17 +207,38 @@ const char* UsageText() {
            "  tarnwick-cli delete SID [--db FILE]\n"
            "  tarnwick-cli export-xlsx SID FILE [--db FILE]\n"
            "  tarnwick-cli export-nicks SID FILE [ITEMID...] [--db FILE]\n"
-           "  tarnwick-cli check-version [--version-url URL]\n";
+           "  tarnwick-cli check-version [--version-url URL]\n"
+           "analyse exits 0 for a healthy or degraded run, 3 when the shop is not found, 4 when\n"
+           "the marketplace cannot be reached, 6 when it blocked the run (login or verification\n"
+           "pages, pages without their usual shape); 1 for other failures, 2 for bad usage.\n";
 }
 
 int RunAnalyse(const CliArgs& args) {
-    ExpectPositionals(args, 1, "[--db FILE] [--market URL] [--threads N] NICK");
+    ExpectPositionals(args, 1,
+                      "[--db FILE] [--market URL] [--threads N] [--keep-going] [--max-rate N] "
+                      "[--delay-ms N] NICK");
     int threads = AcquisitionController::kDefaultThreads;
     if (auto text = args.Option("threads")) {
         threads = WholeNumber(*text);
         if (threads < AcquisitionController::kMinThreads ||
             threads > AcquisitionController::kMaxThreads) {
             throw UsageError("--threads is a number from 1 to 30, not " + *text);
+        }
+    }
+    RunOptions options;
+    options.keepGoing = args.Flag("keep-going");
+    if (auto text = args.Option("max-rate")) {
+        options.maxRate = Number(*text);
+        if (!(options.maxRate > 0) || options.maxRate > kMaxRate) {
+            throw UsageError("--max-rate is a number of requests a second above 0, not " + *text);
+        }
+    }
+    if (auto text = args.Option("delay-ms")) {
+        options.delayMs = WholeNumber(*text);
+        if (options.delayMs < 0 || options.delayMs > kMaxDelayMs ||
+            Trim(*text) != std::to_string(options.delayMs)) {
+            throw UsageError("--delay-ms is a number of milliseconds from 0 to 600000, not " +
+                             *text);
         }
     }
     Endpoints endpoints = EndpointsFrom(args);
@@ -205,6 +256,7 @@ int RunAnalyse(const CliArgs& args) {
     {
         AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
         controller.Reset();
+        controller.SetRunOptions(options);
         if (controller.Start(args.positionals[0], threads) ==
             AcquisitionController::StartResult::BlankInput) {
             throw UsageError(AcquisitionController::kBlankInputNotice);
@@ -229,16 +281,25 @@ int RunAnalyse(const CliArgs& args) {
         observer.ClearProgress();
     }
     std::signal(SIGINT, SIG_DFL);
-    PrintSummary(run->Totals(), run->RunId());
-    return 0;
+    HealthReport health =
+        run->FinalHealth() ? *run->FinalHealth() : run->JudgeHealth(run->HealthSnapshot());
+    PrintSummary(run->Totals(), run->RunId(), health);
+    return ExitCodeFor(health.verdict);
 }
 
 int RunShops(const CliArgs& args) {
     ExpectPositionals(args, 0, "[--db FILE]");
     Store store = OpenStore(args);
-    TextTable table({"SID", "掌柜", "店铺地址", "分析时间"});
+    // A file without the health table lists every run as not judged ("-").
+    std::map<std::string, std::string> health;
+    for (const RunHealthRow& row : store.ReadRunHealth()) {
+        health[row.sid] = row.verdict;
+    }
+    TextTable table({"SID", "掌柜", "店铺地址", "分析时间", "运行状况"});
     for (const auto& shop : store.ReadShops()) {
-        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), TimeText(shop.AddTime)});
+        auto found = health.find(shop.SID);
+        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), TimeText(shop.AddTime),
+                      found == health.end() ? "-" : found->second});
     }
     table.Print(std::cout);
     return 0;

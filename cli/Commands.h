@@ -9,6 +9,12 @@
 
 namespace tarnwick::cli {
 
+// Exit codes of analyse, by how the run went.
+constexpr int kExitComplete = 0;
+constexpr int kExitShopNotFound = 3;
+constexpr int kExitUnreachable = 4;
+constexpr int kExitBlocked = 6;
+
 // Each returns the process exit code. Failures they can name throw UsageError (exit 2) or a
 // std::runtime_error (exit 1); main prints the message.
 int RunAnalyse(const CliArgs& args);

@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
         {"check-version", RunCheckVersion},
     };
     try {
-        CliArgs args =
-            CliArgs::Parse(argc, argv, {"db", "market", "version-url", "threads", "window"});
+        CliArgs args = CliArgs::Parse(
+            argc, argv,
+            {"db", "market", "version-url", "threads", "window", "max-rate", "delay-ms"},
+            {"keep-going"});
         auto command = commands.find(args.command);
         if (command == commands.end()) {
             throw UsageError(args.command.empty() ? "no command given"

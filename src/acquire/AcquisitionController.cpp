@@ -7,6 +7,7 @@
 #include "acquire/TReadShopInfo.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
+#include "store/Store.h"
 
 namespace tarnwick {
 
@@ -84,7 +85,7 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
         return run != m_current && run->Completed() && run.use_count() == 1;
     });
 
-    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints};
+    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints, m_options};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
     m_current = run;
@@ -157,8 +158,24 @@ void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
         return;
     }
     AddLogLine("程序执行完成!");
+    RecordHealth(run);
     SetRunning(false);
     m_observer.RunCompleted();
+}
+
+void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run) {
+    HealthTally tally = run->HealthSnapshot();
+    HealthReport report = run->JudgeHealth(tally);
+    AddLogLine(HealthLine(report));
+    try {
+        Store store(Database::Open(m_databasePath));
+        store.AppendRunHealth(
+            MakeRunHealthRow(run->RunId(), tally, report, run->Started(), m_clock.Now()));
+    } catch (const std::exception& error) {
+        // The rows of the run are stored; only its health is not.
+        AddLogLine(std::string("运行状况未能保存: ") + error.what());
+    }
+    run->SetFinalHealth(std::move(report));
 }
 
 }  // namespace tarnwick

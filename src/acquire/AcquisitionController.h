@@ -43,6 +43,9 @@ public:
     StartResult Start(std::string_view input, int threadCount);
     void Stop();
 
+    // Politeness and the blocked-run stop for the runs started from now on.
+    void SetRunOptions(RunOptions options) { m_options = options; }
+
     bool Running() const { return m_running; }
     const RunLog& Log() const { return m_log; }
     // The run started last, or null.
@@ -59,12 +62,15 @@ private:
     void Complete(const std::shared_ptr<Run>& run);
     void SetRunning(bool running);
     std::string NextRunId();
+    // Judges the run, logs the verdict and stores it where the file has room for it.
+    void RecordHealth(const std::shared_ptr<Run>& run);
 
     OwnerThread& m_owner;
     RunObserver& m_observer;
     std::string m_databasePath;
     Endpoints m_endpoints;
     const Clock& m_clock;
+    RunOptions m_options;
 
     RunLog m_log;
     bool m_running = false;

@@ -3,10 +3,19 @@
 #include <condition_variable>
 #include <thread>
 
+#include "store/Clock.h"
+
 namespace tarnwick {
 
 Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock)
-    : m_settings(std::move(settings)), m_port(port), m_threads(threads), m_clock(clock) {
+    : m_settings(std::move(settings)),
+      m_port(port),
+      m_threads(threads),
+      m_clock(clock),
+      m_started(clock.Now()) {
+    if (m_settings.options.maxRate > 0) {
+        m_rateLimit = std::make_unique<TokenBucket>(m_settings.options.maxRate);
+    }
 }
 
 void Run::ChangedLocked() {
@@ -161,6 +170,52 @@ RunTotals Run::Totals() {
     totals.buyersStored = m_buyersStored.load(std::memory_order_relaxed);
     totals.ratesStored = m_ratesStored.load(std::memory_order_relaxed);
     return totals;
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+void Run::RecordAnswer(PageKind kind, AnswerClass answer) {
+    bool streakReached = false;
+    {
+        std::lock_guard lock(m_healthMutex);
+        streakReached = m_health.Add(kind, answer, m_clock.Now());
+    }
+    if (!streakReached || m_settings.options.keepGoing) {
+        return;
+    }
+    m_stoppedForBlock.store(true);
+    // Stops like a user's stop: the reader and the item stages end at their next check, the
+    // control thread starts nothing more, and the completion check sees a stopped run.
+    RequestStop();
+    Log("连续" + std::to_string(kBlockStreak) +
+        "个请求被拦截(登录页、验证页或页面改版),不再开始新的下载.");
+}
+
+HealthTally Run::HealthSnapshot() {
+    std::lock_guard lock(m_healthMutex);
+    return m_health;
+}
+
+HealthReport Run::JudgeHealth(const HealthTally& tally) const {
+    RunFacts facts;
+    facts.shopFound = m_shopFound.load();
+    facts.stoppedEarly = m_stoppedForBlock.load();
+    return tarnwick::JudgeHealth(tally, facts);
+}
+
+void Run::WaitBeforeRequest() {
+    if (m_settings.options.delayMs > 0) {
+        Pause(std::chrono::milliseconds(m_settings.options.delayMs));
+    }
+    if (m_rateLimit) {
+        auto wait = m_rateLimit->Take(std::chrono::steady_clock::now());
+        if (wait > std::chrono::nanoseconds(0)) {
+            Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
+                  std::chrono::milliseconds(1));
+        }
+    }
 }
 
 }  // namespace tarnwick

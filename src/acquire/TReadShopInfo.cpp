@@ -17,6 +17,10 @@ TReadShopInfo::TReadShopInfo(std::shared_ptr<Run> run)
     : m_run(std::move(run)), m_nick(m_run->Nick()) {
 }
 
+int TReadShopInfo::PageCount(const std::string& firstPage) {
+    return WholeNumber(TextBetween(firstPage, "<span class=\"page-info\">1/", "</span>"));
+}
+
 std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int pageNumber) {
     return shopAddress + "?search=y&pageNum=" + std::to_string(pageNumber);
 }
@@ -38,10 +42,21 @@ void TReadShopInfo::Execute() {
 }
 
 void TReadShopInfo::Read(Store& store, HttpClient& client) {
+    // The IM card is fetched here rather than inside the lookup so that its answer counts for
+    // the run's health: a card that sends us to a login page is a blocked run, not a shop
+    // that does not exist.
     ShopIdentity identity;
-    if (!ResolveShopIdentity(client, m_run->GetEndpoints(), m_nick, identity)) {
+    FetchedPage card;
+    try {
+        card = FetchGbkAddress(*m_run, client, ImCardAddress(m_run->GetEndpoints(), m_nick),
+                               PageKind::Card);
+    } catch (const FetchError&) {
         return;
     }
+    if (!ResolveShopIdentityFromCard(card.text, m_run->GetEndpoints(), identity)) {
+        return;
+    }
+    m_run->MarkShopFound();
     m_shopAddress = identity.shopAddress;
     m_ownerId = identity.ownerId;
 
@@ -50,7 +65,9 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     client.SetFollowRedirects(true);
     FetchedPage first;
     try {
-        first = FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1));
+        first = FetchPage(
+            *m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
+            [](const std::string& text) { return ListingHasShape(text, 1, PageCount(text)); });
     } catch (const FetchError&) {
         return;
     }
@@ -64,7 +81,7 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     store.AppendShop(shop);
     m_run->Log("保存同行资料成功.");
 
-    int pageCount = WholeNumber(TextBetween(first.text, "<span class=\"page-info\">1/", "</span>"));
+    int pageCount = PageCount(first.text);
     ParsePage(first.text);
     for (std::int64_t page = 2; page <= pageCount; ++page) {
         if (m_run->StopRequested()) {
@@ -72,9 +89,13 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
         }
         m_run->Log("正在读第" + std::to_string(page) + "页宝贝列表...");
         try {
-            ParsePage(
-                FetchPage(*m_run, client, ListPageAddress(m_shopAddress, static_cast<int>(page)))
-                    .text);
+            const int number = static_cast<int>(page);
+            ParsePage(FetchPage(*m_run, client, ListPageAddress(m_shopAddress, number),
+                                PageKind::Listing,
+                                [&](const std::string& text) {
+                                    return ListingHasShape(text, number, pageCount);
+                                })
+                          .text);
         } catch (const RunAborted&) {
             throw;
         } catch (const std::exception&) {

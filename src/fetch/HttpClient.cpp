@@ -57,6 +57,7 @@ struct HttpClient::Impl {
     std::string referer;
     std::string userAgent = HttpClient::DefaultUserAgent();
     std::stop_token abort;
+    std::vector<std::string> trail;
 
     // State of the request under way.
     std::string body;
@@ -237,15 +238,24 @@ void HttpClient::SetAbortToken(std::stop_token abort) {
     m_impl->abort = std::move(abort);
 }
 
+const std::vector<std::string>& HttpClient::Trail() const {
+    return m_impl->trail;
+}
+
 std::string HttpClient::Get(std::string_view address) {
     std::string url(address);
+    m_impl->trail.clear();
     for (int request = 1;; ++request) {
+        m_impl->trail.push_back(url);
         std::string location = m_impl->Perform(url);
         long status = m_impl->status;
         if (status >= 200 && status < 300) {
             return status == 204 ? std::string() : std::move(m_impl->body);
         }
         if (!location.empty()) {
+            if (!m_impl->followRedirects || request >= kRedirectLimit) {
+                m_impl->trail.push_back(location);
+            }
             if (!m_impl->followRedirects) {
                 throw FetchError(FetchError::Kind::Redirect, m_impl->statusLine,
                                  static_cast<int>(status));

@@ -33,10 +33,8 @@ std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick) {
            "&from_nick=" + EscapeQueryValue(Utf8ToGbk(endpoints.fromNick));
 }
 
-bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                      ShopIdentity& identity) {
+bool ReadShopCard(std::string_view page, const Endpoints& endpoints, ShopIdentity& identity) {
     try {
-        std::string page = GbkToUtf8(client.Get(ImCardAddress(endpoints, nick)));
         ShopIdentity found;
         found.shopAddress =
             Trim(TextBetween(page, "<a class=\"op-ww op-ww-shop\" href=\"", "?asker=wangwang"));
@@ -55,12 +53,19 @@ bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::strin
     }
 }
 
-bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                         ShopIdentity& identity) {
-    ShopIdentity found = identity;
-    if (!LookupShopByNick(client, endpoints, nick, found)) {
+bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                      ShopIdentity& identity) {
+    try {
+        return ReadShopCard(GbkToUtf8(client.Get(ImCardAddress(endpoints, nick))), endpoints,
+                            identity);
+    } catch (const std::exception&) {
         return false;
     }
+}
+
+namespace {
+
+bool FinishIdentity(const Endpoints& endpoints, ShopIdentity& found, ShopIdentity& identity) {
     if (Trim(found.shopAddress).empty() || Trim(found.ownerId).empty()) {
         return false;
     }
@@ -68,6 +73,26 @@ bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::st
         ReplaceAll(found.shopAddress, "mall." + endpoints.mainDomain, endpoints.tmallDomain);
     identity = std::move(found);
     return true;
+}
+
+}  // namespace
+
+bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                         ShopIdentity& identity) {
+    ShopIdentity found = identity;
+    if (!LookupShopByNick(client, endpoints, nick, found)) {
+        return false;
+    }
+    return FinishIdentity(endpoints, found, identity);
+}
+
+bool ResolveShopIdentityFromCard(std::string_view page, const Endpoints& endpoints,
+                                 ShopIdentity& identity) {
+    ShopIdentity found = identity;
+    if (!ReadShopCard(page, endpoints, found)) {
+        return false;
+    }
+    return FinishIdentity(endpoints, found, identity);
 }
 
 }  // namespace tarnwick

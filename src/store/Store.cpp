@@ -88,6 +88,33 @@ const std::array<Column<RateRow>, 10> kRateColumns = {{
     {"AddTime", &RateRow::AddTime},
 }};
 
+const std::array<Column<RunHealthRow>, 24> kRunHealthColumns = {{
+    {"sid", &RunHealthRow::sid},
+    {"verdict", &RunHealthRow::verdict},
+    {"started", &RunHealthRow::started},
+    {"ended", &RunHealthRow::ended},
+    {"requests", &RunHealthRow::requests},
+    {"httpErrors", &RunHealthRow::httpErrors},
+    {"networkErrors", &RunHealthRow::networkErrors},
+    {"timeouts", &RunHealthRow::timeouts},
+    {"tooLarge", &RunHealthRow::tooLarge},
+    {"loginPages", &RunHealthRow::loginPages},
+    {"verificationPages", &RunHealthRow::verificationPages},
+    {"shapeless", &RunHealthRow::shapeless},
+    {"failedCard", &RunHealthRow::failedCard},
+    {"failedListing", &RunHealthRow::failedListing},
+    {"failedItem", &RunHealthRow::failedItem},
+    {"failedSold", &RunHealthRow::failedSold},
+    {"failedViews", &RunHealthRow::failedViews},
+    {"failedDeals", &RunHealthRow::failedDeals},
+    {"failedReviews", &RunHealthRow::failedReviews},
+    {"detail", &RunHealthRow::detail},
+    {"blockedAtRequest", &RunHealthRow::blockedAtRequest},
+    {"blockedAt", &RunHealthRow::blockedAt},
+    {"stoppedEarly", &RunHealthRow::stoppedEarly},
+    {"reasons", &RunHealthRow::reasons},
+}};
+
 template <typename Row, std::size_t N>
 std::string InsertSql(const char* table, const std::array<Column<Row>, N>& columns) {
     std::string names;
@@ -249,6 +276,50 @@ void Store::DeleteShop(std::string_view sid) {
         const std::lock_guard lock(m_db.WriteMutex());
         statement.Run();
     }
+    // The run's health goes with it, last, so a failure above leaves it describing rows that
+    // are still there.
+    if (HasRunHealthTable()) {
+        Statement& statement = m_db.Prepared("delete from RunHealth where sid=?");
+        statement.Bind(1, sid);
+        const std::lock_guard lock(m_db.WriteMutex());
+        statement.Run();
+    }
+}
+
+bool Store::HasRunHealthTable() {
+    Statement& query = m_db.Prepared(
+        "select count(*) from sqlite_master where type='table' and name='RunHealth' collate "
+        "nocase");
+    const ResetOnExit reset(query);
+    return query.Step() && query.Int(0) > 0;
+}
+
+void Store::AppendRunHealth(const RunHealthRow& row) {
+    if (!HasRunHealthTable()) {
+        return;
+    }
+    static const std::string sql = InsertSql("RunHealth", kRunHealthColumns);
+    AppendRow(m_db, sql, kRunHealthColumns, row);
+}
+
+std::vector<RunHealthRow> Store::ReadRunHealth() {
+    if (!HasRunHealthTable()) {
+        return {};
+    }
+    return ReadRows(m_db.Prepared("select * from RunHealth"), kRunHealthColumns);
+}
+
+std::optional<RunHealthRow> Store::ReadRunHealth(std::string_view sid) {
+    if (!HasRunHealthTable()) {
+        return std::nullopt;
+    }
+    Statement& query = m_db.Prepared("select * from RunHealth where sid=?");
+    query.Bind(1, sid);
+    std::vector<RunHealthRow> rows = ReadRows(query, kRunHealthColumns);
+    if (rows.empty()) {
+        return std::nullopt;
+    }
+    return rows.back();
 }
 
 void Store::CheckItemsTable() {

@@ -39,6 +39,13 @@ public:
     // Fails when the Items table is missing; returns nothing.
     void CheckItemsTable();
 
+    // Run health lives in a table that older files do not have. Without it nothing is written
+    // or read and nothing fails: the program never creates tables.
+    bool HasRunHealthTable();
+    void AppendRunHealth(const RunHealthRow& row);  // quietly nothing without the table
+    std::vector<RunHealthRow> ReadRunHealth();      // every run's; empty without the table
+    std::optional<RunHealthRow> ReadRunHealth(std::string_view sid);
+
 private:
     Database m_db;
 };
