@@ -202,6 +202,7 @@ HealthReport Run::JudgeHealth(const HealthTally& tally) const {
     RunFacts facts;
     facts.shopFound = m_shopFound.load();
     facts.stoppedEarly = m_stoppedForBlock.load();
+    facts.stoppedByUser = m_stopRequested.load() && !facts.stoppedEarly;
     return tarnwick::JudgeHealth(tally, facts);
 }
 

@@ -198,7 +198,8 @@ HealthReport JudgeHealth(const HealthTally& tally, const RunFacts& facts) {
         report.verdict = Verdict::Unreachable;
         report.reasons.push_back("全部 " + std::to_string(tally.Requests()) + " 个请求都失败了");
     } else if (answers.empty()) {
-        report.verdict = Verdict::Unreachable;
+        // A stop before the first answer says nothing about the marketplace.
+        report.verdict = facts.stoppedByUser ? Verdict::Healthy : Verdict::Unreachable;
         report.reasons.push_back("没有发出任何请求");
     } else if (!facts.shopFound) {
         report.verdict = Verdict::ShopNotFound;

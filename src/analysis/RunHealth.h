@@ -70,8 +70,9 @@ struct HealthReport {
 };
 
 struct RunFacts {
-    bool shopFound = false;     // the nick resolved to a shop
-    bool stoppedEarly = false;  // stopped because of kBlockStreak
+    bool shopFound = false;      // the nick resolved to a shop
+    bool stoppedEarly = false;   // stopped because of kBlockStreak
+    bool stoppedByUser = false;  // the user stopped it
 };
 
 HealthReport JudgeHealth(const HealthTally& tally, const RunFacts& facts);

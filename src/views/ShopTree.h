@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +23,17 @@ public:
     explicit ShopTree(QWidget* parent = nullptr);
 
     void SetNodeIcon(const QIcon& icon) { m_icon = icon; }
-    // Drops every node and its record, then one node per row in the given order.
-    void Rebuild(const std::vector<ShopRow>& shops);
+    // The marks of runs that cannot be trusted whole.
+    void SetHealthIcons(const QIcon& degraded, const QIcon& blocked);
+    // Drops every node and its record, then one node per row in the given order. A run whose
+    // health says degraded or blocked gets that mark and a tooltip with the reasons.
+    void Rebuild(const std::vector<ShopRow>& shops, const std::vector<RunHealthRow>& health = {});
+    // The stored health of a listed run, when the file keeps health and the run has it.
+    std::optional<RunHealthRow> HealthOf(std::string_view sid) const;
+    // "被拦截" for "blocked" and so on, in the interface's language.
+    static QString VerdictText(const std::string& verdictName);
+    // True for the verdicts the tree marks.
+    static bool NeedsMark(const std::string& verdictName);
 
     std::optional<TShop> SelectedShop() const;
     // The record now listed under that key.
@@ -40,7 +51,10 @@ protected:
 
 private:
     std::vector<TShop> m_shops;
+    std::map<std::string, RunHealthRow, std::less<>> m_health;
     QIcon m_icon;
+    QIcon m_degradedIcon;
+    QIcon m_blockedIcon;
 };
 
 }  // namespace tarnwick

@@ -96,7 +96,7 @@ TEST(AcquisitionTest, MultiPageShopIsStoredValueByValue) {
     EXPECT_TRUE(harness.LogHas("待下载列表增加5个宝贝..."));
     EXPECT_TRUE(harness.LogHas("宝贝 1000 共下载16个买家."));
     EXPECT_TRUE(harness.LogHas("宝贝 1000 共下载21个评价."));
-    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_EQ(harness.CompletionLine(), "程序执行完成!");
     EXPECT_FALSE(harness.Observer().running);
 }
 
@@ -176,11 +176,12 @@ TEST(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
     AcquisitionHarness harness;
     ASSERT_TRUE(harness.Analyse("nobody"));
     auto texts = harness.LogTexts();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], AcquisitionController::kIntroLine);
     EXPECT_EQ(texts[1], "开始读 nobody 的数据...");
     EXPECT_EQ(texts[2], "控制下载线程启动...");
     EXPECT_EQ(texts[3], "程序执行完成!");
+    EXPECT_EQ(texts[4], "运行状况: 找不到店铺 - 旺旺名片上没有店铺");
     EXPECT_TRUE(harness.OpenStore().ReadShops().empty());
     EXPECT_FALSE(harness.Observer().running);
     EXPECT_EQ(harness.Observer().completions, 1);

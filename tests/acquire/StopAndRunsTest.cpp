@@ -22,7 +22,7 @@ TEST(StopTest, StopBeforeAnyDownloadCompletesWhileTheReaderResolves) {
     auto run = controller.CurrentRun();
     ASSERT_TRUE(harness.RunUntil([&] { return run->Completed(); }));
     EXPECT_TRUE(run->ReaderRunning());  // still waiting for the IM card
-    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_EQ(harness.CompletionLine(), "程序执行完成!");
     EXPECT_FALSE(harness.Observer().running);
 
     // The reader ends on its own: its row is stored, its ids queued but never started.
@@ -55,7 +55,7 @@ TEST(StopTest, StopDuringDownloadsStartsNoMoreAndKeepsTheirRows) {
         EXPECT_EQ(item.BuyerCount, 15);
         EXPECT_TRUE(harness.LogHas("宝贝 " + item.ItemID + " 共下载15个买家."));
     }
-    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_EQ(harness.CompletionLine(), "程序执行完成!");
     EXPECT_EQ(harness.Observer().completions, 1);
 }
 
@@ -72,7 +72,7 @@ TEST(StopTest, ReaderEndingAfterTheLastDownloadStillCompletesTheRun) {
     EXPECT_FALSE(run->Completed());
     harness.Sim().ReleaseHolds();
     ASSERT_TRUE(harness.WaitForRunEnd());
-    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_EQ(harness.CompletionLine(), "程序执行完成!");
     EXPECT_FALSE(harness.Observer().running);
 }
 
@@ -92,7 +92,7 @@ TEST(StopTest, StopAfterTheDownloadsEndedWhileTheReaderStillReadsCompletesTheRun
     ASSERT_TRUE(harness.WaitForRunEnd());
     EXPECT_EQ(run->PendingCount(), 5u);
     EXPECT_EQ(harness.Targets("/item.htm").size(), 5u);
-    EXPECT_EQ(harness.LogTexts().back(), "程序执行完成!");
+    EXPECT_EQ(harness.CompletionLine(), "程序执行完成!");
     EXPECT_FALSE(harness.Observer().running);
     EXPECT_EQ(harness.Observer().completions, 1);
 }

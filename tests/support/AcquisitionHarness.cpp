@@ -60,6 +60,14 @@ bool AcquisitionHarness::LogHas(const std::string& text) const {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+std::string AcquisitionHarness::CompletionLine() const {
+    auto texts = LogTexts();
+    if (texts.size() < 2 || texts.back().rfind("运行状况: ", 0) != 0) {
+        return {};
+    }
+    return texts[texts.size() - 2];
+}
+
 Store AcquisitionHarness::OpenStore() const {
     return Store(Database::Open(m_database.Path()));
 }

@@ -63,6 +63,8 @@ public:
     // The log lines without their "hh:mm:ss " time.
     std::vector<std::string> LogTexts() const;
     bool LogHas(const std::string& text) const;
+    // The line before the run's closing health line: the completion line, when the run ended.
+    std::string CompletionLine() const;
     Store OpenStore() const;
     // The targets of the recorded requests that contain `part`, in order.
     std::vector<std::string> Targets(const std::string& part) const;
