@@ -41,8 +41,13 @@ run: build
 screenshots: build
 	@scripts/screenshots $(BUILD)/bin
 
+# The store benchmarks measure a PostgreSQL server too: a throwaway one with the usual durability.
 bench: build
-	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b || exit 1; done
+	@dir=$$(mktemp -u /tmp/tarnwick-bench-pg.XXXXXX); \
+	trap 'scripts/pg-test-cluster stop '"$$dir" EXIT; \
+	TARNWICK_TEST_PG=$$(scripts/pg-test-cluster start $$dir --durable) || exit 1; \
+	export TARNWICK_TEST_PG; \
+	for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b || exit 1; done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

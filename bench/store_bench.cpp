@@ -1,10 +1,12 @@
-// Single-row BuyerList appends per second into one file, each thread through its own
+// Single-row BuyerList appends per second into one file, and into a PostgreSQL server when
+// one is given (TARNWICK_TEST_PG; `make bench` starts one), each thread through its own
 // connection, as the item download threads write during a run.
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <string>
@@ -12,7 +14,7 @@
 #include <vector>
 
 #include "store/Store.h"
-#include "support/TempDatabase.h"
+#include "support/TempStore.h"
 
 namespace {
 
@@ -21,6 +23,8 @@ using tarnwick::Database;
 using tarnwick::DateTime;
 using tarnwick::Statement;
 using tarnwick::Store;
+using tarnwick::test::StoreKind;
+using tarnwick::test::TempStore;
 
 BuyerRow SampleRow(int thread, int k) {
     BuyerRow row;
@@ -71,8 +75,8 @@ struct Figures {
 };
 
 // Every thread opens its connection first and waits for the others, so connecting is not timed.
-Figures Measure(int threads, int rowsEach, const Append& append) {
-    const tarnwick::test::TempDatabase temp;
+Figures Measure(StoreKind kind, int threads, int rowsEach, const Append& append) {
+    const TempStore temp(kind);
     std::atomic<int> ready{0};
     std::atomic<bool> go{false};
     std::atomic<bool> failed{false};
@@ -81,7 +85,7 @@ Figures Measure(int threads, int rowsEach, const Append& append) {
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
             try {
-                Store store(Database::Open(temp.Path()));
+                Store store = temp.Open();
                 ++ready;
                 while (!go.load()) {
                     std::this_thread::yield();
@@ -115,10 +119,9 @@ Figures Measure(int threads, int rowsEach, const Append& append) {
         return {};
     }
 
-    Database check = Database::Open(temp.Path());
-    Statement count(check.Handle(), "select count(*) from BuyerList");
-    if (!count.Step() || count.Int(0) != threads * rowsEach) {
-        std::fprintf(stderr, "rows lost: %d of %d stored\n", count.Int(0), threads * rowsEach);
+    const int stored = temp.Count("select count(*) from BuyerList");
+    if (stored != threads * rowsEach) {
+        std::fprintf(stderr, "rows lost: %d of %d stored\n", stored, threads * rowsEach);
         return {};
     }
     return {threads * rowsEach / elapsed.count(),
@@ -134,19 +137,32 @@ int main() {
     };
     struct Case {
         const char* label;
+        StoreKind kind;
         int threads;
         int rowsEach;
         const Append* append;
     };
     const Case cases[] = {
-        {"1 thread, Store::AppendBuyer", 1, 40'000, &withStore},
-        {"8 threads, Store::AppendBuyer", 8, 5'000, &withStore},
-        {"8 threads, no write mutex (busy handler only)", 8, 5'000, &withoutMutex},
+        {"file, 1 thread, Store::AppendBuyer", StoreKind::File, 1, 40'000, &withStore},
+        {"file, 8 threads, Store::AppendBuyer", StoreKind::File, 8, 5'000, &withStore},
+        {"file, 8 threads, no write mutex (busy handler only)", StoreKind::File, 8, 5'000,
+         &withoutMutex},
+        {"server, 1 thread, Store::AppendBuyer", StoreKind::Server, 1, 10'000, &withStore},
+        {"server, 8 threads, Store::AppendBuyer", StoreKind::Server, 8, 5'000, &withStore},
     };
     int status = 0;
     for (const Case& c : cases) {
-        const Figures figures = Measure(c.threads, c.rowsEach, *c.append);
-        std::printf("%-48s %7d rows %8.0f rows/s  slowest append %7.2f ms\n", c.label,
+        if (c.kind == StoreKind::Server && std::getenv("TARNWICK_TEST_PG") == nullptr) {
+            std::printf("%-52s skipped: no server given in TARNWICK_TEST_PG\n", c.label);
+            continue;
+        }
+        Figures figures;
+        try {
+            figures = Measure(c.kind, c.threads, c.rowsEach, *c.append);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s: %s\n", c.label, error.what());
+        }
+        std::printf("%-52s %7d rows %8.0f rows/s  slowest append %7.2f ms\n", c.label,
                     c.threads * c.rowsEach, figures.rowsPerSecond, figures.slowestAppendMs);
         status |= figures.rowsPerSecond == 0.0 ? 1 : 0;
     }

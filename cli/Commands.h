@@ -26,6 +26,7 @@ int RunDelete(const CliArgs& args);
 int RunExportXlsx(const CliArgs& args);
 int RunExportNicks(const CliArgs& args);
 int RunCheckVersion(const CliArgs& args);
+int RunInitDb(const CliArgs& args);
 
 // Shared by the commands: the database from --db or beside the program, opened with the
 // user's message when it is missing; the endpoints with --market and --version-url applied;

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
         {"export-xlsx", RunExportXlsx},
         {"export-nicks", RunExportNicks},
         {"check-version", RunCheckVersion},
+        {"init-db", RunInitDb},
     };
     try {
         CliArgs args = CliArgs::Parse(

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "acquire/TItemListControlThr.h"
 #include "acquire/TReadShopInfo.h"
@@ -10,6 +11,22 @@
 #include "store/Store.h"
 
 namespace tarnwick {
+
+namespace {
+
+bool ClaimedInStore(std::optional<Store>& store, const std::string& id, DateTime now) {
+    if (!store) {
+        return true;
+    }
+    try {
+        return store->ClaimRunKey(id, now);
+    } catch (const DatabaseError&) {
+        store.reset();
+        return true;
+    }
+}
+
+}  // namespace
 
 AcquisitionController::AcquisitionController(OwnerThread& owner, RunObserver& observer,
                                              std::string databasePath, Endpoints endpoints,
@@ -55,6 +72,14 @@ void AcquisitionController::AddLogLine(std::string_view text) {
 }
 
 std::string AcquisitionController::NextRunId() {
+    // Other programs may write to the same store, on a team's server even from other machines
+    // starting in the same millisecond: the store must agree that the key is new. When it
+    // cannot be reached the run goes ahead and its workers report the failure.
+    std::optional<Store> store;
+    try {
+        store.emplace(Store::Open(m_databasePath));
+    } catch (const DatabaseError&) {
+    }
     DateTime now = m_clock.Now();
     // Two starts within one millisecond would share a key and mix their rows: move on by a
     // millisecond until the key is new.
@@ -63,7 +88,7 @@ std::string AcquisitionController::NextRunId() {
         char id[32];
         std::snprintf(id, sizeof id, "%04d%02d%02d%02d%02d%02d%03d", p.year, p.month, p.day, p.hour,
                       p.minute, p.second, p.millisecond);
-        if (id > m_lastRunId) {
+        if (id > m_lastRunId && ClaimedInStore(store, id, now)) {
             m_lastRunId = id;
             return id;
         }
@@ -168,7 +193,7 @@ void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run) {
     HealthReport report = run->JudgeHealth(tally);
     AddLogLine(HealthLine(report));
     try {
-        Store store(Database::Open(m_databasePath));
+        Store store = Store::Open(m_databasePath);
         store.AppendRunHealth(
             MakeRunHealthRow(run->RunId(), tally, report, run->Started(), m_clock.Now()));
     } catch (const std::exception& error) {

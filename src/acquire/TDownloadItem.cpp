@@ -40,7 +40,7 @@ void TDownloadItem::Execute() {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
-        Store store(Database::Open(m_run->DatabasePath()));
+        Store store = Store::Open(m_run->DatabasePath());
         RecordMatcher matcher;
         ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}};
 

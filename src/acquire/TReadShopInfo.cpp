@@ -27,7 +27,7 @@ std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int p
 
 void TReadShopInfo::Execute() {
     try {
-        Store store(Database::Open(m_run->DatabasePath()));
+        Store store = Store::Open(m_run->DatabasePath());
         HttpClient client;
         PrepareClient(*m_run, client);
         Read(store, client);

@@ -297,11 +297,21 @@ void TFmMain::OnClick(QAbstractButton* button, void (TFmMain::*handler)()) {
 
 void TFmMain::FormCreate() {
     rpnlDetail->ClearLabels();
-    m_database = OpenDatabase(m_settings.programFolder);
-    if (m_database.db) {
-        m_store.emplace(std::move(*m_database.db));
-        m_database.db.reset();
+    if (m_settings.databaseLocation.empty()) {
+        m_database = OpenDatabase(m_settings.programFolder);
+        if (m_database.db) {
+            m_store.emplace(std::move(*m_database.db));
+            m_database.db.reset();
+        }
     } else {
+        m_database.choice = {m_settings.databaseLocation, Edition::Standard};
+        try {
+            m_store.emplace(Store::Open(m_database.choice.path));
+        } catch (const DatabaseError& error) {
+            m_database.failureMessage = DatabaseFailureMessage(m_database.choice.path, error);
+        }
+    }
+    if (!m_store) {
         m_prompts.ShowMessage(this, Utf8Text(m_database.failureMessage));
     }
     const QString caption = Caption(m_database.choice.edition);
@@ -438,7 +448,7 @@ void TFmMain::btnOpenShopClick() {
 
 Store& TFmMain::Db() {
     if (!m_store) {
-        throw DatabaseError("数据库没有打开：\"" + m_database.choice.path + "\"");
+        throw DatabaseError("数据库没有打开：\"" + ShownLocation(m_database.choice.path) + "\"");
     }
     return *m_store;
 }

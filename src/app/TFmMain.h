@@ -45,6 +45,9 @@ public:
     struct Settings {
         std::string programFolder;  // ends with a path separator
         Endpoints endpoints = Endpoints::Defaults();
+        // A database file or a team's postgresql:// address given on the command line; empty
+        // for the file found beside the program. A given one is the standard edition's.
+        std::string databaseLocation;
     };
     enum class SoftInfoKind { Help = 0, Upgrade = 1 };
 

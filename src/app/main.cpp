@@ -21,7 +21,13 @@ int main(int argc, char* argv[]) {
     QCommandLineOption versionUrl(QStringLiteral("version-url"),
                                   QStringLiteral("Ask this address for the newest version."),
                                   QStringLiteral("URL"));
+    QCommandLineOption database(
+        QStringLiteral("db"),
+        QStringLiteral("Keep the analyses in this database file, or on the team's PostgreSQL "
+                       "server at this postgresql:// address."),
+        QStringLiteral("FILE|postgresql://..."));
     parser.addOption(market);
+    parser.addOption(database);
     parser.addOption(versionUrl);
     parser.process(app);
 
@@ -32,6 +38,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",
                      parser.value(market).toLocal8Bit().constData());
         return 2;
+    }
+    if (parser.isSet(database)) {
+        settings.databaseLocation = parser.value(database).toStdString();
     }
     if (parser.isSet(versionUrl)) {
         settings.endpoints.versionEndpoint = parser.value(versionUrl).toStdString();

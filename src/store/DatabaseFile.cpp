@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "store/Store.h"
+
 namespace tarnwick {
 
 namespace {
@@ -28,6 +30,10 @@ DatabaseChoice ChooseDatabaseFile(const std::string& programFolder) {
 }
 
 std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error) {
+    if (IsServerLocation(path)) {
+        return "无法连接数据库服务器： \"" + ShownLocation(path) + "\" " +
+               std::string(error.what());
+    }
     return "找不到数据文件： \"" + path + "\" " + std::string(error.what());
 }
 

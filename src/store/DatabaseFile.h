@@ -29,7 +29,8 @@ struct OpenedDatabase {
 
 OpenedDatabase OpenDatabase(const std::string& programFolder);
 
-// What the user is told when the file at `path` cannot be opened.
+// What the user is told when the file at `path`, or the server at that address, cannot be
+// opened.
 std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error);
 
 }  // namespace tarnwick

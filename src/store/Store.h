@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,24 +8,39 @@
 
 #include "store/Database.h"
 #include "store/Rows.h"
+#include "store/StoreBackend.h"
 
 namespace tarnwick {
 
-// The rows of the five tables as the readers, the views and the exports use them. Every row
-// is stored by itself and committed at once, so rows written before a failure stay.
+// The rows of the five tables as the readers, the views and the exports use them, whichever
+// database holds them: the SQLite file or a PostgreSQL server a team shares. Every row is
+// stored by itself and committed at once, so rows written before a failure stay. One Store
+// is one connection: every thread that writes opens its own.
 class Store {
 public:
+    // The file store on an opened file.
     explicit Store(Database db);
+    explicit Store(std::unique_ptr<StoreBackend> backend);
+    // A "postgresql://" (or "postgres://") address opens the shared server store, anything
+    // else is the path of a database file. Throws DatabaseError.
+    static Store Open(const std::string& location);
 
-    Database& Connection() { return m_db; }
+    Store(Store&& other) noexcept;
+    Store& operator=(Store&& other) noexcept;
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+    ~Store();
 
-    void AppendShop(const ShopRow& row);
-    void AppendItem(const ItemRow& row);
-    void AppendBuyer(const BuyerRow& row);
-    void AppendRate(const RateRow& row);
+    // The file's connection, for maintenance and tests; a DatabaseError for a server store.
+    Database& Connection();
+
+    void AppendShop(const ShopRow& row) { m_backend->AppendShop(row); }
+    void AppendItem(const ItemRow& row) { m_backend->AppendItem(row); }
+    void AppendBuyer(const BuyerRow& row) { m_backend->AppendBuyer(row); }
+    void AppendRate(const RateRow& row) { m_backend->AppendRate(row); }
 
     // Newest first.
-    std::vector<ShopRow> ReadShops();
+    std::vector<ShopRow> ReadShops() { return m_backend->ReadShops(); }
     // All items of a run, or only those whose lastSell is at or after the bound.
     std::vector<ItemRow> ReadItems(std::string_view sid, std::optional<DateTime> lastSellFrom = {});
     // Newest first; only those at or after the bound when one is given.
@@ -35,9 +51,14 @@ public:
 
     // Removes a run's rows from ShopList, BuyerList, RateList and ItemList, in that order;
     // Items is left alone. A failing statement stops the sequence.
-    void DeleteShop(std::string_view sid);
+    void DeleteShop(std::string_view sid) { m_backend->DeleteShop(sid); }
     // Fails when the Items table is missing; returns nothing.
-    void CheckItemsTable();
+    void CheckItemsTable() { m_backend->CheckItemsTable(); }
+    // Takes a new run's key. False when another run (of this or another program, on this or
+    // another machine) already holds it.
+    bool ClaimRunKey(std::string_view sid, DateTime claimedAt) {
+        return m_backend->ClaimRunKey(sid, claimedAt);
+    }
 
     // Run health lives in a table that older files do not have. Without it nothing is written
     // or read and nothing fails: the program never creates tables.
@@ -47,7 +68,12 @@ public:
     std::optional<RunHealthRow> ReadRunHealth(std::string_view sid);
 
 private:
-    Database m_db;
+    std::unique_ptr<StoreBackend> m_backend;
 };
+
+// True for the address of a PostgreSQL server rather than a file path.
+bool IsServerLocation(std::string_view location);
+// The location as the user may be shown it: a password in a server address is hidden.
+std::string ShownLocation(const std::string& location);
 
 }  // namespace tarnwick

@@ -21,8 +21,15 @@ std::map<std::string, ItemRow> ItemsById(const std::vector<ItemRow>& rows) {
     return byId;
 }
 
-TEST(AcquisitionTest, MultiPageShopIsStoredValueByValue) {
-    AcquisitionHarness harness;
+// The whole road from a nick to stored rows, into the file and into a team's server alike.
+class AcquisitionTest : public testing::TestWithParam<StoreKind> {};
+
+INSTANTIATE_TEST_SUITE_P(Stores, AcquisitionTest,
+                         testing::Values(StoreKind::File, StoreKind::Server),
+                         [](const auto& info) { return KindName(info.param); });
+
+TEST_P(AcquisitionTest, MultiPageShopIsStoredValueByValue) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("星辰数码", "stars", 45, 16, 21);
     shop.listPageSize = 20;  // three item-list pages
     harness.Sim().AddShop(shop);
@@ -100,8 +107,8 @@ TEST(AcquisitionTest, MultiPageShopIsStoredValueByValue) {
     EXPECT_FALSE(harness.Observer().running);
 }
 
-TEST(AcquisitionTest, ItemRequestsGoOutInOrderWithTheirHeaders) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, ItemRequestsGoOutInOrderWithTheirHeaders) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("one", "one", 1, 16, 21);
     shop.items[0].soldShape = marketsim::Item::SoldShape::Answer;
     harness.Sim().AddShop(shop);
@@ -142,8 +149,8 @@ TEST(AcquisitionTest, ItemRequestsGoOutInOrderWithTheirHeaders) {
     EXPECT_NE(item[6].target.find("currentPage=2"), std::string::npos);
 }
 
-TEST(AcquisitionTest, FailedListPageIsSkippedAndTheRestRead) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, FailedListPageIsSkippedAndTheRestRead) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("skip", "skip", 50);
     shop.listPageSize = 10;  // five pages
     harness.Sim().AddShop(shop);
@@ -159,8 +166,8 @@ TEST(AcquisitionTest, FailedListPageIsSkippedAndTheRestRead) {
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "待下载列表增加10个宝贝..."), 4);
 }
 
-TEST(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("flat", "flat", 30);
     shop.listPageSize = 20;
     shop.pageInfoMissing = true;
@@ -172,8 +179,8 @@ TEST(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
               20u);
 }
 
-TEST(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
+    AcquisitionHarness harness(GetParam());
     ASSERT_TRUE(harness.Analyse("nobody"));
     auto texts = harness.LogTexts();
     ASSERT_EQ(texts.size(), 5u);
@@ -187,16 +194,16 @@ TEST(AcquisitionTest, UnresolvedNickEndsQuietlyWithTheCompletionLine) {
     EXPECT_EQ(harness.Observer().completions, 1);
 }
 
-TEST(AcquisitionTest, StartLineShowsTheInputAsTyped) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, StartLineShowsTheInputAsTyped) {
+    AcquisitionHarness harness(GetParam());
     harness.Sim().AddShop(MakeShop("blank", "blank", 1));
     ASSERT_TRUE(harness.Analyse("  blank  "));
     EXPECT_TRUE(harness.LogHas("开始读   blank   的数据..."));
     EXPECT_EQ(harness.OpenStore().ReadShops().at(0).WWName, "blank");
 }
 
-TEST(AcquisitionTest, BlankInputChangesNothing) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, BlankInputChangesNothing) {
+    AcquisitionHarness harness(GetParam());
     auto before = harness.Controller().Log().Lines();
     EXPECT_EQ(harness.Controller().Start(" \t ", 6),
               AcquisitionController::StartResult::BlankInput);
@@ -205,8 +212,8 @@ TEST(AcquisitionTest, BlankInputChangesNothing) {
     EXPECT_FALSE(harness.Observer().running);
 }
 
-TEST(AcquisitionTest, OneThreadDownloadsInListOrderOneAtATime) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, OneThreadDownloadsInListOrderOneAtATime) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("order", "order", 12);
     shop.listPageSize = 5;
     harness.Sim().AddShop(shop);
@@ -233,8 +240,8 @@ TEST(AcquisitionTest, OneThreadDownloadsInListOrderOneAtATime) {
     }
 }
 
-TEST(AcquisitionTest, ManyThreadsLoseNoRows) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, ManyThreadsLoseNoRows) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("many", "many", 240, 17, 22);
     shop.listPageSize = 40;
     harness.Sim().AddShop(shop);
@@ -260,8 +267,8 @@ TEST(AcquisitionTest, ManyThreadsLoseNoRows) {
     EXPECT_TRUE(totals.failedFetches.empty());
 }
 
-TEST(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
-    AcquisitionHarness harness;
+TEST_P(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
+    AcquisitionHarness harness(GetParam());
     marketsim::Shop shop = MakeShop("twice", "twice", 2, 1, 1);
     shop.items.push_back(shop.items[0]);
     harness.Sim().AddShop(shop);

@@ -66,8 +66,10 @@ Outcome AnalyseAndJudge(AcquisitionHarness& harness, const std::string& nick, in
     return outcome;
 }
 
-TEST(RunHealthEndToEnd, HealthyRunIsStoredAsHealthy) {
-    AcquisitionHarness harness;
+class RunHealthStores : public ::testing::TestWithParam<StoreKind> {};
+
+TEST_P(RunHealthStores, HealthyRunIsStoredAsHealthy) {
+    AcquisitionHarness harness(GetParam());
     harness.Sim().AddShop(MakeShop("健康小店", "healthy", 5, 16, 21));
     Outcome outcome = AnalyseAndJudge(harness, "健康小店", 3);
     EXPECT_EQ(outcome.report.verdict, Verdict::Healthy);
@@ -201,9 +203,9 @@ TEST(RunHealthEndToEnd, LoginAtTheCardIsABlockNotAMissingShop) {
     EXPECT_EQ(outcome.row->detail, "card.login=1");
 }
 
-TEST(RunHealthEndToEnd, FileWithoutTheHealthTableRunsAsBefore) {
-    AcquisitionHarness harness;
-    Database::Open(harness.TempDb().Path()).Execute("drop table RunHealth");
+TEST_P(RunHealthStores, StoreWithoutTheHealthTableRunsAsBefore) {
+    AcquisitionHarness harness(GetParam());
+    harness.Temp().Execute("drop table RunHealth");
     harness.Sim().AddShop(MakeShop("健康小店", "healthy", 3));
     Outcome outcome = AnalyseAndJudge(harness, "健康小店");
     EXPECT_EQ(outcome.report.verdict, Verdict::Healthy);
@@ -213,6 +215,10 @@ TEST(RunHealthEndToEnd, FileWithoutTheHealthTableRunsAsBefore) {
         EXPECT_EQ(line.find("运行状况未能保存"), std::string::npos) << line;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, RunHealthStores,
+                         ::testing::Values(StoreKind::File, StoreKind::Server),
+                         [](const auto& info) { return KindName(info.param); });
 
 // The limit holds however fast the machine: requests cannot come closer together than the rate
 // allows, so the run takes at least that long.

@@ -165,5 +165,53 @@ TEST(RunsTest, RunKeysAreNewEvenWithinOneMillisecond) {
     EXPECT_EQ(second, "20261209103015251");
 }
 
+// Programs on two machines sharing one store start in the same millisecond; each program's own
+// memory of its last key knows nothing of the other's.
+class SharedStoreRuns : public testing::TestWithParam<StoreKind> {};
+
+INSTANTIATE_TEST_SUITE_P(Stores, SharedStoreRuns,
+                         testing::Values(StoreKind::File, StoreKind::Server),
+                         [](const auto& info) { return KindName(info.param); });
+
+TEST_P(SharedStoreRuns, ProgramsStartingInOneMillisecondGetDifferentKeys) {
+    TempStore store(GetParam());
+    // A run stored earlier holds the first key already.
+    ShopRow earlier;
+    earlier.SID = "20261209103015250";
+    store.Open().AppendShop(earlier);
+
+    EventLoop loop;
+    RecordingObserver observer;
+    FixedClock clock;
+    Endpoints endpoints = Endpoints::Defaults();
+    ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));  // nothing listens there
+    AcquisitionController first(loop, observer, store.Location(), endpoints, clock);
+    AcquisitionController second(loop, observer, store.Location(), endpoints, clock);
+    first.Start("a", 1);
+    second.Start("b", 1);
+    const std::string firstKey = first.CurrentRun()->RunId();
+    const std::string secondKey = second.CurrentRun()->RunId();
+    EXPECT_EQ(firstKey, "20261209103015251");
+    if (GetParam() == StoreKind::Server) {
+        EXPECT_EQ(secondKey, "20261209103015252");
+    } else {
+        // The file keeps no claims: a second program on it sees only stored runs, and the
+        // first has stored nothing yet. The file is one user's; a team shares a server.
+        EXPECT_EQ(secondKey, "20261209103015251");
+    }
+}
+
+TEST(SharedStoreRuns, AStoreThatCannotBeReachedLeavesTheKeyToTheClock) {
+    EventLoop loop;
+    RecordingObserver observer;
+    FixedClock clock;
+    Endpoints endpoints = Endpoints::Defaults();
+    ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));
+    AcquisitionController controller(
+        loop, observer, "postgresql:///postgres?host=/nonexistent-tarnwick", endpoints, clock);
+    controller.Start("a", 1);
+    EXPECT_EQ(controller.CurrentRun()->RunId(), "20261209103015250");
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -4,14 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "MarketSim.h"
+#include "store/PgConnection.h"
 #include "store/Store.h"
 #include "support/MarketFixture.h"
 #include "support/TempDatabase.h"
+#include "support/TempStore.h"
 
 extern char** environ;
 
@@ -273,6 +277,91 @@ TEST(CliTest, PolitenessOptionsAreCheckedAndFileWithoutHealthStillLists) {
     EXPECT_EQ(shops.code, 0) << shops.err;
     EXPECT_TRUE(Has(shops.out, "老店")) << shops.out;
     EXPECT_TRUE(Has(shops.out, " -\n")) << shops.out;
+}
+
+// A schema of its own on the test cluster's server, empty until init-db fills it.
+class EmptyServerSchema {
+public:
+    EmptyServerSchema() : m_name("cli" + std::to_string(getpid()) + "_" + std::to_string(rand())) {
+        PgConnection::Open(TempStore::ServerAddress()).ExecuteScript("create schema " + m_name);
+    }
+    ~EmptyServerSchema() {
+        try {
+            PgConnection::Open(TempStore::ServerAddress())
+                .ExecuteScript("drop schema " + m_name + " cascade");
+        } catch (const std::exception&) {
+        }
+    }
+    std::string Location() const { return TempStore::SchemaAddress(m_name); }
+
+private:
+    std::string m_name;
+};
+
+TEST(CliTest, InitDbCreatesTheServerTablesOnceAndOnlyOnAServer) {
+    EmptyServerSchema schema;
+    Result first = RunCli({"init-db", schema.Location()});
+    EXPECT_EQ(first.code, 0) << first.err;
+    Result shops = RunCli({"shops", "--db", schema.Location()});
+    EXPECT_EQ(shops.code, 0) << shops.err;
+
+    Result again = RunCli({"init-db", schema.Location()});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_TRUE(Has(again.err, "already holds shoplist")) << again.err;
+
+    TempDatabase db;
+    Result file = RunCli({"init-db", db.Path()});
+    EXPECT_EQ(file.code, 2);
+    EXPECT_TRUE(Has(file.err, "init-db sets up a PostgreSQL database")) << file.err;
+
+    Result unreachable =
+        RunCli({"shops", "--db", "postgresql://team:s3cret@/x?host=/nonexistent-tarnwick"});
+    EXPECT_EQ(unreachable.code, 1);
+    EXPECT_TRUE(Has(unreachable.err, "postgresql://team:***@/x?host=/nonexistent-tarnwick"))
+        << unreachable.err;
+    EXPECT_FALSE(Has(unreachable.err, "s3cret"));
+}
+
+TEST(CliTest, TwoProgramsAnalyseTwoShopsIntoOneServerAtOnce) {
+    EmptyServerSchema schema;
+    ASSERT_EQ(RunCli({"init-db", schema.Location()}).code, 0);
+    MarketFixture market;
+    marketsim::Shop shops[] = {marketsim::DemoShop(1), marketsim::DemoShop(2)};
+    shops[1].nick += "二店";
+    shops[1].key = "second";
+    for (const auto& shop : shops) {
+        market.Sim().AddShop(shop);
+    }
+    // Item pages wait until both programs have two downloads under way: the runs overlap.
+    market.Sim().AddFault(marketsim::Fault{.match = "/item.htm", .hold = true});
+    CliProcess first({"analyse", "--db", schema.Location(), "--market", market.Base(), "--threads",
+                      "2", shops[0].nick});
+    CliProcess second({"analyse", "--db", schema.Location(), "--market", market.Base(), "--threads",
+                       "2", shops[1].nick});
+    ASSERT_TRUE(market.Sim().WaitForHeld(4));
+    market.Sim().ClearFaults();
+    market.Sim().ReleaseHolds();
+    ASSERT_EQ(first.Wait(), 0) << first.Err();
+    ASSERT_EQ(second.Wait(), 0) << second.Err();
+
+    Store store = Store::Open(schema.Location());
+    const auto runs = store.ReadShops();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NE(runs[0].SID, runs[1].SID);
+    Result listed = RunCli({"shops", "--db", schema.Location()});
+    for (const auto& shop : shops) {
+        SCOPED_TRACE(shop.nick);
+        EXPECT_TRUE(Has(listed.out, shop.nick)) << listed.out;
+        const auto run = std::find_if(runs.begin(), runs.end(),
+                                      [&](const ShopRow& row) { return row.WWName == shop.nick; });
+        ASSERT_NE(run, runs.end());
+        const auto items = store.ReadItems(run->SID);
+        EXPECT_EQ(items.size(), shop.items.size());
+        for (const auto& item : shop.items) {
+            EXPECT_EQ(store.ReadBuyers(run->SID, item.id).size(), item.deals.size()) << item.id;
+            EXPECT_EQ(store.ReadRates(run->SID, item.id).size(), item.reviews.size()) << item.id;
+        }
+    }
 }
 
 }  // namespace

@@ -7,25 +7,40 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/TempDatabase.h"
+#include "support/TempStore.h"
 
 namespace tarnwick {
 namespace {
 
-using test::TempDatabase;
+using test::KindName;
+using test::StoreKind;
+using test::TempStore;
+
+const auto kBothStores = testing::Values(StoreKind::File, StoreKind::Server);
+
+std::string StoreName(const testing::TestParamInfo<StoreKind>& info) {
+    return KindName(info.param);
+}
 
 DateTime At(const char* text) {
     return DateTime::FromText(text);
 }
 
-int CountRows(Database& db, const std::string& sql) {
-    Statement query(db.Handle(), sql);
-    EXPECT_TRUE(query.Step());
-    return query.Int(0);
+// How each engine names a missing table.
+std::string MissingTable(StoreKind kind, const std::string& name) {
+    if (kind == StoreKind::File) {
+        return "no such table: " + name;
+    }
+    std::string lower;
+    for (char c : name) {
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return "relation \"" + lower + "\" does not exist";
 }
 
 ShopRow Shop(const std::string& sid, const char* addTime) {
@@ -63,13 +78,15 @@ RateRow Rate(const std::string& sid, const std::string& itemid, DateTime rateDat
     return row;
 }
 
-class StoreTest : public testing::Test {
+class StoreTest : public testing::TestWithParam<StoreKind> {
 protected:
-    TempDatabase m_temp;
-    Store m_store{Database::Open(m_temp.Path())};
+    TempStore m_temp{GetParam()};
+    Store m_store = m_temp.Open();
 };
 
-TEST_F(StoreTest, EveryColumnIsStoredAndReadBack) {
+INSTANTIATE_TEST_SUITE_P(Stores, StoreTest, kBothStores, StoreName);
+
+TEST_P(StoreTest, EveryColumnIsStoredAndReadBack) {
     // clang-format off
     const ShopRow shop{"20120405102033123", "owner'1", "http://shop.example/", "小店\"主", 1, 2,
                        "sr", "br", "gi", "gs", "gc", 3, "2009", "杭州", 4,
@@ -94,7 +111,7 @@ TEST_F(StoreTest, EveryColumnIsStoredAndReadBack) {
     EXPECT_EQ(m_store.ReadRates("s", "123"), std::vector{rate});
 }
 
-TEST_F(StoreTest, QuotesInKeysAreStoredVerbatimAndMatchOnlyThemselves) {
+TEST_P(StoreTest, QuotesInKeysAreStoredVerbatimAndMatchOnlyThemselves) {
     const std::vector<std::pair<std::string, std::string>> keys = {{"1'2", "it'em"},
                                                                    {"12", "item"},
                                                                    {"1", "it"},
@@ -119,7 +136,7 @@ TEST_F(StoreTest, QuotesInKeysAreStoredVerbatimAndMatchOnlyThemselves) {
     EXPECT_TRUE(m_store.ReadItems("1'").empty());
 }
 
-TEST_F(StoreTest, ResultsComeNewestFirst) {
+TEST_P(StoreTest, ResultsComeNewestFirst) {
     m_store.AppendShop(Shop("b", "2012-04-05 10:20:33.001"));
     m_store.AppendShop(Shop("c", "2011-12-31 23:59:59.999"));
     m_store.AppendShop(Shop("a", "2012-04-05 10:20:33.000"));
@@ -157,12 +174,12 @@ void PrintTo(const WindowReader& reader, std::ostream* os) {
     *os << reader.name;
 }
 
-class WindowBound : public testing::TestWithParam<WindowReader> {};
+class WindowBound : public testing::TestWithParam<std::tuple<WindowReader, StoreKind>> {};
 
 TEST_P(WindowBound, BoundIsInclusiveAtMidnightAndLeavesOutEverythingEarlier) {
-    const TempDatabase temp;
-    Store store(Database::Open(temp.Path()));
-    const WindowReader& reader = GetParam();
+    const TempStore temp(std::get<1>(GetParam()));
+    Store store = temp.Open();
+    const WindowReader& reader = std::get<0>(GetParam());
     for (const char* time :
          {"2012-04-05 00:00:00.000", "2012-04-04 23:59:59.000", "2012-04-04 23:59:59.999",
           "2012-04-05 00:00:00.001", "2012-05-01 12:00:00.000"}) {
@@ -180,20 +197,25 @@ TEST_P(WindowBound, BoundIsInclusiveAtMidnightAndLeavesOutEverythingEarlier) {
 
 INSTANTIATE_TEST_SUITE_P(
     Readers, WindowBound,
-    testing::Values(
-        WindowReader{"ItemsByLastSell",
-                     [](Store& s, DateTime t) { s.AppendItem(Item("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadItems("run", from).size(); },
-                     [](Store& s) { return s.ReadItems("run").size(); }},
-        WindowReader{"BuyersByBuytime",
-                     [](Store& s, DateTime t) { s.AppendBuyer(Buyer("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadBuyers("run", "1", from).size(); },
-                     [](Store& s) { return s.ReadBuyers("run", "1").size(); }},
-        WindowReader{"RatesByRateDate",
-                     [](Store& s, DateTime t) { s.AppendRate(Rate("run", "1", t)); },
-                     [](Store& s, DateTime from) { return s.ReadRates("run", "1", from).size(); },
-                     [](Store& s) { return s.ReadRates("run", "1").size(); }}),
-    [](const testing::TestParamInfo<WindowReader>& info) { return info.param.name; });
+    testing::Combine(
+        testing::Values(
+            WindowReader{"ItemsByLastSell",
+                         [](Store& s, DateTime t) { s.AppendItem(Item("run", "1", t)); },
+                         [](Store& s, DateTime from) { return s.ReadItems("run", from).size(); },
+                         [](Store& s) { return s.ReadItems("run").size(); }},
+            WindowReader{
+                "BuyersByBuytime",
+                [](Store& s, DateTime t) { s.AppendBuyer(Buyer("run", "1", t)); },
+                [](Store& s, DateTime from) { return s.ReadBuyers("run", "1", from).size(); },
+                [](Store& s) { return s.ReadBuyers("run", "1").size(); }},
+            WindowReader{
+                "RatesByRateDate", [](Store& s, DateTime t) { s.AppendRate(Rate("run", "1", t)); },
+                [](Store& s, DateTime from) { return s.ReadRates("run", "1", from).size(); },
+                [](Store& s) { return s.ReadRates("run", "1").size(); }}),
+        kBothStores),
+    [](const testing::TestParamInfo<std::tuple<WindowReader, StoreKind>>& info) {
+        return std::string(std::get<0>(info.param).name) + KindName(std::get<1>(info.param));
+    });
 
 void AppendRun(Store& store, const std::string& sid) {
     store.AppendShop(Shop(sid, "2012-04-05 10:00:00.000"));
@@ -204,60 +226,57 @@ void AppendRun(Store& store, const std::string& sid) {
     }
 }
 
-int RowsOfRun(Database& db, const char* table, const std::string& sid) {
-    return CountRows(db, std::string("select count(*) from ") + table + " where sid='" + sid + "'");
+int RowsOfRun(const TempStore& temp, const char* table, const std::string& sid) {
+    return temp.Count(std::string("select count(*) from ") + table + " where sid='" + sid + "'");
 }
 
-TEST_F(StoreTest, DeletingARunRemovesOnlyItsRowsAndLeavesItemsAlone) {
+TEST_P(StoreTest, DeletingARunRemovesOnlyItsRowsAndLeavesItemsAlone) {
     AppendRun(m_store, "20120405100000000");
     AppendRun(m_store, "20120406100000000");
-    Database& db = m_store.Connection();
-    db.Execute("insert into Items (SID, ItemID) values ('20120405100000000', '1')");
+    m_temp.Execute("insert into Items (SID, ItemID) values ('20120405100000000', '1')");
 
     m_store.DeleteShop("20120405100000000");
 
     for (const char* table : {"ShopList", "ItemList", "BuyerList", "RateList"}) {
-        EXPECT_EQ(RowsOfRun(db, table, "20120405100000000"), 0) << table;
-        EXPECT_EQ(RowsOfRun(db, table, "20120406100000000"),
+        EXPECT_EQ(RowsOfRun(m_temp, table, "20120405100000000"), 0) << table;
+        EXPECT_EQ(RowsOfRun(m_temp, table, "20120406100000000"),
                   table == std::string("ShopList") ? 1 : 3)
             << table;
     }
-    EXPECT_EQ(RowsOfRun(db, "Items", "20120405100000000"), 1);
+    EXPECT_EQ(RowsOfRun(m_temp, "Items", "20120405100000000"), 1);
     ASSERT_EQ(m_store.ReadShops().size(), 1u);
     EXPECT_EQ(m_store.ReadShops()[0].SID, "20120406100000000");
     EXPECT_EQ(m_store.ReadBuyers("20120406100000000", "2").size(), 2u);
 }
 
-TEST_F(StoreTest, AFailingDeleteStopsTheSequence) {
+TEST_P(StoreTest, AFailingDeleteStopsTheSequence) {
     AppendRun(m_store, "run");
-    Database& db = m_store.Connection();
-    db.Execute("drop table RateList");
+    m_temp.Execute("drop table RateList");
     try {
         m_store.DeleteShop("run");
         FAIL() << "deleting from a missing table succeeded";
     } catch (const DatabaseError& error) {
-        EXPECT_STREQ(error.what(), "no such table: RateList");
+        EXPECT_EQ(error.what(), MissingTable(GetParam(), "RateList"));
     }
-    EXPECT_EQ(RowsOfRun(db, "ShopList", "run"), 0);
-    EXPECT_EQ(RowsOfRun(db, "BuyerList", "run"), 0);
-    EXPECT_EQ(RowsOfRun(db, "ItemList", "run"), 3);
+    EXPECT_EQ(RowsOfRun(m_temp, "ShopList", "run"), 0);
+    EXPECT_EQ(RowsOfRun(m_temp, "BuyerList", "run"), 0);
+    EXPECT_EQ(RowsOfRun(m_temp, "ItemList", "run"), 3);
 }
 
-TEST_F(StoreTest, CheckItemsTableFailsOnlyWithoutTheTable) {
+TEST_P(StoreTest, CheckItemsTableFailsOnlyWithoutTheTable) {
     EXPECT_NO_THROW(m_store.CheckItemsTable());
-    m_store.Connection().Execute("drop table Items");
+    m_temp.Execute("drop table Items");
     try {
         m_store.CheckItemsTable();
         FAIL() << "a file without Items passed";
     } catch (const DatabaseError& error) {
-        EXPECT_STREQ(error.what(), "no such table: Items");
+        EXPECT_EQ(error.what(), MissingTable(GetParam(), "Items"));
     }
 }
 
-TEST_F(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
-    Database& db = m_store.Connection();
-    db.Execute("drop table ItemList");
-    db.Execute(
+TEST_P(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
+    m_temp.Execute("drop table ItemList");
+    m_temp.Execute(
         "create table ItemList (LASTCOMMENT text, lastsell text, updatetime text, "
         "ALLOW_QUANTITY integer, PV integer, commentCount integer, sellAmount real, "
         "SELLCOUNT integer, buyercount integer, PRICE real, Title text, itemid text, SID text)");
@@ -276,7 +295,7 @@ TEST_F(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
     EXPECT_EQ(items[0].Commentcount, 6);
     EXPECT_EQ(items[0].lastSell, row.lastSell);
 
-    db.Execute("alter table ItemList drop column PV");
+    m_temp.Execute("alter table ItemList drop column PV");
     try {
         m_store.ReadItems("run");
         FAIL() << "a missing column read as a value";
@@ -285,10 +304,12 @@ TEST_F(StoreTest, ColumnsAreReadByNameWhateverTheirOrderAndCase) {
     }
 }
 
-TEST_F(StoreTest, UnsetColumnsKeepTheirDefaults) {
-    Database& db = m_store.Connection();
-    db.Execute("insert into ItemList (sid, ItemID) values ('run', '1')");
-    db.Execute("insert into BuyerList (sid, itemid, buytime) values ('run', '1', 'garbage')");
+TEST_P(StoreTest, UnsetColumnsKeepTheirDefaults) {
+    m_temp.Execute("insert into ItemList (sid, ItemID) values ('run', '1')");
+    // A time the file holds as unreadable text; the server's column cannot hold one, but NULL.
+    m_temp.Execute(
+        std::string("insert into BuyerList (sid, itemid, buytime) values ('run', '1', ") +
+        (GetParam() == StoreKind::File ? "'garbage')" : "null)"));
     const auto items = m_store.ReadItems("run");
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, "");
@@ -301,8 +322,12 @@ TEST_F(StoreTest, UnsetColumnsKeepTheirDefaults) {
     EXPECT_EQ(buyers[0].AddTime, DateTime());
 }
 
-TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
-    const TempDatabase temp;
+class StoreThreads : public testing::TestWithParam<StoreKind> {};
+
+INSTANTIATE_TEST_SUITE_P(Stores, StoreThreads, kBothStores, StoreName);
+
+TEST_P(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
+    const TempStore temp(GetParam());
     constexpr int kThreads = 8;
     constexpr int kRowsEach = 400;
     std::mutex failuresMutex;
@@ -317,7 +342,7 @@ TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
     for (int t = 0; t < kThreads; ++t) {
         writers.emplace_back([&, t] {
             try {
-                Store store(Database::Open(temp.Path()));
+                Store store = temp.Open();
                 const std::string itemid = "item" + std::to_string(t);
                 for (int k = 0; k < kRowsEach; ++k) {
                     store.AppendBuyer(Buyer("run", itemid, {}, std::to_string(k)));
@@ -332,7 +357,7 @@ TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
     // The views read while a run writes; neither side may get a busy error.
     std::thread reader([&] {
         try {
-            Store store(Database::Open(temp.Path()));
+            Store store = temp.Open();
             do {
                 for (int t = 0; t < kThreads; ++t) {
                     const auto rows = store.ReadBuyers("run", "item" + std::to_string(t));
@@ -351,7 +376,7 @@ TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
     reader.join();
     EXPECT_EQ(failures, std::vector<std::string>{});
 
-    Store store(Database::Open(temp.Path()));
+    Store store = temp.Open();
     for (int t = 0; t < kThreads; ++t) {
         std::set<std::string> seen;
         for (const BuyerRow& row : store.ReadBuyers("run", "item" + std::to_string(t))) {
@@ -359,8 +384,7 @@ TEST(StoreThreads, RowsAppendedFromManyConnectionsAtOnceAreAllStored) {
         }
         EXPECT_EQ(seen.size(), std::size_t{kRowsEach}) << "thread " << t;
     }
-    EXPECT_EQ(CountRows(store.Connection(), "select count(*) from BuyerList"),
-              kThreads * kRowsEach);
+    EXPECT_EQ(temp.Count("select count(*) from BuyerList"), kThreads * kRowsEach);
 }
 
 }  // namespace

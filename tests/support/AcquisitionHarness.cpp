@@ -6,8 +6,9 @@
 
 namespace tarnwick::test {
 
-AcquisitionHarness::AcquisitionHarness()
-    : m_controller(std::make_unique<AcquisitionController>(m_loop, m_observer, m_database.Path(),
+AcquisitionHarness::AcquisitionHarness(StoreKind kind)
+    : m_store(kind),
+      m_controller(std::make_unique<AcquisitionController>(m_loop, m_observer, m_store.Location(),
                                                            m_market.GetEndpoints(),
                                                            SystemClock::Instance())) {
     m_controller->Reset();
@@ -69,7 +70,7 @@ std::string AcquisitionHarness::CompletionLine() const {
 }
 
 Store AcquisitionHarness::OpenStore() const {
-    return Store(Database::Open(m_database.Path()));
+    return m_store.Open();
 }
 
 std::vector<std::string> AcquisitionHarness::Targets(const std::string& part) const {

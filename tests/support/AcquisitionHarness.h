@@ -11,7 +11,7 @@
 #include "acquire/RunObserver.h"
 #include "store/Store.h"
 #include "support/MarketFixture.h"
-#include "support/TempDatabase.h"
+#include "support/TempStore.h"
 
 namespace tarnwick::test {
 
@@ -32,11 +32,11 @@ public:
     int completions = 0;
 };
 
-// An acquisition against a marketsim on loopback into a fresh copy of the empty database,
+// An acquisition against a marketsim on loopback into a fresh, empty store of either kind,
 // driven from the test's own thread as its owner.
 class AcquisitionHarness {
 public:
-    AcquisitionHarness();
+    explicit AcquisitionHarness(StoreKind kind = StoreKind::File);
     ~AcquisitionHarness();
 
     marketsim::MarketSim& Sim() { return m_market.Sim(); }
@@ -44,7 +44,7 @@ public:
     AcquisitionController& Controller() { return *m_controller; }
     RecordingObserver& Observer() { return m_observer; }
     EventLoop& Loop() { return m_loop; }
-    TempDatabase& TempDb() { return m_database; }
+    const TempStore& Temp() const { return m_store; }
 
     // Starts a run and handles its reports until it announces its end and its reader has
     // ended. False when that does not happen in time.
@@ -70,7 +70,7 @@ public:
     std::vector<std::string> Targets(const std::string& part) const;
 
 private:
-    TempDatabase m_database;
+    TempStore m_store;
     MarketFixture m_market;
     EventLoop m_loop;
     RecordingObserver m_observer;

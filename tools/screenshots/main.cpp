@@ -1,6 +1,8 @@
 // Renders the desktop program offscreen for the documentation: the analyse-shop dialog during a
-// run against an in-process marketsim, and the main window with that shop loaded and an item
-// focused. Usage: tarnwick-screenshots OUTPUT_FOLDER
+// run against an in-process marketsim and at the end of a run that the marketplace blocked, and
+// the main window with both runs in the tree (the blocked one marked), once with the blocked
+// run chosen and once with the demo shop loaded and an item focused.
+// Usage: tarnwick-screenshots OUTPUT_FOLDER
 #include <cstdio>
 #include <filesystem>
 
@@ -38,17 +40,27 @@ bool Save(QWidget& widget, const QDir& folder, const char* name) {
 
 // Types the demo shop's nick, starts the run, takes the dialog's picture once the run is under
 // way, waits for its end and closes the dialog.
-bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder) {
+bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder,
+               const char* picture) {
     auto* input = dialog.findChild<QLineEdit*>("edtInput");
     auto* log = dialog.findChild<QPlainTextEdit*>("mmoLog");
     auto* start = dialog.findChild<QPushButton*>("btnStart");
     auto* close = dialog.findChild<QPushButton*>("btnClose");
     input->setText(QString::fromStdString(nick));
     start->click();
-    bool ok = QTest::qWaitFor([&] { return log->blockCount() >= 12; }, 60000);
-    ok = ok && Save(dialog, folder, "analyse-dialog.png");
     const QString done = QStringLiteral("程序执行完成!");
+    bool ok = true;
+    if (picture == nullptr) {
+        // The demo shop's run, pictured while it is under way.
+        ok = QTest::qWaitFor([&] { return log->blockCount() >= 12; }, 60000);
+        ok = ok && Save(dialog, folder, "analyse-dialog.png");
+    }
     ok = QTest::qWaitFor([&] { return log->toPlainText().contains(done); }, 180000) && ok;
+    if (picture != nullptr) {
+        // A run that ended blocked, pictured with its closing verdict line.
+        QApplication::processEvents();
+        ok = Save(dialog, folder, picture) && ok;
+    }
     close->click();
     return ok;
 }
@@ -84,6 +96,7 @@ int main(int argc, char* argv[]) {
     marketsim::MarketSim sim;
     const marketsim::Shop shop = marketsim::DemoShop();
     sim.AddShop(shop);
+    sim.AddShop(marketsim::BlockedDemoShop());
     sim.SetVersionAnswer("tarnwick=206");
     sim.Start(0);
 
@@ -97,7 +110,18 @@ int main(int argc, char* argv[]) {
         TFmMain window(settings, prompts, prompts, tarnwick::SystemClock::Instance());
         window.show();
         QMetaObject::invokeMethod(
-            &app, [&] { ok = RecordRun(*window.ReadDataDialog(), shop.nick, folder) && ok; },
+            &app,
+            [&] { ok = RecordRun(*window.ReadDataDialog(), shop.nick, folder, nullptr) && ok; },
+            Qt::QueuedConnection);
+        window.findChild<QToolButton*>("btnShopAssay")->click();
+        // Then the shop that shuts us out, so the tree shows a blocked run beside a healthy one.
+        QMetaObject::invokeMethod(
+            &app,
+            [&] {
+                ok = RecordRun(*window.ReadDataDialog(), "blocked", folder,
+                               "analyse-dialog-blocked.png") &&
+                     ok;
+            },
             Qt::QueuedConnection);
         window.findChild<QToolButton*>("btnShopAssay")->click();
 
@@ -107,8 +131,17 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "screenshots: the run stored no shop\n");
             return 1;
         }
+        if (tree->topLevelItemCount() < 2) {
+            std::fprintf(stderr, "screenshots: the blocked run stored no shop\n");
+            return 1;
+        }
+        // Newest first: the blocked run, then the demo shop's.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->topLevelItem(0)).center());
+        QApplication::processEvents();
+        ok = Save(window, folder, "main-window-blocked.png") && ok;
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(1)).center());
         // The item with the most reviews, so that both detail grids have rows to show.
         int focused = 0;
         const tarnwick::ItemListModel& items = list->Model();

@@ -1,0 +1,310 @@
+#include "store/PgConnection.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include <libpq-fe.h>
+
+#include "store/Database.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The server's messages end in a newline and may run over several lines; the user sees one.
+std::string OneLine(const char* message) {
+    std::string text = message != nullptr ? message : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t')) {
+        text.pop_back();
+    }
+    for (char& c : text) {
+        if (c == '\n' || c == '\t') {
+            c = ' ';
+        }
+    }
+    return text.empty() ? "unknown failure of the database server" : text;
+}
+
+[[noreturn]] void ThrowConnectionError(PGconn* conn) {
+    throw DatabaseError(OneLine(PQerrorMessage(conn)));
+}
+
+// The primary message ("relation \"ratelist\" does not exist"), without the "ERROR:" prefix
+// and the position lines the full text adds.
+[[noreturn]] void ThrowResultError(PGconn* conn, const PGresult* result) {
+    const char* primary =
+        result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (primary != nullptr) {
+        throw DatabaseError(OneLine(primary));
+    }
+    ThrowConnectionError(conn);
+}
+
+bool IsError(const PGresult* result) {
+    const ExecStatusType status = PQresultStatus(result);
+    return result == nullptr ||
+           (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY);
+}
+
+// A table changed under a prepared statement ("cached plan must not change result type").
+// Nothing ran, so the statement may be prepared anew and sent again.
+class PlanChanged : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+}  // namespace
+
+// ---- PgResult ----
+
+PgResult::PgResult(PgResult&& other) noexcept : m_result(std::exchange(other.m_result, nullptr)) {
+}
+
+PgResult& PgResult::operator=(PgResult&& other) noexcept {
+    if (this != &other) {
+        PQclear(m_result);
+        m_result = std::exchange(other.m_result, nullptr);
+    }
+    return *this;
+}
+
+PgResult::~PgResult() {
+    PQclear(m_result);
+}
+
+int PgResult::Rows() const {
+    return PQntuples(m_result);
+}
+
+std::int64_t PgResult::Affected() const {
+    const char* text = PQcmdTuples(m_result);
+    std::int64_t count = 0;
+    std::from_chars(text, text + std::strlen(text), count);
+    return count;
+}
+
+int PgResult::ColumnIndex(std::string_view name) const {
+    const int count = PQnfields(m_result);
+    for (int i = 0; i < count; ++i) {
+        const char* columnName = PQfname(m_result, i);
+        if (columnName != nullptr && EqualsIgnoringCase(columnName, name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::string PgResult::Text(int row, int column) const {
+    if (PQgetisnull(m_result, row, column)) {
+        return {};
+    }
+    return std::string(PQgetvalue(m_result, row, column),
+                       static_cast<std::size_t>(PQgetlength(m_result, row, column)));
+}
+
+std::int32_t PgResult::Int(int row, int column) const {
+    const std::string text = Text(row, column);
+    std::int64_t value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc()) {
+        // Text where a number belongs reads as 0, as the file does; a wider number than the
+        // row holds is held at the nearest end rather than wrapped into a wrong figure.
+        double real = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), real);
+        value = real >= 9.2e18    ? std::numeric_limits<std::int64_t>::max()
+                : real <= -9.2e18 ? std::numeric_limits<std::int64_t>::min()
+                                  : static_cast<std::int64_t>(real);
+    }
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+double PgResult::Real(int row, int column) const {
+    const std::string text = Text(row, column);
+    double value = 0.0;
+    const char* begin = text.data();
+    // "Infinity" comes with a sign only when negative; from_chars takes no "+".
+    if (!text.empty() && text.front() == '+') {
+        ++begin;
+    }
+    if (std::from_chars(begin, text.data() + text.size(), value).ec != std::errc()) {
+        return 0.0;
+    }
+    return value;
+}
+
+DateTime PgResult::Time(int row, int column) const {
+    // "2012-04-05 10:20:33", "2012-04-05 10:20:33.5" or "2012-04-05 10:20:33.123456": the
+    // server drops trailing zeros of the fraction and keeps microseconds. Ours have three
+    // digits.
+    const std::string text = Text(row, column);
+    if (text.size() < 19 || (text.size() > 19 && text[19] != '.')) {
+        return DateTime();
+    }
+    std::string fraction = text.size() > 20 ? text.substr(20, 3) : "";
+    fraction.resize(3, '0');
+    try {
+        return DateTime::FromText(text.substr(0, 19) + "." + fraction);
+    } catch (const InvalidDateTime&) {
+        return DateTime();
+    }
+}
+
+// ---- PgConnection ----
+
+PgConnection PgConnection::Open(const std::string& location) {
+    // Defaults first, so that the address can override them; the encoding last, because every
+    // text of ours is UTF-8 whatever the address says.
+    const char* const keywords[] = {"connect_timeout", "application_name", "dbname",
+                                    "client_encoding", nullptr};
+    const char* const values[] = {"10", "tarnwick", location.c_str(), "UTF8", nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    if (conn == nullptr) {
+        throw DatabaseError("out of memory while connecting to the database server");
+    }
+    PgConnection connection(conn);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        ThrowConnectionError(conn);
+    }
+    // The server's notices ("drop cascades to ...") would land on standard error of a
+    // desktop program; nothing in them needs the user.
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
+    connection.PrepareSession();
+    return connection;
+}
+
+PgConnection::PgConnection(pg_conn* connection) : m_conn(connection) {
+}
+
+PgConnection::PgConnection(PgConnection&& other) noexcept
+    : m_conn(std::exchange(other.m_conn, nullptr)),
+      m_prepared(std::move(other.m_prepared)),
+      m_nextName(other.m_nextName) {
+}
+
+PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
+    if (this != &other) {
+        PQfinish(m_conn);
+        m_conn = std::exchange(other.m_conn, nullptr);
+        m_prepared = std::move(other.m_prepared);
+        m_nextName = other.m_nextName;
+    }
+    return *this;
+}
+
+PgConnection::~PgConnection() {
+    PQfinish(m_conn);
+}
+
+void PgConnection::PrepareSession() {
+    // The readers take dates in ISO form and need every digit of a double back; a server
+    // configured otherwise must not change what we read.
+    PgResult result(PQexec(m_conn, "set datestyle to 'ISO, YMD'; set extra_float_digits to 3"));
+    if (IsError(result.m_result)) {
+        ThrowResultError(m_conn, result.m_result);
+    }
+}
+
+void PgConnection::EnsureConnected() {
+    if (PQstatus(m_conn) == CONNECTION_OK) {
+        return;
+    }
+    // The server went away (restart, network, an administrator's kill). The statement that
+    // found out has already failed and stays failed; the next one may use a new connection.
+    PQreset(m_conn);
+    m_prepared.clear();
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        ThrowConnectionError(m_conn);
+    }
+    PrepareSession();
+}
+
+void PgConnection::ExecuteScript(std::string_view sql) {
+    EnsureConnected();
+    // One simple query is one transaction however many statements it holds.
+    const std::string text(sql);
+    PgResult result(PQexec(m_conn, text.c_str()));
+    if (IsError(result.m_result)) {
+        ThrowResultError(m_conn, result.m_result);
+    }
+}
+
+PgResult PgConnection::Run(const std::string& sql, const std::vector<std::string>& params) {
+    EnsureConnected();
+    try {
+        return RunPrepared(sql, params);
+    } catch (const PlanChanged&) {
+        auto it = m_prepared.find(sql);
+        PgResult dropped(PQexec(m_conn, ("deallocate " + it->second).c_str()));
+        m_prepared.erase(it);
+        if (IsError(dropped.m_result)) {
+            ThrowResultError(m_conn, dropped.m_result);
+        }
+        return RunPrepared(sql, params);
+    }
+}
+
+PgResult PgConnection::RunPrepared(const std::string& sql, const std::vector<std::string>& params) {
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end()) {
+        std::string name = "tarnwick_" + std::to_string(++m_nextName);
+        PgResult prepared(PQprepare(m_conn, name.c_str(), sql.c_str(), 0, nullptr));
+        if (IsError(prepared.m_result)) {
+            ThrowResultError(m_conn, prepared.m_result);
+        }
+        it = m_prepared.emplace(sql, std::move(name)).first;
+    }
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const std::string& param : params) {
+        values.push_back(param.c_str());
+    }
+    PgResult result(PQexecPrepared(m_conn, it->second.c_str(), static_cast<int>(values.size()),
+                                   values.data(), nullptr, nullptr, 0));
+    if (IsError(result.m_result)) {
+        const char* state = result.m_result != nullptr
+                                ? PQresultErrorField(result.m_result, PG_DIAG_SQLSTATE)
+                                : nullptr;
+        if (state != nullptr && std::strcmp(state, "0A000") == 0) {
+            throw PlanChanged(
+                OneLine(PQresultErrorField(result.m_result, PG_DIAG_MESSAGE_PRIMARY)));
+        }
+        ThrowResultError(m_conn, result.m_result);
+    }
+    return result;
+}
+
+std::string PgConnection::Param(std::string_view text) {
+    // The server's text holds no NUL byte and libpq would cut the value there; a NUL never
+    // means anything in a page's text, so it is left out rather than losing the rest.
+    std::string value(text);
+    std::erase(value, '\0');
+    return value;
+}
+
+std::string PgConnection::Param(std::int32_t value) {
+    return std::to_string(value);
+}
+
+std::string PgConnection::Param(double value) {
+    // The shortest text that reads back as the same double.
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+std::string PgConnection::Param(DateTime value) {
+    return value.ToText();
+}
+
+}  // namespace tarnwick

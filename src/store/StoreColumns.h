@@ -1,0 +1,134 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "store/DateTime.h"
+#include "store/Rows.h"
+
+namespace tarnwick {
+
+// One description of each table's columns serves the writers and the readers of both engines,
+// so none of them can drift apart from the others.
+template <typename Row>
+using Member =
+    std::variant<std::string Row::*, std::int32_t Row::*, double Row::*, DateTime Row::*>;
+
+template <typename Row>
+struct Column {
+    const char* name;
+    Member<Row> member;
+};
+
+inline const std::array<Column<ShopRow>, 17> kShopColumns = {{
+    {"SID", &ShopRow::SID},
+    {"OwnerID", &ShopRow::OwnerID},
+    {"ShopURL", &ShopRow::ShopURL},
+    {"WWName", &ShopRow::WWName},
+    {"Seller_Credit", &ShopRow::Seller_Credit},
+    {"Buyer_Credit", &ShopRow::Buyer_Credit},
+    {"Seller_Rate", &ShopRow::Seller_Rate},
+    {"Buyer_Rate", &ShopRow::Buyer_Rate},
+    {"Grade_Item", &ShopRow::Grade_Item},
+    {"Grade_Service", &ShopRow::Grade_Service},
+    {"Grade_Consignment", &ShopRow::Grade_Consignment},
+    {"ItemCount", &ShopRow::ItemCount},
+    {"ShopCreate", &ShopRow::ShopCreate},
+    {"City", &ShopRow::City},
+    {"FavoriteCount", &ShopRow::FavoriteCount},
+    {"AddTime", &ShopRow::AddTime},
+    {"ReadType", &ShopRow::ReadType},
+}};
+
+inline const std::array<Column<ItemRow>, 13> kItemColumns = {{
+    {"sid", &ItemRow::sid},
+    {"ItemID", &ItemRow::ItemID},
+    {"title", &ItemRow::title},
+    {"price", &ItemRow::price},
+    {"BuyerCount", &ItemRow::BuyerCount},
+    {"sellcount", &ItemRow::sellcount},
+    {"SellAmount", &ItemRow::SellAmount},
+    {"Commentcount", &ItemRow::Commentcount},
+    {"pv", &ItemRow::pv},
+    {"allow_quantity", &ItemRow::allow_quantity},
+    {"UpdateTime", &ItemRow::UpdateTime},
+    {"lastSell", &ItemRow::lastSell},
+    {"lastComment", &ItemRow::lastComment},
+}};
+
+inline const std::array<Column<BuyerRow>, 13> kBuyerColumns = {{
+    {"sid", &BuyerRow::sid},
+    {"itemid", &BuyerRow::itemid},
+    {"Buyer", &BuyerRow::Buyer},
+    {"usertype", &BuyerRow::usertype},
+    {"buyer_credit", &BuyerRow::buyer_credit},
+    {"buyer_credit_str", &BuyerRow::buyer_credit_str},
+    {"userclass", &BuyerRow::userclass},
+    {"price", &BuyerRow::price},
+    {"amount", &BuyerRow::amount},
+    {"buytime", &BuyerRow::buytime},
+    {"sku", &BuyerRow::sku},
+    {"sellamount", &BuyerRow::sellamount},
+    {"AddTime", &BuyerRow::AddTime},
+}};
+
+inline const std::array<Column<RateRow>, 10> kRateColumns = {{
+    {"sid", &RateRow::sid},
+    {"itemid", &RateRow::itemid},
+    {"rateContent", &RateRow::rateContent},
+    {"userVipLevel", &RateRow::userVipLevel},
+    {"displayUserNick", &RateRow::displayUserNick},
+    {"CommentID", &RateRow::CommentID},
+    {"displayRatePic", &RateRow::displayRatePic},
+    {"rateDate", &RateRow::rateDate},
+    {"User_RateSum", &RateRow::User_RateSum},
+    {"AddTime", &RateRow::AddTime},
+}};
+
+inline const std::array<Column<RunHealthRow>, 24> kRunHealthColumns = {{
+    {"sid", &RunHealthRow::sid},
+    {"verdict", &RunHealthRow::verdict},
+    {"started", &RunHealthRow::started},
+    {"ended", &RunHealthRow::ended},
+    {"requests", &RunHealthRow::requests},
+    {"httpErrors", &RunHealthRow::httpErrors},
+    {"networkErrors", &RunHealthRow::networkErrors},
+    {"timeouts", &RunHealthRow::timeouts},
+    {"tooLarge", &RunHealthRow::tooLarge},
+    {"loginPages", &RunHealthRow::loginPages},
+    {"verificationPages", &RunHealthRow::verificationPages},
+    {"shapeless", &RunHealthRow::shapeless},
+    {"failedCard", &RunHealthRow::failedCard},
+    {"failedListing", &RunHealthRow::failedListing},
+    {"failedItem", &RunHealthRow::failedItem},
+    {"failedSold", &RunHealthRow::failedSold},
+    {"failedViews", &RunHealthRow::failedViews},
+    {"failedDeals", &RunHealthRow::failedDeals},
+    {"failedReviews", &RunHealthRow::failedReviews},
+    {"detail", &RunHealthRow::detail},
+    {"blockedAtRequest", &RunHealthRow::blockedAtRequest},
+    {"blockedAt", &RunHealthRow::blockedAt},
+    {"stoppedEarly", &RunHealthRow::stoppedEarly},
+    {"reasons", &RunHealthRow::reasons},
+}};
+
+// "insert into Table (a, b) values (?, ?)"; `placeholder` gives the engine's spelling of the
+// n-th parameter (counting from 1).
+template <typename Row, std::size_t N, typename Placeholder>
+std::string InsertSql(const char* table, const std::array<Column<Row>, N>& columns,
+                      Placeholder placeholder) {
+    std::string names;
+    std::string values;
+    for (std::size_t i = 0; i < N; ++i) {
+        names += i == 0 ? "" : ", ";
+        names += columns[i].name;
+        values += i == 0 ? "" : ", ";
+        values += placeholder(static_cast<int>(i + 1));
+    }
+    return std::string("insert into ") + table + " (" + names + ") values (" + values + ")";
+}
+
+}  // namespace tarnwick

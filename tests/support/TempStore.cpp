@@ -1,0 +1,102 @@
+#include "support/TempStore.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+#include "store/Database.h"
+#include "store/PgConnection.h"
+#include "store/PostgresStore.h"
+
+namespace tarnwick::test {
+
+std::string KindName(StoreKind kind) {
+    return kind == StoreKind::File ? "File" : "Server";
+}
+
+void PrintTo(StoreKind kind, std::ostream* os) {
+    *os << KindName(kind);
+}
+
+std::string TempStore::ServerAddress() {
+    if (const char* address = std::getenv("TARNWICK_TEST_PG"); address != nullptr && *address) {
+        return address;
+    }
+    return TARNWICK_TEST_PG;
+}
+
+std::string TempStore::SchemaAddress(const std::string& schema) {
+    const std::string server = ServerAddress();
+    // Unqualified names then land in the test's own schema, as in a database of its own.
+    return server + (server.find('?') == std::string::npos ? "?" : "&") +
+           "options=-csearch_path%3D" + schema;
+}
+
+TempStore::TempStore(StoreKind kind) : m_kind(kind) {
+    if (kind == StoreKind::File) {
+        m_file.emplace();
+        m_location = m_file->Path();
+        return;
+    }
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    m_schema = "t" + std::to_string(getpid()) + "_" + std::to_string(++counter) + "_" +
+               std::to_string(random() % 100000);
+    try {
+        PgConnection admin = PgConnection::Open(ServerAddress());
+        admin.ExecuteScript("create schema " + m_schema);
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error(
+            std::string("the test cluster's server cannot be reached (ctest starts it; by hand: "
+                        "scripts/pg-test-cluster start DIR and TARNWICK_TEST_PG): ") +
+            error.what());
+    }
+    m_location = SchemaAddress(m_schema);
+    PostgresStore::CreateSchema(m_location);
+}
+
+TempStore::~TempStore() {
+    if (m_schema.empty()) {
+        return;
+    }
+    try {
+        PgConnection admin = PgConnection::Open(ServerAddress());
+        admin.ExecuteScript("drop schema " + m_schema + " cascade");
+    } catch (const DatabaseError&) {
+        // The cluster is thrown away at the end anyway.
+    }
+}
+
+Store TempStore::Open() const {
+    return Store::Open(m_location);
+}
+
+void TempStore::Execute(const std::string& sql) const {
+    if (m_kind == StoreKind::File) {
+        Database::Open(m_location).Execute(sql);
+    } else {
+        PgConnection::Open(m_location).ExecuteScript(sql);
+    }
+}
+
+int TempStore::Count(const std::string& sql) const {
+    if (m_kind == StoreKind::File) {
+        Database db = Database::Open(m_location);
+        Statement query(db.Handle(), sql);
+        if (!query.Step()) {
+            throw std::runtime_error("no row from " + sql);
+        }
+        return query.Int(0);
+    }
+    PgConnection connection = PgConnection::Open(m_location);
+    const PgResult result = connection.Run(sql, {});
+    if (result.Rows() == 0) {
+        throw std::runtime_error("no row from " + sql);
+    }
+    return result.Int(0, 0);
+}
+
+}  // namespace tarnwick::test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "store/Store.h"
+#include "support/TempDatabase.h"
+
+namespace tarnwick::test {
+
+// The two kinds of store every store test and the acquisition's end-to-end tests run against.
+enum class StoreKind { File, Server };
+
+std::string KindName(StoreKind kind);  // "File", "Server": test name suffixes
+void PrintTo(StoreKind kind, std::ostream* os);
+
+// A fresh, empty store of either kind, gone with everything in it when the object goes: a
+// copy of the empty database file, or a schema of its own on the test cluster's server
+// (TARNWICK_TEST_PG, or the address the build gives) created as init-db creates one.
+class TempStore {
+public:
+    explicit TempStore(StoreKind kind);
+    ~TempStore();
+    TempStore(const TempStore&) = delete;
+    TempStore& operator=(const TempStore&) = delete;
+
+    StoreKind Kind() const { return m_kind; }
+    // What --db takes: the file's path or the server's address.
+    const std::string& Location() const { return m_location; }
+    Store Open() const;
+
+    // Statements of the test's own, on a connection of their own, in the engine's dialect.
+    void Execute(const std::string& sql) const;
+    // The first column of the first row, as a number.
+    int Count(const std::string& sql) const;
+
+    // The address of the test cluster's server, and one for a schema of the given name on it.
+    static std::string ServerAddress();
+    static std::string SchemaAddress(const std::string& schema);
+
+private:
+    StoreKind m_kind;
+    std::optional<TempDatabase> m_file;
+    std::string m_schema;
+    std::string m_location;
+};
+
+}  // namespace tarnwick::test
