@@ -6,6 +6,7 @@
 #include "ShopModels.h"
 #include "fetch/HttpClient.h"
 #include "fetch/TextTools.h"
+#include "store/PgConnection.h"
 #include "support/AcquisitionHarness.h"
 
 namespace tarnwick::test {
@@ -277,6 +278,44 @@ TEST_P(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
     Store store = harness.OpenStore();
     EXPECT_EQ(store.ReadItems(sid).size(), 3u);
     EXPECT_EQ(store.ReadBuyers(sid, "1000").size(), 2u);
+}
+
+TEST(AcquisitionServerStoreTest, ALostConnectionEndsOnlyTheFailedStageAndTheRunGoesOn) {
+    AcquisitionHarness harness(StoreKind::Server);
+    harness.Sim().AddShop(MakeShop("断线小店", "lost", 4, 2, 2));
+    harness.Sim().AddFault(Fault{.match = "/item.htm", .hold = true});
+    ASSERT_EQ(harness.Controller().Start("断线小店", 2),
+              AcquisitionController::StartResult::Started);
+    // Both downloads have their connection and wait for their item page: cut them as a server
+    // restart or a dropped network would.
+    ASSERT_TRUE(harness.WaitForHeld(2));
+    const std::string sid = harness.Controller().CurrentRun()->RunId();
+    PgConnection admin = PgConnection::Open(TempStore::ServerAddress());
+    const PgResult killed = admin.Run(
+        "select pg_terminate_backend(pid) from pg_stat_activity where application_name = $1",
+        {harness.Temp().SchemaName()});
+    ASSERT_GE(killed.Rows(), 2);
+    harness.Sim().ClearFaults();
+    harness.Sim().ReleaseHolds();
+    ASSERT_TRUE(harness.WaitForRunEnd());
+
+    // A failed append ends that item's deal records, as with the file; its next statement
+    // connects again, so its reviews and its row are stored.
+    EXPECT_TRUE(harness.LogHas("程序执行完成!"));
+    Store store = harness.OpenStore();
+    const auto items = store.ReadItems(sid);
+    ASSERT_EQ(items.size(), 4u);
+    int cut = 0;
+    for (const ItemRow& item : items) {
+        SCOPED_TRACE(item.ItemID);
+        cut += item.BuyerCount == 0 ? 1 : 0;
+        EXPECT_EQ(store.ReadBuyers(sid, item.ItemID).size(),
+                  static_cast<std::size_t>(item.BuyerCount));
+        EXPECT_EQ(item.Commentcount, 2);
+        EXPECT_EQ(store.ReadRates(sid, item.ItemID).size(), 2u);
+    }
+    EXPECT_EQ(cut, 2);
+    EXPECT_EQ(store.ReadShops().size(), 1u);
 }
 
 }  // namespace

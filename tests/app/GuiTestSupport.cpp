@@ -83,14 +83,18 @@ MainWindowFixture::~MainWindowFixture() {
     CloseWindow();
 }
 
+std::string MainWindowFixture::Location() const {
+    return databaseLocation.empty() ? m_database.Path() : databaseLocation;
+}
+
 Store MainWindowFixture::OpenStore() const {
-    return Store(Database::Open(m_database.Path()));
+    return Store::Open(Location());
 }
 
 std::string MainWindowFixture::Analyse(const std::string& nick) {
     EventLoop loop;
     RecordingObserver observer;
-    AcquisitionController controller(loop, observer, m_database.Path(), m_market.GetEndpoints(),
+    AcquisitionController controller(loop, observer, Location(), m_market.GetEndpoints(),
                                      SystemClock::Instance());
     controller.Reset();
     EXPECT_EQ(controller.Start(nick, 1), AcquisitionController::StartResult::Started);
@@ -104,6 +108,7 @@ TFmMain& MainWindowFixture::OpenWindow() {
     TFmMain::Settings settings;
     settings.programFolder = m_database.FolderWithSeparator();
     settings.endpoints = m_market.GetEndpoints();
+    settings.databaseLocation = databaseLocation;
     m_window = std::make_unique<TFmMain>(settings, prompts, urls, SystemClock::Instance());
     m_window->show();
     return *m_window;

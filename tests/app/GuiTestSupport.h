@@ -90,8 +90,13 @@ public:
 
     RecordingPrompts prompts;
     RecordingUrlOpener urls;
+    // What the window gets as --db, and where Analyse and OpenStore go; empty for the file in
+    // the program folder.
+    std::string databaseLocation;
 
 private:
+    std::string Location() const;
+
     TempDatabase m_database;
     MarketFixture m_market;
     std::unique_ptr<TFmMain> m_window;

@@ -13,8 +13,10 @@
 #include <QTreeWidget>
 
 #include "GuiTestSupport.h"
+#include "MarketSim.h"
 #include "app/TFmReadData.h"
 #include "fetch/Endpoints.h"
+#include "support/TempStore.h"
 #include "views/ItemListView.h"
 
 namespace tarnwick::test {
@@ -191,6 +193,47 @@ TEST(TFmMainTest, DialogMinimisesTheApplicationAndExitCloses) {
 
     f.Click("btnExit");
     EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+TEST(TFmMainServerStoreTest, AServerGivenWithDbIsBrowsedLikeTheFile) {
+    const TempStore server(StoreKind::Server);
+    MainWindowFixture f;
+    f.databaseLocation = server.Location();
+    const marketsim::Shop shop = marketsim::DemoShop(1);
+    f.Sim().AddShop(shop);
+    f.Analyse(shop.nick);
+
+    f.OpenWindow();
+    EXPECT_TRUE(f.prompts.Texts(RecordingPrompts::Kind::Message).empty());
+    EXPECT_TRUE(f.prompts.Texts(RecordingPrompts::Kind::Error).empty());
+    EXPECT_EQ(f.Window().GetEdition(), Edition::Standard);
+    const auto captions = f.TreeCaptions();
+    ASSERT_EQ(captions.size(), 1u);
+    EXPECT_TRUE(captions[0].contains(QString::fromStdString(shop.nick)))
+        << captions[0].toStdString();
+    f.ClickTreeNode(0);
+    EXPECT_EQ(f.ListColumn(ItemListModel::cxTitle).size(), shop.items.size());
+    // The file beside the program was not touched.
+    EXPECT_TRUE(Store::Open(f.Folder().Path()).ReadShops().empty());
+}
+
+TEST(TFmMainServerStoreTest, AnUnreachableServerIsReportedWithoutItsPassword) {
+    MainWindowFixture f;
+    f.databaseLocation = "postgresql://team:s3cret@/x?host=/nonexistent-tarnwick";
+    f.OpenWindow();
+    const auto messages = f.prompts.Texts(RecordingPrompts::Kind::Message);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral(
+        "无法连接数据库服务器： \"postgresql://team:***@/x?host=/nonexistent-tarnwick\" ")))
+        << messages[0].toStdString();
+    EXPECT_FALSE(messages[0].contains(QStringLiteral("s3cret")));
+    EXPECT_TRUE(f.TreeCaptions().empty());
 }
 
 }  // namespace

@@ -70,6 +70,19 @@ TEST_P(BothStores, ExtremeValuesComeBackUnchanged) {
     EXPECT_TRUE(m_store.ReadItems("run", At("1900-01-01 00:00:00.000")).size() == 0u);
 }
 
+TEST_P(BothStores, ANulByteInATextIsKeptByTheFileAndLeftOutByTheServer) {
+    // The server's text cannot hold one; dropping it keeps the rest of the text and the row.
+    RateRow rate;
+    rate.sid = "run";
+    rate.itemid = "1";
+    rate.rateContent = std::string("前\0后", 7);
+    m_store.AppendRate(rate);
+    const auto rates = m_store.ReadRates("run", "1");
+    ASSERT_EQ(rates.size(), 1u);
+    EXPECT_EQ(rates[0].rateContent,
+              GetParam() == StoreKind::File ? std::string("前\0后", 7) : std::string("前后"));
+}
+
 TEST_P(BothStores, AKeyHeldByAStoredRunCannotBeClaimed) {
     EXPECT_TRUE(m_store.ClaimRunKey("20120405102033123", At("2012-04-05 10:20:33.123")));
     ShopRow shop;

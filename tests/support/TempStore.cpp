@@ -32,7 +32,7 @@ std::string TempStore::SchemaAddress(const std::string& schema) {
     const std::string server = ServerAddress();
     // Unqualified names then land in the test's own schema, as in a database of its own.
     return server + (server.find('?') == std::string::npos ? "?" : "&") +
-           "options=-csearch_path%3D" + schema;
+           "options=-csearch_path%3D" + schema + "&application_name=" + schema;
 }
 
 TempStore::TempStore(StoreKind kind) : m_kind(kind) {

@@ -28,6 +28,9 @@ public:
     StoreKind Kind() const { return m_kind; }
     // What --db takes: the file's path or the server's address.
     const std::string& Location() const { return m_location; }
+    // The server store's schema; its connections carry it as their application name, so a
+    // test can find them on the server.
+    const std::string& SchemaName() const { return m_schema; }
     Store Open() const;
 
     // Statements of the test's own, on a connection of their own, in the engine's dialect.
