@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure -j $(JOBS)
 
-.PHONY: deps configure build test test-asan test-tsan demo run screenshots bench format format-check clean
+.PHONY: package deps configure build test test-asan test-tsan demo run screenshots bench format format-check clean
 
 deps:
 	@scripts/install-deps
@@ -37,6 +37,10 @@ demo: build
 
 run: build
 	$(BUILD)/bin/tarnwick
+
+# A .deb of the programs, their empty database and the desktop entry (needs no tests built).
+package: build
+	cd $(BUILD) && cpack
 
 screenshots: build
 	@scripts/screenshots $(BUILD)/bin

@@ -5,13 +5,8 @@
 
 namespace tarnwick {
 
-void DesktopUrlOpener::Open(const std::string& url) {
-    // An empty address or a desktop without a browser is not worth a message: the user sees
-    // that nothing opened.
-    if (url.empty()) {
-        return;
-    }
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+bool DesktopUrlOpener::Open(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 }  // namespace tarnwick

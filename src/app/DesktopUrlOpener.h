@@ -7,7 +7,7 @@ namespace tarnwick {
 // Opens addresses with the desktop's default browser.
 class DesktopUrlOpener : public UrlOpener {
 public:
-    void Open(const std::string& url) override;
+    bool Open(const std::string& url) override;
 };
 
 }  // namespace tarnwick

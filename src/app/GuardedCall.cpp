@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "app/UserPrompts.h"
@@ -16,7 +17,7 @@ bool RunGuarded(UserPrompts& prompts, QWidget* owner, const std::function<void()
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     } catch (...) {
-        failure = QStringLiteral("未知错误");
+        failure = QCoreApplication::translate("GuardedCall", "未知错误");
     }
     // The error box is the last line of defence: should it fail too, nothing more can be shown.
     try {

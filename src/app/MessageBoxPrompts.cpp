@@ -1,6 +1,7 @@
 #include "app/MessageBoxPrompts.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -8,16 +9,20 @@ namespace tarnwick {
 
 namespace {
 
-const QString kNoticeCaption = QStringLiteral("提示");
+QString NoticeCaption() {
+    return QCoreApplication::translate("MessageBoxPrompts", "提示");
+}
 
 // Qt's own button texts are English unless a translation is installed; the rest of the
 // program speaks Chinese, so the boxes do too.
 void NameButtons(QMessageBox& box) {
     const std::pair<QMessageBox::StandardButton, const char*> names[] = {
-        {QMessageBox::Ok, "确定"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}};
+        {QMessageBox::Ok, QT_TRANSLATE_NOOP("MessageBoxPrompts", "确定")},
+        {QMessageBox::Yes, QT_TRANSLATE_NOOP("MessageBoxPrompts", "是(&Y)")},
+        {QMessageBox::No, QT_TRANSLATE_NOOP("MessageBoxPrompts", "否(&N)")}};
     for (const auto& [button, name] : names) {
         if (QAbstractButton* shown = box.button(button)) {
-            shown->setText(QString::fromUtf8(name));
+            shown->setText(QCoreApplication::translate("MessageBoxPrompts", name));
         }
     }
 }
@@ -25,6 +30,8 @@ void NameButtons(QMessageBox& box) {
 int Run(QMessageBox::Icon icon, const QString& caption, const QString& text,
         QMessageBox::StandardButtons buttons, QWidget* owner) {
     QMessageBox box(icon, caption, text, buttons, owner);
+    // Addresses and paths in a message can be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     NameButtons(box);
     return box.exec();
 }
@@ -36,7 +43,7 @@ MessageBoxPrompts::MessageBoxPrompts(QString applicationTitle)
 }
 
 void MessageBoxPrompts::ShowInfoBox(QWidget* owner, const QString& text) {
-    Run(QMessageBox::Information, kNoticeCaption, text, QMessageBox::Ok, owner);
+    Run(QMessageBox::Information, NoticeCaption(), text, QMessageBox::Ok, owner);
 }
 
 void MessageBoxPrompts::ShowMessage(QWidget* owner, const QString& text) {
@@ -48,7 +55,7 @@ void MessageBoxPrompts::ShowError(QWidget* owner, const QString& text) {
 }
 
 bool MessageBoxPrompts::AskYesNo(QWidget* owner, const QString& text) {
-    return Run(QMessageBox::Question, kNoticeCaption, text, QMessageBox::Yes | QMessageBox::No,
+    return Run(QMessageBox::Question, NoticeCaption(), text, QMessageBox::Yes | QMessageBox::No,
                owner) == QMessageBox::Yes;
 }
 

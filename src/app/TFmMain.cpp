@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "app/TFmReadData.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
+#include "app/ViewState.h"
 #include "app/WaitCursor.h"
 #include "export/ItemSheet.h"
 #include "export/NickExport.h"
@@ -55,8 +57,8 @@ constexpr int kLeftBottomHeight = 41;
 constexpr int kButtonHeight = 25;
 
 QString Caption(Edition edition) {
-    return edition == Edition::Partner ? QStringLiteral("Halden软件-Quorvane V3.06")
-                                       : QStringLiteral("Corvell软件-Quorvane V3.06");
+    return edition == Edition::Partner ? TFmMain::tr("Halden软件-Quorvane V3.06")
+                                       : TFmMain::tr("Corvell软件-Quorvane V3.06");
 }
 
 std::string FileNameBytes(const QString& path) {
@@ -81,6 +83,7 @@ TFmMain::TFmMain(Settings settings, UserPrompts& prompts, UrlOpener& urls, const
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    ViewState(QString::fromStdString(m_settings.viewStateFile)).Restore(*this);
     RunGuarded(m_prompts, this, [this] { FormCreate(); });
 }
 
@@ -145,10 +148,10 @@ QWidget* TFmMain::BuildToolbar() {
     const int spare = kToolbarHeight - kToolButtonHeight;
     layout->setContentsMargins(0, spare / 2, 0, spare - spare / 2);
     layout->setSpacing(2);
-    auto tool = [&](const char* name, const char* caption, const QIcon& icon) {
+    auto tool = [&](const char* name, const QString& caption, const QIcon& icon) {
         auto* button = new QToolButton;
         button->setObjectName(name);
-        button->setText(QString::fromUtf8(caption));
+        button->setText(caption);
         button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -157,10 +160,11 @@ QWidget* TFmMain::BuildToolbar() {
         layout->addWidget(button);
         return button;
     };
-    btnShopAssay = tool("btnShopAssay", "分析店铺", AnalyseIcon());
-    btnHelp = tool("btnHelp", "使用说明", HelpIcon());
-    btnUpdate = tool("btnUpdate", "软件升级", UpgradeIcon());
-    btnExit = tool("btnExit", "退出", ExitIcon());
+    // Alt and the letter press a button, as on the Chinese desktops the program grew up on.
+    btnShopAssay = tool("btnShopAssay", tr("分析店铺(&A)"), AnalyseIcon());
+    btnHelp = tool("btnHelp", tr("使用说明(&H)"), HelpIcon());
+    btnUpdate = tool("btnUpdate", tr("软件升级(&U)"), UpgradeIcon());
+    btnExit = tool("btnExit", tr("退出(&X)"), ExitIcon());
     layout->addStretch(1);
 
     OnClick(btnShopAssay, &TFmMain::btnShopAssayClick);
@@ -186,7 +190,7 @@ QWidget* TFmMain::BuildLeftPanel() {
 
     pmTV = new QMenu(tv);
     pmTV->setObjectName("pmTV");
-    pmDelShop = pmTV->addAction(QStringLiteral("删除"));
+    pmDelShop = pmTV->addAction(tr("删除(&D)"));
     pmDelShop->setObjectName("pmDelShop");
     connect(tv, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pmTV->popup(tv->viewport()->mapToGlobal(at)); });
@@ -202,9 +206,9 @@ QWidget* TFmMain::BuildLeftPanel() {
     buttons->setContentsMargins(3, (kLeftBottomHeight - kButtonHeight) / 2, 3,
                                 (kLeftBottomHeight - kButtonHeight + 1) / 2);
     buttons->setSpacing(3);
-    btnOpenShop = new QPushButton(QStringLiteral("查看店铺"));
+    btnOpenShop = new QPushButton(tr("查看店铺(&V)"));
     btnOpenShop->setObjectName("btnOpenShop");
-    btnDelShop = new QPushButton(QStringLiteral("删除店铺"));
+    btnDelShop = new QPushButton(tr("删除店铺(&E)"));
     btnDelShop->setObjectName("btnDelShop");
     for (QPushButton* button : {btnOpenShop, btnDelShop}) {
         button->setFixedHeight(kButtonHeight);
@@ -226,7 +230,7 @@ QWidget* TFmMain::BuildItemPanel() {
     lst = new ItemListView;
     lst->setObjectName("lst");
     rpnlDetail = new DetailLists;
-    pnlItem->addWidget(lst);
+    pnlItem->addWidget(BuildListPart());
     pnlItem->addWidget(rpnlDetail);
     pnlItem->setStretchFactor(0, 1);
     pnlItem->setStretchFactor(1, 0);
@@ -234,6 +238,44 @@ QWidget* TFmMain::BuildItemPanel() {
     connect(lst, &ItemListView::FocusedItemChanged, this,
             [this] { RunGuarded(m_prompts, this, [this] { lstChange(); }); });
     return pnlItem;
+}
+
+// The item list between a title filter above it and the totals of what it shows below it.
+QWidget* TFmMain::BuildListPart() {
+    auto* part = new QWidget;
+    part->setObjectName("pnlList");
+    auto* layout = new QVBoxLayout(part);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    auto* filterRow = new QHBoxLayout;
+    filterRow->setContentsMargins(2, 2, 2, 0);
+    auto* filterLabel = new QLabel(tr("筛选宝贝名称(&F):"));
+    filterLabel->setObjectName("lblFilter");
+    edtFilter = new QLineEdit;
+    edtFilter->setObjectName("edtFilter");
+    edtFilter->setClearButtonEnabled(true);
+    edtFilter->setPlaceholderText(tr("输入宝贝名称中的文字"));
+    filterLabel->setBuddy(edtFilter);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(edtFilter, 1);
+    layout->addLayout(filterRow);
+    layout->addWidget(lst, 1);
+
+    lblTotals = new QLabel;
+    lblTotals->setObjectName("lblTotals");
+    lblTotals->setContentsMargins(4, 0, 4, 2);
+    layout->addWidget(lblTotals);
+
+    connect(edtFilter, &QLineEdit::textChanged, this,
+            [this](const QString& text) { lst->SetTitleFilter(text); });
+    connect(lst, &ItemListView::ShownRowsChanged, this, &TFmMain::ShowTotals);
+    ShowTotals();
+    return part;
+}
+
+void TFmMain::ShowTotals() {
+    lblTotals->setText(ItemTotalsText(lst->ShownTotals()));
 }
 
 QWidget* TFmMain::BuildRightPanel() {
@@ -248,15 +290,15 @@ QWidget* TFmMain::BuildRightPanel() {
         layout->addWidget(shown);
         return shown;
     };
-    auto plain = [&](const char* name, const char* caption) {
-        return button(new QPushButton(QString::fromUtf8(caption)), name);
+    auto plain = [&](const char* name, const QString& caption) {
+        return button(new QPushButton(caption), name);
     };
     auto window = [this](TimeWindow w) { return [this, w] { LoadItemListIfShopChosen(w); }; };
-    const std::pair<const char*, const char*> windowButtons[] = {{"btnAllData", "所有数据"},
-                                                                 {"btnWeek", "最近一周"},
-                                                                 {"btnMonth", "最近一月"},
-                                                                 {"btnThisWeek", "本周数据"},
-                                                                 {"btnThisMonth", "本月数据"}};
+    const std::pair<const char*, QString> windowButtons[] = {{"btnAllData", tr("所有数据(&1)")},
+                                                             {"btnWeek", tr("最近一周(&2)")},
+                                                             {"btnMonth", tr("最近一月(&3)")},
+                                                             {"btnThisWeek", tr("本周数据(&4)")},
+                                                             {"btnThisMonth", tr("本月数据(&5)")}};
     const TimeWindow windows[] = {TimeWindow::AllData, TimeWindow::LastWeek, TimeWindow::LastMonth,
                                   TimeWindow::ThisWeek, TimeWindow::ThisMonth};
     for (std::size_t i = 0; i < std::size(windows); ++i) {
@@ -265,10 +307,11 @@ QWidget* TFmMain::BuildRightPanel() {
                 [this, load = window(windows[i])] { RunGuarded(m_prompts, this, load); });
     }
     layout->addSpacing(10);
-    OnClick(plain("btnExport", "导出到EXCEL"), &TFmMain::btnExportClick);
+    OnClick(plain("btnExport", tr("导出到EXCEL(&L)")), &TFmMain::btnExportClick);
     layout->addSpacing(10);
-    const std::pair<const char*, const char*> checkButtons[] = {
-        {"btnSelectAll", "全选"}, {"btnSelectNone", "全不选"}, {"btnSelectOther", "反选"}};
+    const std::pair<const char*, QString> checkButtons[] = {{"btnSelectAll", tr("全选(&S)")},
+                                                            {"btnSelectNone", tr("全不选(&N)")},
+                                                            {"btnSelectOther", tr("反选(&I)")}};
     const ItemListModel::CheckMode modes[] = {ItemListModel::CheckMode::All,
                                               ItemListModel::CheckMode::None,
                                               ItemListModel::CheckMode::Invert};
@@ -280,7 +323,7 @@ QWidget* TFmMain::BuildRightPanel() {
     }
     layout->addSpacing(10);
     QPushButton* exportBuyer =
-        button(new WrappingButton(QStringLiteral("导出勾选宝贝评价客户列表")), "btnExportBuyer");
+        button(new WrappingButton(tr("导出勾选宝贝评价客户列表(&R)")), "btnExportBuyer");
     exportBuyer->setFixedHeight(2 * kButtonHeight + 4);
     OnClick(exportBuyer, &TFmMain::btnExportBuyerClick);
     layout->addStretch(1);
@@ -298,7 +341,8 @@ void TFmMain::OnClick(QAbstractButton* button, void (TFmMain::*handler)()) {
 void TFmMain::FormCreate() {
     rpnlDetail->ClearLabels();
     if (m_settings.databaseLocation.empty()) {
-        m_database = OpenDatabase(m_settings.programFolder);
+        m_database = OpenDatabase(m_settings.databaseFolder.empty() ? m_settings.programFolder
+                                                                    : m_settings.databaseFolder);
         if (m_database.db) {
             m_store.emplace(std::move(*m_database.db));
             m_database.db.reset();
@@ -346,6 +390,11 @@ void TFmMain::changeEvent(QEvent* event) {
     }
 }
 
+void TFmMain::closeEvent(QCloseEvent* event) {
+    ViewState(QString::fromStdString(m_settings.viewStateFile)).Save(*this);
+    QMainWindow::closeEvent(event);
+}
+
 void TFmMain::MinimizeApplication() {
     if (m_readData && m_readData->isVisible()) {
         m_readData->showMinimized();
@@ -387,7 +436,7 @@ void TFmMain::OnVersionResult(std::int32_t number) {
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%02d-%02d %02d:%02d:%02d", now.month, now.day, now.hour,
                       now.minute, now.second);
-        SetStatusText(QString::fromLatin1(stamp) + QStringLiteral(" 软件已有新版,请升级."));
+        SetStatusText(QString::fromLatin1(stamp) + tr(" 软件已有新版,请升级."));
     });
     emit versionResultHandled(number);
 }
@@ -435,13 +484,23 @@ std::string TFmMain::SoftInfoPage(SoftInfoKind kind) const {
 }
 
 void TFmMain::ShowSoftInfo(SoftInfoKind kind) {
-    m_urls.Open(SoftInfoPage(kind));
+    OpenOutside(SoftInfoPage(kind));
 }
 
 void TFmMain::btnOpenShopClick() {
     if (m_currentShop) {
-        m_urls.Open(Trim(m_currentShop->ShopURL));
+        OpenOutside(Trim(m_currentShop->ShopURL));
     }
+}
+
+void TFmMain::OpenOutside(const std::string& url) {
+    // An empty address has nowhere to go; a desktop without a browser gets the address in a
+    // box whose text the user can select and copy.
+    if (url.empty() || m_urls.Open(url)) {
+        return;
+    }
+    m_prompts.ShowMessage(this, tr("无法启动浏览器。请把下面的地址复制到浏览器中打开:") +
+                                    QStringLiteral("\n") + Utf8Text(url));
 }
 
 // ---- the shop tree ----
@@ -472,7 +531,7 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows, Db().ReadRunHealth());
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth());
     // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
@@ -490,7 +549,7 @@ void TFmMain::tvClick() {
         return row.SID.starts_with(selected->Sid);
     });
     if (listed) {
-        SetStatusText(QStringLiteral("掌柜:") + Utf8Text(selected->WWName));
+        SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
         std::optional<RunHealthRow> health = tv->HealthOf(selected->Sid);
         m_healthPanel->setText(health && ShopTree::NeedsMark(health->verdict)
                                    ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
@@ -512,8 +571,12 @@ void TFmMain::DeleteSelectedShop() {
     if (!selected) {
         return;
     }
-    const QString question =
-        QStringLiteral("您确定要删除 ") + Utf8Text(selected->WWName) + QStringLiteral(" 吗");
+    // The run's time follows the nick: of several runs of one shop, the user sees which goes.
+    QString named = Utf8Text(selected->WWName);
+    if (const QString time = RunTimeText(*selected); !time.isEmpty()) {
+        named += QStringLiteral(" (") + time + QLatin1Char(')');
+    }
+    const QString question = tr("您确定要删除 %1 吗").arg(named);
     if (!m_prompts.AskYesNo(this, question)) {
         return;
     }

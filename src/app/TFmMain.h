@@ -18,6 +18,7 @@
 class QAbstractButton;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QSplitter;
 class QSystemTrayIcon;
@@ -48,6 +49,11 @@ public:
         // A database file or a team's postgresql:// address given on the command line; empty
         // for the file found beside the program. A given one is the standard edition's.
         std::string databaseLocation;
+        // The folder whose database files are chosen from, when not the program's own (an
+        // installed program keeps its analyses in the user's data folder); ends with a separator.
+        std::string databaseFolder;
+        // Where the window's arrangement is remembered between starts; empty: nowhere.
+        std::string viewStateFile;
     };
     enum class SoftInfoKind { Help = 0, Upgrade = 1 };
 
@@ -78,6 +84,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildFrame();
@@ -85,6 +92,8 @@ private:
     QWidget* BuildLeftPanel();
     QWidget* BuildRightPanel();
     QWidget* BuildItemPanel();
+    QWidget* BuildListPart();
+    void ShowTotals();
     void OnClick(QAbstractButton* button, void (TFmMain::*handler)());
 
     void FormCreate();
@@ -112,6 +121,7 @@ private:
     Store& Db();
     void SetStatusText(const QString& text);
     std::string SoftInfoPage(SoftInfoKind kind) const;
+    void OpenOutside(const std::string& url);
 
     Settings m_settings;
     UserPrompts& m_prompts;
@@ -137,6 +147,8 @@ private:
     QPushButton* btnOpenShop = nullptr;
     QPushButton* btnDelShop = nullptr;
     ItemListView* lst = nullptr;
+    QLineEdit* edtFilter = nullptr;
+    QLabel* lblTotals = nullptr;
     DetailLists* rpnlDetail = nullptr;
     QLabel* m_statusPanel = nullptr;
     QLabel* m_healthPanel = nullptr;

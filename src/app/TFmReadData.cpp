@@ -7,6 +7,10 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <string_view>
 
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
@@ -19,6 +23,7 @@ namespace {
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 370;
 constexpr int kFieldHeight = 21;
+constexpr std::chrono::milliseconds kProgressInterval{250};
 
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
@@ -37,30 +42,35 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
           m_prompts.ShowError(this, QString::fromUtf8(error.what()));
       }) {
     setObjectName("TFmReadData");
-    setWindowTitle(QStringLiteral("分析店铺"));
+    setWindowTitle(tr("分析店铺"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
     cbbInputType = Place(new QComboBox(this), "cbbInputType", 16, 24, 89, kFieldHeight);
-    cbbInputType->addItem(QStringLiteral("掌柜名称"));
+    cbbInputType->addItem(tr("掌柜名称"));
     // The input is always a shopkeeper nick; the list only says so.
     cbbInputType->setEnabled(false);
     edtInput = Place(new QLineEdit(this), "edtInput", 112, 24, 321, kFieldHeight);
-    lblThrCount =
-        Place(new QLabel(QStringLiteral("设置线程数"), this), "lblThrCount", 16, 56, 73, 16);
+    lblThrCount = Place(new QLabel(tr("设置线程数(&T)"), this), "lblThrCount", 16, 56, 73, 16);
     edtThrCount = Place(new QSpinBox(this), "edtThrCount", 16, 72, 65, kFieldHeight);
     edtThrCount->setRange(AcquisitionController::kMinThreads, AcquisitionController::kMaxThreads);
     edtThrCount->setValue(AcquisitionController::kDefaultThreads);
-    btnStart = Place(new QPushButton(QStringLiteral("开始分析"), this), "btnStart", 96, 67, 75, 25);
-    btnStop = Place(new QPushButton(QStringLiteral("停止分析"), this), "btnStop", 184, 67, 75, 25);
-    btnMinimize =
-        Place(new QPushButton(QStringLiteral("最小化"), this), "btnMinimize", 272, 67, 75, 25);
-    btnClose = Place(new QPushButton(QStringLiteral("关闭"), this), "btnClose", 360, 67, 75, 25);
+    btnStart = Place(new QPushButton(tr("开始分析(&S)"), this), "btnStart", 96, 67, 75, 25);
+    btnStop = Place(new QPushButton(tr("停止分析(&P)"), this), "btnStop", 184, 67, 75, 25);
+    btnMinimize = Place(new QPushButton(tr("最小化(&M)"), this), "btnMinimize", 272, 67, 75, 25);
+    btnClose = Place(new QPushButton(tr("关闭(&C)"), this), "btnClose", 360, 67, 75, 25);
     mmoLog = Place(new QPlainTextEdit(this), "mmoLog", 16, 104, 417, 249);
     mmoLog->setReadOnly(true);
     mmoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     mmoLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // In the free strip between the nick and the buttons, so that no control of the form moves.
+    lblProgress = Place(new QLabel(this), "lblProgress", 96, 47, 337, 18);
+    // The workers count on their own threads; the figure is read a few times a second while
+    // the dialog is shown rather than handed over per item.
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressInterval);
+    connect(m_progressTimer, &QTimer::timeout, this, &TFmReadData::ShowProgress);
 
     // Enter in the nick field starts the run, as the first button of the form would.
     btnStart->setDefault(true);
@@ -68,6 +78,7 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
         button->setAutoDefault(false);
     }
     setTabOrder(edtInput, edtThrCount);
+    lblThrCount->setBuddy(edtThrCount);
 
     OnClick(btnStart, &TFmReadData::btnStartClick);
     OnClick(btnStop, &TFmReadData::btnStopClick);
@@ -102,14 +113,44 @@ void TFmReadData::FormShow() {
     edtInput->clear();
     cbbInputType->setCurrentIndex(0);
     m_controller->Reset();
+    // A run that goes on behind the reset can still be stopped from here; a new start stays
+    // possible as well.
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    btnStop->setEnabled(run && !run->Completed());
+    ShowProgress();
+    m_progressTimer->start();
     edtInput->setFocus();
+}
+
+void TFmReadData::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // Minimised is still shown as far as the run's figure is concerned.
+    if (!event->spontaneous()) {
+        m_progressTimer->stop();
+    }
+}
+
+void TFmReadData::ShowProgress() {
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    if (!run) {
+        lblProgress->clear();
+        return;
+    }
+    const RunTotals totals = run->Totals();
+    // The control thread's own end report, sent when it started nothing, is no item.
+    const int done = std::min(totals.downloadsEnded, totals.itemsQueued);
+    lblProgress->setText(tr("已完成 %1 / %2 个宝贝").arg(done).arg(totals.itemsQueued));
 }
 
 void TFmReadData::btnStartClick() {
     const std::string input = edtInput->text().toStdString();
     if (m_controller->Start(input, edtThrCount->value()) ==
         AcquisitionController::StartResult::BlankInput) {
-        m_prompts.ShowInfoBox(this, QString::fromUtf8(AcquisitionController::kBlankInputNotice));
+        // The core's text, marked here so that it is translated with the dialog's own.
+        static_assert(
+            std::string_view(AcquisitionController::kBlankInputNotice) ==
+            QT_TRANSLATE_NOOP("tarnwick::TFmReadData", "请先输入要分析的同行旺旺名或地址!"));
+        m_prompts.ShowInfoBox(this, tr(AcquisitionController::kBlankInputNotice));
     }
 }
 
@@ -136,6 +177,7 @@ void TFmReadData::LogCleared() {
 void TFmReadData::RunningChanged(bool running) {
     btnStart->setEnabled(!running);
     btnStop->setEnabled(running);
+    ShowProgress();
 }
 
 }  // namespace tarnwick

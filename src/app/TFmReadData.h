@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QTimer;
 
 namespace tarnwick {
 
@@ -43,6 +44,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FormShow();
@@ -56,6 +58,7 @@ private:
     void RunningChanged(bool running) override;
 
     void OnClick(QPushButton* button, void (TFmReadData::*handler)());
+    void ShowProgress();
 
     UserPrompts& m_prompts;
     QComboBox* cbbInputType;
@@ -67,6 +70,8 @@ private:
     QPushButton* btnMinimize;
     QPushButton* btnClose;
     QPlainTextEdit* mmoLog;
+    QLabel* lblProgress;
+    QTimer* m_progressTimer;
 
     QtOwnerThread m_owner;
     // Declared after the owner thread, so it goes first and its workers never see the owner gone.

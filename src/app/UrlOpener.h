@@ -4,11 +4,12 @@
 
 namespace tarnwick {
 
-// Hands an address to the user's default web browser. Nothing is reported when that fails.
+// Hands an address to the user's default web browser.
 class UrlOpener {
 public:
     virtual ~UrlOpener() = default;
-    virtual void Open(const std::string& url) = 0;
+    // False when no browser could be started for it.
+    virtual bool Open(const std::string& url) = 0;
 };
 
 }  // namespace tarnwick

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 
 #include "app/DesktopUrlOpener.h"
+#include "app/Language.h"
 #include "app/MessageBoxPrompts.h"
 #include "app/TFmMain.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -28,11 +31,30 @@ int main(int argc, char* argv[]) {
         QStringLiteral("FILE|postgresql://..."));
     parser.addOption(market);
     parser.addOption(database);
+    QCommandLineOption lang(QStringLiteral("lang"),
+                            QStringLiteral("Interface language: zh (the default) or en. Without "
+                                           "it, an English system locale gives English."),
+                            QStringLiteral("zh|en"));
     parser.addOption(versionUrl);
+    parser.addOption(lang);
     parser.process(app);
+
+    const std::optional<tarnwick::Language> language =
+        tarnwick::ChooseLanguage(parser.value(lang), QLocale::system());
+    if (!language) {
+        std::fprintf(stderr, "--lang is zh or en, not %s\n",
+                     parser.value(lang).toLocal8Bit().constData());
+        return 2;
+    }
+    if (!tarnwick::UseLanguage(*language)) {
+        std::fprintf(stderr, "The English texts are missing from this build; staying Chinese.\n");
+    }
 
     tarnwick::TFmMain::Settings settings;
     settings.programFolder = QApplication::applicationDirPath().toStdString() + "/";
+    settings.viewStateFile =
+        (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/view.ini")
+            .toStdString();
     if (parser.isSet(market) &&
         !settings.endpoints.PointMarketAt(parser.value(market).toStdString())) {
         std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",
@@ -47,6 +69,21 @@ int main(int argc, char* argv[]) {
     }
 
     tarnwick::MessageBoxPrompts prompts(QApplication::applicationName());
+    if (!parser.isSet(database)) {
+        const tarnwick::DataFolderChoice data =
+            tarnwick::ChooseDataFolder(settings.programFolder, tarnwick::UserDataFolder(),
+                                       tarnwick::ShippedDatabase(settings.programFolder),
+                                       tarnwick::FolderWritable(settings.programFolder));
+        settings.databaseFolder = data.folder;
+        if (data.copiedShipped) {
+            prompts.ShowMessage(
+                nullptr, QCoreApplication::translate("main", "第一次启动: 分析数据将保存在 %1")
+                             .arg(QString::fromStdString(data.folder + "vexodb.qdb")));
+        } else if (!data.failure.empty()) {
+            prompts.ShowMessage(nullptr, QCoreApplication::translate("main", "无法建立数据文件: %1")
+                                             .arg(QString::fromStdString(data.failure)));
+        }
+    }
     tarnwick::DesktopUrlOpener urls;
     tarnwick::TFmMain window(std::move(settings), prompts, urls, tarnwick::SystemClock::Instance());
     window.show();

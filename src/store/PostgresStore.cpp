@@ -195,6 +195,16 @@ void PostgresStore::CheckItemsTable() {
     m_connection.Run("select * from Items where 1=2", {});
 }
 
+std::map<std::string, int> PostgresStore::CountItemsPerRun() {
+    const PgResult result =
+        m_connection.Run("select sid, count(*)::int from ItemList group by sid", {});
+    std::map<std::string, int> counts;
+    for (int row = 0; row < result.Rows(); ++row) {
+        counts[result.Text(row, 0)] = result.Int(row, 1);
+    }
+    return counts;
+}
+
 bool PostgresStore::ClaimRunKey(std::string_view sid, DateTime claimedAt) {
     // Rows brought in from elsewhere (a file store's, say) carry keys never claimed here;
     // their ShopList row holds the key as well.

@@ -35,6 +35,7 @@ public:
 
     void DeleteShop(std::string_view sid) override;
     void CheckItemsTable() override;
+    std::map<std::string, int> CountItemsPerRun() override;
     // Atomic across every program using the server: the key goes into RunKeys, whose primary
     // key lets only one of two simultaneous claims through.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) override;

@@ -182,6 +182,16 @@ void SqliteStore::CheckItemsTable() {
     query.Run();
 }
 
+std::map<std::string, int> SqliteStore::CountItemsPerRun() {
+    Statement& query = m_db.Prepared("select sid, count(*) from ItemList group by sid");
+    const ResetOnExit reset(query);
+    std::map<std::string, int> counts;
+    while (query.Step()) {
+        counts[query.Text(0)] = query.Int(1);
+    }
+    return counts;
+}
+
 bool SqliteStore::ClaimRunKey(std::string_view sid, DateTime) {
     Statement& query = m_db.Prepared("select count(*) from ShopList where SID=?");
     const ResetOnExit reset(query);

@@ -27,6 +27,7 @@ public:
 
     void DeleteShop(std::string_view sid) override;
     void CheckItemsTable() override;
+    std::map<std::string, int> CountItemsPerRun() override;
     // The file has no table of claimed keys and the program never adds one; a key is free
     // while no stored run carries it.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ public:
     void DeleteShop(std::string_view sid) { m_backend->DeleteShop(sid); }
     // Fails when the Items table is missing; returns nothing.
     void CheckItemsTable() { m_backend->CheckItemsTable(); }
+    // The number of stored items of every run that has any, by run key.
+    std::map<std::string, int> CountItemsPerRun() { return m_backend->CountItemsPerRun(); }
     // Takes a new run's key. False when another run (of this or another program, on this or
     // another machine) already holds it.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) {

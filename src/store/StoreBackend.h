@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +33,7 @@ public:
 
     virtual void DeleteShop(std::string_view sid) = 0;
     virtual void CheckItemsTable() = 0;
+    virtual std::map<std::string, int> CountItemsPerRun() = 0;
 
     // Takes the run key for a new run unless some run already holds it. False when taken.
     virtual bool ClaimRunKey(std::string_view sid, DateTime claimedAt) = 0;

@@ -8,6 +8,17 @@ QString Utf8Text(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString OneLine(const QString& text) {
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
+        return text;
+    }
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    line.replace(QLatin1Char('\n'), QStringLiteral(" / "));
+    return line;
+}
+
 QString MoneyText(double value) {
     static const QLocale china(QLocale::Chinese, QLocale::China);
     return china.toCurrencyString(value, QStringLiteral("¥"), 2);

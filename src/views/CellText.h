@@ -10,6 +10,9 @@ namespace tarnwick {
 
 // How the views write the stored values. Stored texts are UTF-8 already.
 QString Utf8Text(const std::string& text);
+// A stored text on one line: every line break becomes " / ", so that a variant such as
+// "颜色分类：粉红色\n尺码：XL" shows both parts in a one-line cell.
+QString OneLine(const QString& text);
 // A money amount as the item list shows it: "¥1,234.50".
 QString MoneyText(double value);
 // Two decimals, no thousands separator: "1234.50".

@@ -43,12 +43,11 @@ QWidget* Part(const char* name, QWidget* grid, QLabel* label) {
 }  // namespace
 
 QString BuyerCountText(std::size_t count, double total) {
-    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录. 总额 ") +
-           DecimalText(total) + QStringLiteral(" 元。");
+    return DetailLists::tr("共有 %1 条记录. 总额 %2 元。").arg(count).arg(DecimalText(total));
 }
 
 QString CommentCountText(std::size_t count) {
-    return QStringLiteral("共有 ") + QString::number(count) + QStringLiteral(" 条记录.");
+    return DetailLists::tr("共有 %1 条记录.").arg(count);
 }
 
 DetailLists::DetailLists(QWidget* parent)
@@ -68,6 +67,12 @@ DetailLists::DetailLists(QWidget* parent)
     lblCommentCount->setObjectName("lblCommentCount");
     dbgBuyerList->SetModelWithWidths(m_buyers, Widths(BuyerColumns()));
     dbgRateList->SetModelWithWidths(m_rates, Widths(RateColumns()));
+    // The times, prices and amounts show whole; the names, variants and review texts share the
+    // rest, so that every column is in sight at the window's starting size.
+    const QString time = QStringLiteral("0000-00-00 00:00:00");
+    dbgBuyerList->FitColumnsToWidth(
+        {QString(), QStringLiteral("00000.00"), QStringLiteral("0000"), QString(), time});
+    dbgRateList->FitColumnsToWidth({QString(), QString(), time});
 
     addWidget(Part("pnlBuyerList", dbgBuyerList, lblBuyerCount));
     QWidget* ratePart = Part("rpnlRateList", dbgRateList, lblCommentCount);

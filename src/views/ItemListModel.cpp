@@ -2,9 +2,25 @@
 
 #include <stdexcept>
 
+#include <QCoreApplication>
+
 #include "views/CellText.h"
 
 namespace tarnwick {
+
+namespace {
+// For the translators: the captions of ItemListColumns, in their order.
+[[maybe_unused]] const char* const kCaptions[] = {
+    QT_TRANSLATE_NOOP("ItemListModel", "序号"),
+    QT_TRANSLATE_NOOP("ItemListModel", "宝贝名称"),
+    QT_TRANSLATE_NOOP("ItemListModel", "价格"),
+    QT_TRANSLATE_NOOP("ItemListModel", "30天售"),
+    QT_TRANSLATE_NOOP("ItemListModel", "库存"),
+    QT_TRANSLATE_NOOP("ItemListModel", "评论数"),
+    QT_TRANSLATE_NOOP("ItemListModel", "浏览量"),
+    QT_TRANSLATE_NOOP("ItemListModel", "销售总额"),
+    QT_TRANSLATE_NOOP("ItemListModel", "读取数据时间")};
+}  // namespace
 
 ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {
     if (ItemListColumns().size() != kColumnCount) {
@@ -20,6 +36,33 @@ int ItemListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
+QVariant ItemListModel::SortValue(const ItemRow& item, int row, int column) const {
+    switch (column) {
+        case cxCheck:
+            return Checked(row) ? 1 : 0;
+        case cxIndex:
+            return row;
+        case cxTitle:
+            return Utf8Text(item.title);
+        case cxPrice:
+            return item.price;
+        case cxSellCount:
+            return item.sellcount;
+        case cxallow_quantity:
+            return item.allow_quantity;
+        case cxCommentCount:
+            return item.Commentcount;
+        case cxpv:
+            return item.pv;
+        case cxSellAmount:
+            return item.SellAmount;
+        case cxDataTime:
+            return item.UpdateTime.Days();
+        default:
+            return {};
+    }
+}
+
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count()) {
         return {};
@@ -28,6 +71,9 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (role == Qt::CheckStateRole && column == cxCheck) {
         return Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == kSortRole) {
+        return SortValue(item, index.row(), column);
     }
     if (role == Qt::TextAlignmentRole) {
         bool text = column == cxTitle || column == cxDataTime;
@@ -43,7 +89,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         case cxIndex:
             return index.row() + 1;
         case cxTitle:
-            return Utf8Text(item.title);
+            return role == Qt::ToolTipRole ? Utf8Text(item.title) : OneLine(Utf8Text(item.title));
         case cxPrice:
             return MoneyText(item.price);
         case cxSellCount:
@@ -68,7 +114,10 @@ QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return QString::fromUtf8(ItemListColumns()[static_cast<std::size_t>(section)].caption);
+        // The captions are the spreadsheet's as well, where they stay Chinese; the list shows
+        // them in the interface's language.
+        return QCoreApplication::translate(
+            "ItemListModel", ItemListColumns()[static_cast<std::size_t>(section)].caption);
     }
     return {};
 }

@@ -31,6 +31,9 @@ public:
         kColumnCount
     };
     enum class CheckMode { All = 1, None = 2, Invert = 3 };
+    // A cell's value as the list sorts it: numbers as numbers, times as times, the running
+    // number as the load order.
+    static constexpr int kSortRole = Qt::UserRole + 1;
 
     explicit ItemListModel(QObject* parent = nullptr);
 
@@ -56,6 +59,8 @@ public:
     std::vector<std::pair<std::string, std::string>> CheckedItems() const;
 
 private:
+    QVariant SortValue(const ItemRow& item, int row, int column) const;
+
     std::vector<ItemRow> m_items;
     std::vector<char> m_checked;
 };

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QCoreApplication>
 #include <QString>
+
+#include "views/CellText.h"
 
 namespace tarnwick {
 
@@ -39,7 +42,12 @@ public:
         }
         const GridColumn<Row>& column = m_columns[static_cast<std::size_t>(index.column())];
         if (role == Qt::DisplayRole) {
-            return column.text(m_rows[static_cast<std::size_t>(index.row())]);
+            return OneLine(column.text(m_rows[static_cast<std::size_t>(index.row())]));
+        }
+        // The whole text, line breaks and all, for cells a narrow column cuts off.
+        if (role == Qt::ToolTipRole && !column.alignRight) {
+            QString text = column.text(m_rows[static_cast<std::size_t>(index.row())]);
+            return text.isEmpty() ? QVariant() : QVariant(text);
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(Qt::AlignVCenter |
@@ -51,7 +59,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
             static_cast<std::size_t>(section) < m_columns.size()) {
-            return QString::fromUtf8(m_columns[static_cast<std::size_t>(section)].caption);
+            return QCoreApplication::translate(
+                "GridColumn", m_columns[static_cast<std::size_t>(section)].caption);
         }
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -1,13 +1,93 @@
 #include "views/ShopTree.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 #include "views/CellText.h"
 
 namespace tarnwick {
 
 namespace {
+
 constexpr int kRecordRole = Qt::UserRole + 1;
+
+// Draws a node as its caption with the run's time on a second, smaller and paler line.
+class RunNodeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (!index.data(ShopTree::kRunTimeRole).toString().isEmpty()) {
+            size.setHeight(
+                std::max(size.height(), option.fontMetrics.height() + SmallFontHeight(option) + 6));
+        }
+        return size;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString time = index.data(ShopTree::kRunTimeRole).toString();
+        if (time.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        // The background, the selection and the icon as usual, the two lines by hand.
+        const QString caption = cell.text;
+        cell.text.clear();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+
+        QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
+        text.adjust(2, 0, -2, 0);
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
+        painter->save();
+        const int top = text.top() +
+                        (text.height() - option.fontMetrics.height() - SmallFontHeight(option)) / 2;
+        painter->setPen(option.palette.color(role));
+        painter->setFont(option.font);
+        painter->drawText(QRect(text.left(), top, text.width(), option.fontMetrics.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(caption, Qt::ElideRight, text.width()));
+        QFont small = SmallFont(option);
+        painter->setFont(small);
+        QColor pale = option.palette.color(role);
+        pale.setAlphaF(selected ? 0.85f : 0.6f);
+        painter->setPen(pale);
+        painter->drawText(QRect(text.left(), top + option.fontMetrics.height(), text.width(),
+                                SmallFontHeight(option)),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          QFontMetrics(small).elidedText(time, Qt::ElideRight, text.width()));
+        painter->restore();
+    }
+
+private:
+    static QFont SmallFont(const QStyleOptionViewItem& option) {
+        QFont small = option.font;
+        if (small.pointSizeF() > 0) {
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+        } else {
+            small.setPixelSize(std::max(8, small.pixelSize() * 85 / 100));
+        }
+        return small;
+    }
+    static int SmallFontHeight(const QStyleOptionViewItem& option) {
+        return QFontMetrics(SmallFont(option)).height();
+    }
+};
+
+}  // namespace
+
+QString RunTimeText(const TShop& shop) {
+    return DateTimeText(shop.AddTime);
 }
 
 ShopTree::ShopTree(QWidget* parent) : QTreeWidget(parent) {
@@ -18,6 +98,7 @@ ShopTree::ShopTree(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
+    setItemDelegate(new RunNodeDelegate(this));
 }
 
 void ShopTree::SetHealthIcons(const QIcon& degraded, const QIcon& blocked) {
@@ -48,7 +129,9 @@ bool ShopTree::NeedsMark(const std::string& verdictName) {
     return verdictName == "degraded" || verdictName == "blocked";
 }
 
-void ShopTree::Rebuild(const std::vector<ShopRow>& shops, const std::vector<RunHealthRow>& health) {
+void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
+                       const std::map<std::string, int>& itemCounts,
+                       const std::vector<RunHealthRow>& health) {
     clear();
     m_shops.clear();
     m_shops.reserve(shops.size());
@@ -61,7 +144,18 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops, const std::vector<RunH
         auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
         node->setIcon(0, m_icon);
         node->setData(0, kRecordRole, static_cast<qulonglong>(m_shops.size()));
-        m_shops.push_back(TShop{row.SID, row.WWName, row.ShopURL});
+        const TShop& shop =
+            m_shops.emplace_back(TShop{row.SID, row.WWName, row.ShopURL, row.AddTime});
+        const QString time = RunTimeText(shop);
+        node->setData(0, kRunTimeRole, time);
+        auto counted = itemCounts.find(row.SID);
+        const int items = counted == itemCounts.end() ? 0 : counted->second;
+        QString tip = node->text(0);
+        if (!time.isEmpty()) {
+            tip += QLatin1Char('\n') + tr("分析时间 %1").arg(time);
+        }
+        tip += QLatin1Char('\n') + tr("共 %n 个宝贝", nullptr, items);
+        node->setToolTip(0, tip);
         auto found = m_health.find(row.SID);
         if (found == m_health.end() || !NeedsMark(found->second.verdict)) {
             continue;
@@ -69,8 +163,9 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops, const std::vector<RunH
         const RunHealthRow& run = found->second;
         node->setIcon(0, run.verdict == "blocked" ? m_blockedIcon : m_degradedIcon);
         // The reasons are the run's own record, kept as it was written.
-        node->setToolTip(0, tr("运行状况: %1").arg(VerdictText(run.verdict)) + QLatin1Char('\n') +
-                                Utf8Text(run.reasons));
+        node->setToolTip(0, tip + QLatin1Char('\n') +
+                                tr("运行状况: %1").arg(VerdictText(run.verdict)) +
+                                QLatin1Char('\n') + Utf8Text(run.reasons));
     }
 }
 

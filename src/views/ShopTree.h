@@ -14,21 +14,29 @@
 
 namespace tarnwick {
 
-// The flat list of stored analyses, newest first. The records live here, one per node, and are
-// handed out as copies, so nothing outside can hold on to a record a rebuild has dropped.
+// The flat list of stored analyses, newest first. Each node shows the nick with the run's date
+// and time under it, so that several runs of one shop can be told apart. The records live
+// here, one per node, and are handed out as copies, so nothing outside can hold on to a record
+// a rebuild has dropped.
 class ShopTree : public QTreeWidget {
     Q_OBJECT
 
 public:
+    // The run's time under the node's caption, "yyyy-mm-dd hh:mm:ss".
+    static constexpr int kRunTimeRole = Qt::UserRole + 2;
+
     explicit ShopTree(QWidget* parent = nullptr);
 
     void SetNodeIcon(const QIcon& icon) { m_icon = icon; }
     // The marks of runs that cannot be trusted whole.
     void SetHealthIcons(const QIcon& degraded, const QIcon& blocked);
-    // Drops every node and its record, then one node per row in the given order. A run whose
-    // health says degraded or blocked gets that mark and a tooltip with the reasons.
-    void Rebuild(const std::vector<ShopRow>& shops, const std::vector<RunHealthRow>& health = {});
-    // The stored health of a listed run, when the file keeps health and the run has it.
+    // Drops every node and its record, then one node per row in the given order; the item
+    // counts, by run key, go into the nodes' tooltips. A run whose health says degraded or
+    // blocked gets that mark, and its verdict and reasons in the tooltip.
+    void Rebuild(const std::vector<ShopRow>& shops,
+                 const std::map<std::string, int>& itemCounts = {},
+                 const std::vector<RunHealthRow>& health = {});
+    // The stored health of a listed run, when the store keeps health and the run has it.
     std::optional<RunHealthRow> HealthOf(std::string_view sid) const;
     // "被拦截" for "blocked" and so on, in the interface's language.
     static QString VerdictText(const std::string& verdictName);
@@ -56,5 +64,8 @@ private:
     QIcon m_degradedIcon;
     QIcon m_blockedIcon;
 };
+
+// How a run is named to the user: the nick and, where it is known, the run's date and time.
+QString RunTimeText(const TShop& shop);
 
 }  // namespace tarnwick

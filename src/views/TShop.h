@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "store/DateTime.h"
+
 namespace tarnwick {
 
 // What a node of the shop tree stands for: one analysis run of a shop.
@@ -9,6 +11,7 @@ struct TShop {
     std::string Sid;
     std::string WWName;
     std::string ShopURL;
+    DateTime AddTime;  // when the run stored the shop
 
     bool operator==(const TShop&) const = default;
 };

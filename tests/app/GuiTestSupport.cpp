@@ -108,6 +108,7 @@ TFmMain& MainWindowFixture::OpenWindow() {
     TFmMain::Settings settings;
     settings.programFolder = m_database.FolderWithSeparator();
     settings.endpoints = m_market.GetEndpoints();
+    settings.viewStateFile = viewStateFile;
     settings.databaseLocation = databaseLocation;
     m_window = std::make_unique<TFmMain>(settings, prompts, urls, SystemClock::Instance());
     m_window->show();

@@ -45,8 +45,12 @@ public:
 
 class RecordingUrlOpener : public UrlOpener {
 public:
-    void Open(const std::string& url) override { opened.push_back(url); }
+    bool Open(const std::string& url) override {
+        opened.push_back(url);
+        return browserStarts;
+    }
     std::vector<std::string> opened;
+    bool browserStarts = true;
 };
 
 // "yyyy-mm-dd hh:mm:ss" as the marketplace's pages write a time.
@@ -90,6 +94,7 @@ public:
 
     RecordingPrompts prompts;
     RecordingUrlOpener urls;
+    std::string viewStateFile;  // empty: the window remembers nothing
     // What the window gets as --db, and where Analyse and OpenStore go; empty for the file in
     // the program folder.
     std::string databaseLocation;

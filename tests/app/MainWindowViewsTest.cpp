@@ -43,6 +43,16 @@ protected:
         auto found = std::find(titles.begin(), titles.end(), title);
         return found == titles.end() ? -1 : static_cast<int>(found - titles.begin());
     }
+    // The stored time of a run, to the second.
+    QString StoredTime(const std::string& sid) {
+        for (const ShopRow& shop : f.OpenStore().ReadShops()) {
+            if (shop.SID == sid) {
+                return QString::fromStdString(shop.AddTime.ToText().substr(0, 19));
+            }
+        }
+        ADD_FAILURE() << "no run " << sid;
+        return {};
+    }
     std::vector<QString> BuyerColumn(int column) {
         std::vector<QString> texts;
         const auto& model = Details().Buyers();
@@ -292,8 +302,10 @@ TEST_F(MainWindowViewsTest, DeletingAskedFirstAndRemovesOnlyThatRun) {
 
     f.prompts.yesNoAnswers = {false};
     f.Click("btnDelShop");
+    // The run's time after the nick tells the two runs apart.
     EXPECT_EQ(f.prompts.Texts(Kind::Question),
-              (std::vector<QString>{QStringLiteral("您确定要删除 星光女装 吗")}));
+              (std::vector<QString>{QStringLiteral("您确定要删除 星光女装 (") + StoredTime(second) +
+                                    QStringLiteral(") 吗")}));
     EXPECT_EQ(f.TreeCaptions().size(), 2u);
     EXPECT_EQ(f.OpenStore().ReadItems(second).size(), 3u);
 
@@ -324,17 +336,19 @@ TEST_F(MainWindowViewsTest, RebuildKeepsTheChosenShopThatIsStillListed) {
     f.Sim().AddShop(FashionShop());
     f.Sim().AddShop(DatedShop());
     const std::string kept = f.Analyse("星光女装");
-    f.Analyse("时光小铺");
+    const std::string deleted = f.Analyse("时光小铺");
     f.OpenWindow();
     f.ClickTreeNode(1);
     ASSERT_EQ(f.Window().CurrentShop()->Sid, kept);
     // Deletion takes the selected node, here moved there by the keyboard, not the chosen shop;
     // the rebuild leaves the chosen one chosen.
     QTest::keyClick(f.Find<QTreeWidget>("tv"), Qt::Key_Up);
+    const QString deletedTime = StoredTime(deleted);
     f.prompts.yesNoAnswers = {true};
     f.Click("btnDelShop");
     EXPECT_EQ(f.prompts.Texts(Kind::Question),
-              (std::vector<QString>{QStringLiteral("您确定要删除 时光小铺 吗")}));
+              (std::vector<QString>{QStringLiteral("您确定要删除 时光小铺 (") + deletedTime +
+                                    QStringLiteral(") 吗")}));
     EXPECT_EQ(f.TreeCaptions(), (std::vector<QString>{"星光女装"}));
     ASSERT_TRUE(f.Window().CurrentShop().has_value());
     EXPECT_EQ(f.Window().CurrentShop()->Sid, kept);

@@ -126,6 +126,24 @@ TEST(TFmMainTest, MissingDatabaseIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(f.urls.opened.size(), 1u);
 }
 
+TEST(TFmMainTest, AnAddressNoBrowserTookIsShownForCopying) {
+    MainWindowFixture f;
+    f.OpenWindow();
+    f.urls.browserStarts = false;
+    f.Click("btnHelp");
+    f.Click("btnUpdate");
+    const Endpoints pages = Endpoints::Defaults();
+    const QString lead = QStringLiteral("无法启动浏览器。请把下面的地址复制到浏览器中打开:\n");
+    EXPECT_EQ(f.prompts.Texts(Kind::Message),
+              (std::vector<QString>{lead + QString::fromStdString(pages.helpPage),
+                                    lead + QString::fromStdString(pages.upgradePage)}));
+    // A browser that starts needs no word.
+    f.urls.browserStarts = true;
+    f.Click("btnHelp");
+    EXPECT_EQ(f.prompts.Texts(Kind::Message).size(), 2u);
+    EXPECT_EQ(f.urls.opened.size(), 3u);
+}
+
 struct VersionCase {
     const char* name;
     const char* answer;

@@ -14,6 +14,7 @@
 
 #include "TestShops.h"
 #include "app/TFmReadData.h"
+#include "store/Store.h"
 
 namespace tarnwick::test {
 namespace {
@@ -138,16 +139,75 @@ TEST(TFmReadDataTest, ClosingLetsTheRunGoOnAndShowingAgainStartsAfresh) {
     f.WithAnalyseDialog([&](TFmReadData& dialog) {
         EXPECT_EQ(&dialog, first);
         EXPECT_EQ(LogLines(dialog), QStringList{kIntro});
-        EXPECT_TRUE(Idle(dialog));
+        // A new start is possible, and the run that goes on can still be stopped.
+        EXPECT_TRUE(Child<QPushButton>(dialog, "btnStart")->isEnabled());
+        EXPECT_TRUE(Child<QPushButton>(dialog, "btnStop")->isEnabled());
         EXPECT_EQ(Child<QSpinBox>(dialog, "edtThrCount")->value(), 3);
         EXPECT_EQ(Child<QLineEdit>(dialog, "edtInput")->text(), QString());
         // The earlier run goes on behind the reset and still reports its end here.
         f.Sim().ClearFaults();
         f.Sim().ReleaseHolds();
         EXPECT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
+        EXPECT_TRUE(Idle(dialog));
     });
     f.ClickTreeNode(0);
     EXPECT_EQ(f.ListColumn(2).size(), 2u);
+}
+
+TEST(TFmReadDataTest, StopStaysUsableAfterReopeningDuringARun) {
+    MainWindowFixture f;
+    f.Sim().AddShop(SmallShop());
+    marketsim::Fault hold;
+    hold.match = "/item.htm";
+    hold.hold = true;
+    f.Sim().AddFault(hold);
+    f.OpenWindow();
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        Child<QSpinBox>(dialog, "edtThrCount")->setValue(1);
+        Child<QLineEdit>(dialog, "edtInput")->setText(QStringLiteral("暖冬小屋"));
+        Child<QPushButton>(dialog, "btnStart")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.Sim().HeldCount() >= 1; }, 20000));
+    });
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        auto* stop = Child<QPushButton>(dialog, "btnStop");
+        ASSERT_TRUE(stop->isEnabled());
+        QTest::mouseClick(stop, Qt::LeftButton);
+        EXPECT_TRUE(
+            HasLine(dialog, QStringLiteral("正在终止程序,此过程可能需要几分钟时间,请稍候...")));
+        EXPECT_TRUE(dialog.Controller().CurrentRun()->StopRequested());
+        f.Sim().ReleaseHolds();
+        // The held item ends, the second is never started, and the run completes here.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
+        EXPECT_TRUE(Idle(dialog));
+        EXPECT_EQ(Child<QLabel>(dialog, "lblProgress")->text(),
+                  QStringLiteral("已完成 1 / 2 个宝贝"));
+    });
+    Store store = f.OpenStore();
+    ASSERT_EQ(store.ReadShops().size(), 1u);
+    EXPECT_LE(store.ReadItems(store.ReadShops()[0].SID).size(), 1u);
+}
+
+TEST(TFmReadDataTest, ProgressFigureCountsDoneOfQueuedInsideTheFreeStrip) {
+    MainWindowFixture f;
+    f.Sim().AddShop(SmallShop());
+    f.OpenWindow();
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        auto* progress = Child<QLabel>(dialog, "lblProgress");
+        EXPECT_EQ(progress->text(), QString());
+        // Between the nick and the buttons, clear of every other control.
+        for (QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != progress && other->isVisible()) {
+                EXPECT_FALSE(other->geometry().intersects(progress->geometry()))
+                    << other->objectName().toStdString();
+            }
+        }
+        EXPECT_TRUE(dialog.rect().contains(progress->geometry()));
+        EXPECT_GE(progress->height(), progress->fontMetrics().height());
+        Child<QLineEdit>(dialog, "edtInput")->setText(QStringLiteral("暖冬小屋"));
+        Child<QPushButton>(dialog, "btnStart")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
+        EXPECT_EQ(progress->text(), QStringLiteral("已完成 2 / 2 个宝贝"));
+    });
 }
 
 }  // namespace

@@ -263,6 +263,16 @@ TEST_P(StoreTest, AFailingDeleteStopsTheSequence) {
     EXPECT_EQ(RowsOfRun(m_temp, "ItemList", "run"), 3);
 }
 
+TEST_P(StoreTest, ItemsAreCountedPerRunAndRunsWithoutItemsAreLeftOut) {
+    EXPECT_TRUE(m_store.CountItemsPerRun().empty());
+    AppendRun(m_store, "20120405100000000");
+    m_store.AppendShop(Shop("20120407100000000", "2012-04-07 10:00:00.000"));
+    m_store.AppendItem(Item("it's", "1"));
+    m_store.AppendItem(Item("it's", "2"));
+    const std::map<std::string, int> expected = {{"20120405100000000", 3}, {"it's", 2}};
+    EXPECT_EQ(m_store.CountItemsPerRun(), expected);
+}
+
 TEST_P(StoreTest, CheckItemsTableFailsOnlyWithoutTheTable) {
     EXPECT_NO_THROW(m_store.CheckItemsTable());
     m_temp.Execute("drop table Items");

@@ -29,8 +29,9 @@ std::optional<QString> QuietPrompts::AskSaveFileName(QWidget*, const QString&) {
     return std::nullopt;
 }
 
-void QuietPrompts::Open(const std::string& url) {
+bool QuietPrompts::Open(const std::string& url) {
     Print("open", QString::fromStdString(url));
+    return true;
 }
 
 }  // namespace tarnwick::screenshots

@@ -16,7 +16,7 @@ public:
     void ShowError(QWidget* owner, const QString& text) override;
     bool AskYesNo(QWidget* owner, const QString& text) override;
     std::optional<QString> AskSaveFileName(QWidget* owner, const QString& defaultSuffix) override;
-    void Open(const std::string& url) override;
+    bool Open(const std::string& url) override;
 };
 
 }  // namespace tarnwick::screenshots

@@ -1,0 +1,86 @@
+#include "app/ViewState.h"
+
+#include <QHeaderView>
+#include <QSettings>
+#include <QSplitter>
+#include <QTableView>
+#include <QWidget>
+
+#include "views/DetailGrid.h"
+
+namespace tarnwick {
+
+namespace {
+
+const QString kGeometry = QStringLiteral("geometry");
+
+QString SplitterKey(const QSplitter& splitter) {
+    return QStringLiteral("splitters/") + splitter.objectName();
+}
+QString ColumnsKey(const QTableView& grid) {
+    return QStringLiteral("columns/") + grid.objectName();
+}
+QString ColumnCountKey(const QTableView& grid) {
+    return QStringLiteral("columnCount/") + grid.objectName();
+}
+
+}  // namespace
+
+ViewState::ViewState(QString path) : m_path(std::move(path)) {
+}
+
+void ViewState::Save(const QWidget& window) const {
+    if (m_path.isEmpty()) {
+        return;
+    }
+    QSettings settings(m_path, QSettings::IniFormat);
+    settings.setValue(kGeometry, window.saveGeometry());
+    for (const QSplitter* splitter : window.findChildren<QSplitter*>()) {
+        if (!splitter->objectName().isEmpty()) {
+            settings.setValue(SplitterKey(*splitter), splitter->saveState());
+        }
+    }
+    for (const QTableView* grid : window.findChildren<QTableView*>()) {
+        if (!grid->objectName().isEmpty() && grid->model()) {
+            settings.setValue(ColumnsKey(*grid), grid->horizontalHeader()->saveState());
+            settings.setValue(ColumnCountKey(*grid), grid->model()->columnCount());
+        }
+    }
+    settings.sync();
+}
+
+void ViewState::Restore(QWidget& window) const {
+    if (m_path.isEmpty()) {
+        return;
+    }
+    QSettings settings(m_path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) {
+        return;
+    }
+    if (settings.contains(kGeometry)) {
+        window.restoreGeometry(settings.value(kGeometry).toByteArray());
+    }
+    for (QSplitter* splitter : window.findChildren<QSplitter*>()) {
+        const QString key = SplitterKey(*splitter);
+        if (!splitter->objectName().isEmpty() && settings.contains(key)) {
+            splitter->restoreState(settings.value(key).toByteArray());
+        }
+    }
+    for (QTableView* grid : window.findChildren<QTableView*>()) {
+        const QString key = ColumnsKey(*grid);
+        if (grid->objectName().isEmpty() || !grid->model() || !settings.contains(key)) {
+            continue;
+        }
+        // Widths saved for another set of columns would land on the wrong ones.
+        if (settings.value(ColumnCountKey(*grid)).toInt() != grid->model()->columnCount()) {
+            continue;
+        }
+        if (grid->horizontalHeader()->restoreState(settings.value(key).toByteArray())) {
+            if (auto* detail = qobject_cast<DetailGrid*>(grid)) {
+                detail->KeepColumnWidths();
+            }
+        }
+    }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,135 @@
+// The English interface: chosen by --lang or the system locale, and complete in the windows.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include "TestShops.h"
+#include "app/Language.h"
+#include "app/TFmReadData.h"
+
+namespace tarnwick::test {
+namespace {
+
+TEST(LanguageTest, OptionWinsAndOnlyAnEnglishLocaleGivesEnglishWithoutIt) {
+    struct Case {
+        const char* option;
+        const char* locale;
+        std::optional<Language> chosen;
+    };
+    const Case cases[] = {
+        {"", "en_US", Language::English},      {"", "en_GB", Language::English},
+        {"", "zh_CN", Language::Chinese},      {"", "de_DE", Language::Chinese},
+        {"", "C", Language::Chinese},          {"en", "zh_CN", Language::English},
+        {"EN_us", "de_DE", Language::English}, {"zh", "en_US", Language::Chinese},
+        {"zh-TW", "en_US", Language::Chinese}, {"fr", "en_US", std::nullopt},
+        {"english", "zh_CN", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " / " + c.locale);
+        EXPECT_EQ(
+            ChooseLanguage(QString::fromLatin1(c.option), QLocale(QString::fromLatin1(c.locale))),
+            c.chosen);
+    }
+}
+
+bool HasChinese(const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() >= 0x3000) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every caption a window shows of its own, headers included.
+std::vector<QString> Captions(QWidget& window) {
+    std::vector<QString> texts{window.windowTitle()};
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
+        texts.push_back(button->text());
+    }
+    for (auto* label : window.findChildren<QLabel*>()) {
+        texts.push_back(label->text());
+    }
+    for (auto* edit : window.findChildren<QLineEdit*>()) {
+        texts.push_back(edit->placeholderText());
+    }
+    for (auto* box : window.findChildren<QComboBox*>()) {
+        texts.push_back(box->currentText());
+    }
+    for (auto* grid : window.findChildren<QTableView*>()) {
+        for (int column = 0; column < grid->model()->columnCount(); ++column) {
+            texts.push_back(grid->model()->headerData(column, Qt::Horizontal).toString());
+        }
+    }
+    return texts;
+}
+
+class EnglishInterfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(UseLanguage(Language::English)); }
+    void TearDown() override { UseLanguage(Language::Chinese); }
+};
+
+TEST_F(EnglishInterfaceTest, WindowsSpeakEnglishWhileDataStaysAsStored) {
+    MainWindowFixture f;
+    f.Sim().AddShop(
+        Shop("星光女装", "star", {Item("5001", "春季新款连衣裙", "128.00", 3, 40, 900)}));
+    f.Analyse("星光女装");
+    TFmMain& window = f.OpenWindow();
+
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Corvell Software - Quorvane V3.06"));
+    EXPECT_EQ(f.Find<QAbstractButton>("btnShopAssay")->text(), QStringLiteral("&Analyse"));
+    EXPECT_EQ(f.Find<QAbstractButton>("btnAllData")->text(), QStringLiteral("All data (&1)"));
+    auto* list = f.Find<QTableView>("lst");
+    EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("No."));
+    for (const QString& text : Captions(window)) {
+        EXPECT_FALSE(HasChinese(text)) << text.toStdString();
+    }
+
+    f.ClickTreeNode(0);
+    // The stored nick and title stay as they are; the words around them are English.
+    EXPECT_EQ(window.StatusText(), QStringLiteral("Shopkeeper: 星光女装"));
+    EXPECT_EQ(f.ListColumn(2), (std::vector<QString>{"春季新款连衣裙"}));
+    EXPECT_EQ(f.Find<QLabel>("lblTotals")->text(),
+              QStringLiteral("1 items  Sales total ¥384.00  Stock 40"));
+    f.prompts.yesNoAnswers = {false};
+    f.Click("btnDelShop");
+    ASSERT_EQ(f.prompts.Texts(RecordingPrompts::Kind::Question).size(), 1u);
+    EXPECT_TRUE(f.prompts.Texts(RecordingPrompts::Kind::Question)[0].startsWith(
+        QStringLiteral("Are you sure you want to delete 星光女装 (")));
+
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Analyse shop"));
+        EXPECT_EQ(dialog.findChild<QPushButton*>("btnStop")->text(), QStringLiteral("Sto&p"));
+        for (const QString& text : Captions(dialog)) {
+            EXPECT_FALSE(HasChinese(text)) << text.toStdString();
+        }
+        // The log is the run's record, compared and kept as written: it stays Chinese.
+        EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("mmoLog")->toPlainText(),
+                  QString::fromUtf8(AcquisitionController::kIntroLine));
+        dialog.findChild<QPushButton*>("btnStart")->click();
+        EXPECT_EQ(f.prompts.Texts(RecordingPrompts::Kind::Info),
+                  (std::vector<QString>{
+                      QStringLiteral("Enter the competitor's shopkeeper nick first!")}));
+    });
+}
+
+TEST_F(EnglishInterfaceTest, SwitchingBackGivesTheChineseSourceTexts) {
+    UseLanguage(Language::Chinese);
+    MainWindowFixture f;
+    f.OpenWindow();
+    EXPECT_EQ(f.Window().windowTitle(), QStringLiteral("Corvell软件-Quorvane V3.06"));
+    EXPECT_EQ(f.Find<QAbstractButton>("btnShopAssay")->text(), QStringLiteral("分析店铺(&A)"));
+    EXPECT_EQ(f.Find<QLabel>("lblTotals")->text(),
+              QStringLiteral("共 0 个宝贝  销售总额 ¥0.00  库存 0"));
+}
+
+}  // namespace
+}  // namespace tarnwick::test
