@@ -60,7 +60,7 @@ TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
     EXPECT_NE(Picture(degraded->icon(0)), Picture(BlockedShopIcon()));
 
     // The card and two listing pages, then item pages from the fourth request on.
-    EXPECT_TRUE(blocked->toolTip(0).startsWith(QStringLiteral("运行状况: 被拦截\n从第 4 个请求 (")))
+    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
         << blocked->toolTip(0).toStdString();
     EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
         << blocked->toolTip(0).toStdString();
