@@ -53,7 +53,7 @@ ENGLISH = {
     "全选(&S)": "&Select all",
     "全不选(&N)": "Select &none",
     "反选(&I)": "&Invert",
-    "导出勾选宝贝评价客户列表(&R)": "Export the &reviewers of the checked items",
+    "导出勾选宝贝评价客户列表(&R)": "Export &reviewers of checked items",
     " 软件已有新版,请升级.": " A new version is out, please upgrade.",
     "无法启动浏览器。请把下面的地址复制到浏览器中打开:":
         "No web browser could be started. Copy this address into a browser:",
@@ -70,7 +70,7 @@ ENGLISH = {
     "请先输入要分析的同行旺旺名或地址!": "Enter the competitor's shopkeeper nick first!",
     "第一次启动: 分析数据将保存在 %1": "First start: your analyses will be kept in %1",
     "无法建立数据文件: %1": "Cannot create the database file: %1",
-    "与上次对比": "Compare with last run",
+    "与上次对比": "Compare runs",
     "请先在左边选择一个店铺。": "Choose a shop on the left first.",
     "这次分析已不在数据库中。": "This analysis is no longer in the database.",
     "这是该店铺最早的一次分析，没有上次的分析可以对比。":
@@ -105,6 +105,18 @@ ENGLISH = {
     "分析时间": "Run time",
     "在对比表中选择一个宝贝，查看它历次分析的走势":
         "Choose an item in the table to see it across the shop's runs",
+    "成功导出 %1 个用户.": "Exported %1 users.",
+    "数据库没有打开：\"%1\"": "The database is not open: \"%1\"",
+    # The save dialogs: their caption, the file types they list and the words of the type
+    # column, which the dialog takes from the program rather than from Qt.
+    "另存为": "Save As",
+    "Excel 工作簿 (*.xlsx)": "Excel workbook (*.xlsx)",
+    "文本文件 (*.txt)": "Text file (*.txt)",
+    "CSV 文件 (*.csv)": "CSV file (*.csv)",
+    "所有文件 (*)": "All files (*)",
+    "文件夹": "Folder",
+    "文件": "File",
+    "%1 文件": "%1 file",
 }
 
 path = sys.argv[1]

@@ -185,6 +185,29 @@
     </message>
 </context>
 <context>
+    <name>SaveFileDialog</name>
+    <message>
+        <source>文件夹</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>%1 文件</source>
+        <translation>%1 file</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>第一次启动: 分析数据将保存在 %1</source>
@@ -214,7 +237,7 @@
     </message>
     <message>
         <source>30天售</source>
-        <translation>Sold (30 d)</translation>
+        <translation>30d sold</translation>
     </message>
     <message>
         <source>分析时间</source>
@@ -255,7 +278,7 @@
     </message>
     <message>
         <source>与上次对比</source>
-        <translation>Compare with last run</translation>
+        <translation>Compare runs</translation>
     </message>
     <message>
         <source>上次分析: %1    本次分析: %2    掌柜: %3</source>
@@ -284,6 +307,14 @@
     <message>
         <source>导出成功.</source>
         <translation>Export succeeded.</translation>
+    </message>
+    <message>
+        <source>Excel 工作簿 (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
     </message>
 </context>
 <context>
@@ -354,7 +385,7 @@
     </message>
     <message>
         <source>导出勾选宝贝评价客户列表(&amp;R)</source>
-        <translation>Export the &amp;reviewers of the checked items</translation>
+        <translation>Export &amp;reviewers of checked items</translation>
     </message>
     <message>
         <source> 软件已有新版,请升级.</source>
@@ -390,11 +421,35 @@
     </message>
     <message>
         <source>与上次对比</source>
-        <translation>Compare with last run</translation>
+        <translation>Compare runs</translation>
     </message>
     <message>
         <source>请先在左边选择一个店铺。</source>
         <translation>Choose a shop on the left first.</translation>
+    </message>
+    <message>
+        <source>Excel 工作簿 (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text file (*.txt)</translation>
+    </message>
+    <message>
+        <source>数据库没有打开："%1"</source>
+        <translation>The database is not open: "%1"</translation>
+    </message>
+    <message>
+        <source>导出失败.</source>
+        <translation>Export failed.</translation>
+    </message>
+    <message>
+        <source>导出成功.</source>
+        <translation>Export succeeded.</translation>
+    </message>
+    <message>
+        <source>成功导出 %1 个用户.</source>
+        <translation>Exported %1 users.</translation>
     </message>
 </context>
 <context>

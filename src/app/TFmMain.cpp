@@ -522,7 +522,9 @@ void TFmMain::OpenOutside(const std::string& url) {
 
 Store& TFmMain::Db() {
     if (!m_store) {
-        throw DatabaseError("数据库没有打开：\"" + ShownLocation(m_database.choice.path) + "\"");
+        throw DatabaseError(tr("数据库没有打开：\"%1\"")
+                                .arg(QString::fromStdString(ShownLocation(m_database.choice.path)))
+                                .toStdString());
     }
     return *m_store;
 }
@@ -659,10 +661,10 @@ void TFmMain::btnExportClick() {
         // A save the file system refuses is said as such, with its reason, and not left to the
         // error box alone: the user asked for a file and must hear that there is none.
         m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, QStringLiteral("导出失败."));
+        m_prompts.ShowMessage(this, tr("导出失败."));
         return;
     }
-    m_prompts.ShowMessage(this, QStringLiteral("导出成功."));
+    m_prompts.ShowMessage(this, tr("导出成功."));
 }
 
 // ---- comparison with the shop's previous run ----
@@ -694,8 +696,7 @@ void TFmMain::btnExportBuyerClick() {
     }
     std::vector<std::string> nicks = CollectReviewerNicks(Db(), lst->Model().CheckedItems());
     WriteNickFile(NickFileName(FileNameBytes(*chosen)), nicks);
-    m_prompts.ShowMessage(this, QStringLiteral("成功导出 ") + QString::number(nicks.size()) +
-                                    QStringLiteral(" 个用户."));
+    m_prompts.ShowMessage(this, tr("成功导出 %1 个用户.").arg(nicks.size()));
 }
 
 }  // namespace tarnwick

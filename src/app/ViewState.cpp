@@ -6,7 +6,8 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "views/DetailGrid.h"
+#include "views/ColumnFit.h"
+#include "views/DetailLists.h"
 
 namespace tarnwick {
 
@@ -63,7 +64,11 @@ void ViewState::Restore(QWidget& window) const {
     for (QSplitter* splitter : window.findChildren<QSplitter*>()) {
         const QString key = SplitterKey(*splitter);
         if (!splitter->objectName().isEmpty() && settings.contains(key)) {
-            splitter->restoreState(settings.value(key).toByteArray());
+            if (splitter->restoreState(settings.value(key).toByteArray())) {
+                if (auto* details = qobject_cast<DetailLists*>(splitter)) {
+                    details->KeepSizes();
+                }
+            }
         }
     }
     for (QTableView* grid : window.findChildren<QTableView*>()) {
@@ -76,8 +81,8 @@ void ViewState::Restore(QWidget& window) const {
             continue;
         }
         if (grid->horizontalHeader()->restoreState(settings.value(key).toByteArray())) {
-            if (auto* detail = qobject_cast<DetailGrid*>(grid)) {
-                detail->KeepColumnWidths();
+            if (auto* fit = grid->findChild<ColumnFit*>(QString(), Qt::FindDirectChildrenOnly)) {
+                fit->Keep();
             }
         }
     }

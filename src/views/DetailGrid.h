@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include <QString>
 #include <QTableView>
+
+#include "views/ColumnFit.h"
 
 namespace tarnwick {
 
@@ -17,22 +18,15 @@ public:
 
     // Sets the model and the columns' starting widths.
     void SetModelWithWidths(QAbstractItemModel* model, const std::vector<int>& widths);
-    // Per column, a text the column must show whole (a time, a price), or empty for a column
-    // that shares what is left. From then on the columns fill the grid's width, until the user
-    // sizes one of them or KeepColumnWidths is called.
-    void FitColumnsToWidth(std::vector<QString> samples);
-    void KeepColumnWidths() { m_userSized = true; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // From then on the columns fill the grid's width as the entries say, until the user sizes
+    // one of them or KeepColumnWidths is called.
+    void FitColumnsToWidth(std::vector<FitColumn> columns);
+    void KeepColumnWidths();
+    // The width that shows every column at its least; 0 before FitColumnsToWidth.
+    int LeastWidth() const;
 
 private:
-    void FitColumns();
-
-    std::vector<int> m_widths;  // the starting widths, kept as the shares of the text columns
-    std::vector<QString> m_samples;
-    bool m_userSized = false;
-    bool m_fitting = false;
+    ColumnFit* m_fit = nullptr;  // owned as a child object
 };
 
 }  // namespace tarnwick

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include "views/CellText.h"
@@ -15,6 +17,10 @@ namespace {
 
 constexpr int kRatePartWidth = 384;
 constexpr int kCountLineHeight = 13;
+// The narrowest a nick column and a free-text column are fitted: a short nick, or the start of
+// a variant or review, still readable.
+constexpr int kNickLeast = 64;
+constexpr int kTextLeast = 72;
 
 template <typename Row>
 std::vector<int> Widths(std::span<const GridColumn<Row>> columns) {
@@ -67,12 +73,16 @@ DetailLists::DetailLists(QWidget* parent)
     lblCommentCount->setObjectName("lblCommentCount");
     dbgBuyerList->SetModelWithWidths(m_buyers, Widths(BuyerColumns()));
     dbgRateList->SetModelWithWidths(m_rates, Widths(RateColumns()));
-    // The times, prices and amounts show whole; the names, variants and review texts share the
-    // rest, so that every column is in sight at the window's starting size.
+    // The times, prices and amounts show whole; the names, variants and review texts divide the
+    // rest, none so narrow that it shows nothing but an ellipsis.
     const QString time = QStringLiteral("0000-00-00 00:00:00");
-    dbgBuyerList->FitColumnsToWidth(
-        {QString(), QStringLiteral("00000.00"), QStringLiteral("0000"), QString(), time});
-    dbgRateList->FitColumnsToWidth({QString(), QString(), time});
+    dbgBuyerList->FitColumnsToWidth({{QString(), kNickLeast, 80},
+                                     {QStringLiteral("000.00"), 0, 0},
+                                     {QStringLiteral("000"), 0, 0},
+                                     {QString(), kTextLeast, 80},
+                                     {time, 0, 0}});
+    dbgRateList->FitColumnsToWidth(
+        {{QString(), kNickLeast, 90}, {QString(), kTextLeast, 130}, {time, 0, 0}});
 
     addWidget(Part("pnlBuyerList", dbgBuyerList, lblBuyerCount));
     QWidget* ratePart = Part("rpnlRateList", dbgRateList, lblCommentCount);
@@ -81,6 +91,33 @@ DetailLists::DetailLists(QWidget* parent)
     setStretchFactor(0, 1);
     setStretchFactor(1, 0);
     setSizes({1000, kRatePartWidth});
+    connect(this, &QSplitter::splitterMoved, this, [this] { m_sizesKept = true; });
+    // The row indicators widen as rows arrive, and so do the widths the grids need.
+    for (DetailGrid* grid : {dbgBuyerList, dbgRateList}) {
+        connect(grid->verticalHeader(), &QHeaderView::geometriesChanged, this, [this] {
+            if (!m_sizesKept) {
+                DivideWidth();
+            }
+        });
+    }
+}
+
+void DetailLists::resizeEvent(QResizeEvent* event) {
+    QSplitter::resizeEvent(event);
+    if (!m_sizesKept) {
+        DivideWidth();
+    }
+}
+
+void DetailLists::DivideWidth() {
+    // The review part keeps its starting width while the buyer part has room for all its
+    // columns; on a narrower window it gives up width, down to what its own columns need,
+    // rather than leave the buyer names and variants as bare ellipses.
+    const int total = width() - handleWidth();
+    const int rates =
+        std::clamp(total - dbgBuyerList->LeastWidth(),
+                   std::min(dbgRateList->LeastWidth(), kRatePartWidth), kRatePartWidth);
+    setSizes({total - rates, rates});
 }
 
 void DetailLists::ShowBuyers(std::vector<BuyerRow> buyers) {

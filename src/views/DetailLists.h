@@ -40,7 +40,15 @@ public:
     QString BuyerCountLabel() const;
     QString CommentCountLabel() const;
 
+    // The user's (or the remembered) division between the two parts stays from now on.
+    void KeepSizes() { m_sizesKept = true; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void DivideWidth();
+
     // Owned as children of this widget.
     RowTableModel<BuyerRow>* m_buyers;
     RowTableModel<RateRow>* m_rates;
@@ -48,6 +56,7 @@ private:
     DetailGrid* dbgRateList;
     QLabel* lblBuyerCount;
     QLabel* lblCommentCount;
+    bool m_sizesKept = false;
 };
 
 }  // namespace tarnwick

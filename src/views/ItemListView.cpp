@@ -6,9 +6,15 @@
 
 #include "views/CellText.h"
 #include "views/CheckCellDelegate.h"
+#include "views/ColumnFit.h"
 #include "views/GridSetup.h"
 
 namespace tarnwick {
+
+namespace {
+// The narrowest the title is fitted: about ten characters of it.
+constexpr int kTitleLeast = 140;
+}  // namespace
 
 QString ItemTotalsText(const ItemTotals& totals) {
     return ItemListView::tr("共 %1 个宝贝  销售总额 %2  库存 %3")
@@ -35,6 +41,18 @@ ItemListView::ItemListView(QWidget* parent)
     for (std::size_t i = 0; i < columns.size(); ++i) {
         setColumnWidth(static_cast<int>(i), columns[i].width);
     }
+    // Every figure and the read time in sight at the starting window size: the title gives up
+    // width for them (its tooltip holds the whole title) and takes whatever is left over.
+    new ColumnFit(*this, {{QString(), columns[ItemListModel::cxCheck].width, 0},
+                          {QStringLiteral("000"), 0, 0},
+                          {QString(), kTitleLeast, columns[ItemListModel::cxTitle].width},
+                          {QStringLiteral("¥000.00"), 0, 0},
+                          {QStringLiteral("000"), 0, 0},
+                          {QStringLiteral("0000"), 0, 0},
+                          {QStringLiteral("000"), 0, 0},
+                          {QStringLiteral("0000"), 0, 0},
+                          {QStringLiteral("¥00,000.00"), 0, 0},
+                          {QStringLiteral("0000-00-00 00:00:00"), 0, 0}});
     // Until a header is clicked the lines stand in the order they were loaded.
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     horizontalHeader()->setSortIndicatorShown(true);

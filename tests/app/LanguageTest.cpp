@@ -1,14 +1,21 @@
 // The English interface: chosen by --lang or the system locale, and complete in the windows.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include "TestShops.h"
 #include "app/Language.h"
@@ -121,6 +128,75 @@ TEST_F(EnglishInterfaceTest, WindowsSpeakEnglishWhileDataStaysAsStored) {
                   (std::vector<QString>{
                       QStringLiteral("Enter the competitor's shopkeeper nick first!")}));
     });
+}
+
+TEST_F(EnglishInterfaceTest, ExportsAndTheirSaveDialogSpeakEnglish) {
+    using Kind = RecordingPrompts::Kind;
+    MainWindowFixture f;
+    marketsim::Item bag = Item("7001", "真皮手提包", "299.00", 2, 5, 80);
+    bag.reviews = {Review("Amy", "很喜欢", TodayMidnight().AddDays(-1), "8001"),
+                   Review("李雷", "一般", TodayMidnight().AddDays(-2), "8002")};
+    f.Sim().AddShop(Shop("皮具工坊", "leather", {bag}));
+    f.Analyse("皮具工坊");
+    f.OpenWindow();
+    f.ClickTreeNode(0);
+    const std::filesystem::path folder = f.Folder().Folder();
+
+    f.prompts.saveAnswers = {QString::fromStdString((folder / "items").string())};
+    f.Click("btnExport");
+    EXPECT_EQ(f.prompts.Texts(Kind::Message),
+              (std::vector<QString>{QStringLiteral("Export succeeded.")}));
+    EXPECT_TRUE(std::filesystem::exists(folder / "items.xlsx"));
+
+    // A folder that does not exist: the reason, then the failure in the interface's words.
+    f.prompts.shown.clear();
+    f.prompts.saveAnswers = {QString::fromStdString((folder / "gone" / "items").string())};
+    f.Click("btnExport");
+    const std::vector<QString> failed = f.prompts.Texts(Kind::Message);
+    ASSERT_EQ(failed.size(), 2u);
+    EXPECT_EQ(failed[1], QStringLiteral("Export failed."));
+
+    f.prompts.shown.clear();
+    f.Click("btnSelectAll");
+    f.prompts.saveAnswers = {QString::fromStdString((folder / "nicks").string())};
+    f.Click("btnExportBuyer");
+    EXPECT_EQ(f.prompts.Texts(Kind::Message),
+              (std::vector<QString>{QStringLiteral("Exported 2 users.")}));
+    EXPECT_TRUE(std::filesystem::exists(folder / "nicks.txt"));
+
+    ASSERT_EQ(f.prompts.saveRequests.size(), 3u);
+    EXPECT_EQ(f.prompts.saveRequests[0].nameFilter, QStringLiteral("Excel workbook (*.xlsx)"));
+    EXPECT_EQ(f.prompts.saveRequests[2].nameFilter, QStringLiteral("Text file (*.txt)"));
+
+    // The program's own dialog: its caption, both file types and the type column's words.
+    f.prompts.realSaveDialog = true;
+    std::ofstream(folder / "notes") << "x";
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || seen) {
+            return;
+        }
+        seen = true;
+        poll.stop();
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save As"));
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Excel workbook (*.xlsx)"),
+                                                      QStringLiteral("All files (*)")}));
+        ASSERT_NE(dialog->iconProvider(), nullptr);
+        const QAbstractFileIconProvider& types = *dialog->iconProvider();
+        EXPECT_EQ(types.type(QFileInfo(QString::fromStdString(folder.string()))),
+                  QStringLiteral("Folder"));
+        EXPECT_EQ(types.type(QFileInfo(QString::fromStdString((folder / "notes").string()))),
+                  QStringLiteral("File"));
+        EXPECT_EQ(types.type(QFileInfo(QString::fromStdString((folder / "vexodb.qdb").string()))),
+                  QStringLiteral("QDB file"));
+        dialog->reject();
+    });
+    poll.start();
+    f.Click("btnExport");
+    EXPECT_TRUE(seen) << "no save dialog was shown";
 }
 
 TEST_F(EnglishInterfaceTest, SwitchingBackGivesTheChineseSourceTexts) {

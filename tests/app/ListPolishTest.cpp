@@ -2,6 +2,8 @@
 // grids' one-line cells and their widths, driven through the main window.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "TestShops.h"
+#include "app/Language.h"
 #include "store/Store.h"
 #include "views/DetailGrid.h"
 #include "views/DetailLists.h"
@@ -184,6 +187,78 @@ TEST_F(ListPolishTest, DetailCellsShowLineBreaksAsSlashesWithTheWholeTextAsToolt
     EXPECT_TRUE(whole.endsWith(QStringLiteral("尺码：XL"))) << whole.toStdString();
     // Numbers need no tooltip.
     EXPECT_FALSE(buyers.index(0, 1).data(Qt::ToolTipRole).isValid());
+}
+
+// Every column of the grid within its width, every title whole, and every cell whole except
+// in the free-text columns, whose tooltips hold what they cut.
+void ExpectEveryColumnShown(const QTableView& grid, const std::set<int>& freeText) {
+    const QAbstractItemModel& model = *grid.model();
+    const QHeaderView& header = *grid.horizontalHeader();
+    // The cell's margins: the focus frame's on both sides and a pixel each for the grid lines.
+    const int cellMargins =
+        2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    int total = 0;
+    for (int column = 0; column < model.columnCount(); ++column) {
+        SCOPED_TRACE(column);
+        const int width = grid.columnWidth(column);
+        total += width;
+        const QString title = model.headerData(column, Qt::Horizontal).toString();
+        EXPECT_GE(width, header.fontMetrics().horizontalAdvance(title) +
+                             2 * grid.style()->pixelMetric(QStyle::PM_HeaderMargin))
+            << title.toStdString();
+        if (header.isSortIndicatorShown() && header.sortIndicatorSection() == column) {
+            EXPECT_GE(width, header.sectionSizeHint(column)) << "no room for the sort arrow";
+        }
+        if (freeText.contains(column)) {
+            continue;
+        }
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QString text = model.index(row, column).data().toString();
+            EXPECT_GE(width, grid.fontMetrics().horizontalAdvance(text) + cellMargins)
+                << text.toStdString();
+        }
+    }
+    EXPECT_LE(total, grid.viewport()->width());
+}
+
+TEST_F(ListPolishTest, EveryColumnAndItsFiguresShowAtTheStartingWindowSizeInBothLanguages) {
+    for (Language language : {Language::Chinese, Language::English}) {
+        SCOPED_TRACE(language == Language::English ? "English" : "Chinese");
+        ASSERT_TRUE(UseLanguage(language));
+        f.CloseWindow();
+        f.OpenWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.Window()));
+        f.ClickTreeNode(0);
+        List().FocusRow(0);
+        QApplication::processEvents();
+        ASSERT_EQ(f.Window().width(), 1024);
+        ASSERT_EQ(List().model()->rowCount(), 3);
+        ExpectEveryColumnShown(List(), {C::cxTitle});
+        // The title gives up width for the figures, never all of it.
+        EXPECT_GE(List().columnWidth(C::cxTitle), 140);
+        auto* buyers = f.Find<DetailGrid>("dbgBuyerList");
+        ASSERT_EQ(buyers->model()->rowCount(), 2);
+        ExpectEveryColumnShown(*buyers, {3});  // the variant
+        auto* rates = f.Find<DetailGrid>("dbgRateList");
+        ASSERT_EQ(rates->model()->rowCount(), 1);
+        ExpectEveryColumnShown(*rates, {1});  // the review text
+
+        // The sorted column's arrow gets its room, and the rest still fit.
+        ClickHeader(C::cxSellCount);
+        QApplication::processEvents();
+        ExpectEveryColumnShown(List(), {C::cxTitle});
+
+        // A wider window goes to the title, and the review part gets its whole starting width.
+        const int price = List().columnWidth(C::cxPrice);
+        const int title = List().columnWidth(C::cxTitle);
+        f.Window().resize(1300, 594);
+        QApplication::processEvents();
+        EXPECT_EQ(List().columnWidth(C::cxPrice), price);
+        EXPECT_GT(List().columnWidth(C::cxTitle), title);
+        EXPECT_EQ(f.Find<QWidget>("rpnlRateList")->width(), 384);
+        ExpectEveryColumnShown(*buyers, {3});
+    }
+    UseLanguage(Language::Chinese);
 }
 
 TEST_F(ListPolishTest, EveryDetailColumnIsInSightAtTheStartingWindowSize) {

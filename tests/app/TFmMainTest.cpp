@@ -36,7 +36,10 @@ TEST(TFmMainTest, FrameHasTheFormsRegionsInOrderAndSize) {
     EXPECT_EQ(f.Find<QWidget>("rspMain_Right")->width(), 117);
     EXPECT_EQ(f.Find<QWidget>("pnlLeft_bottom")->height(), 41);
     EXPECT_EQ(f.Find<QWidget>("rpnlDetail")->height(), 134);
-    EXPECT_EQ(f.Find<QWidget>("rpnlRateList")->width(), 384);
+    // The review part gives up some of its 384 pixels at this width, so that the buyer part
+    // shows all its columns; a wider window gives it all of them (ListPolishTest).
+    EXPECT_LE(f.Find<QWidget>("rpnlRateList")->width(), 384);
+    EXPECT_GE(f.Find<QWidget>("rpnlRateList")->width(), 300);
 
     // The toolbar's buttons side by side from the left edge, 2 apart.
     const char* tools[] = {"btnShopAssay", "btnHelp", "btnUpdate", "btnExit"};
