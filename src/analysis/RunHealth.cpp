@@ -196,9 +196,9 @@ HealthReport JudgeHealth(const HealthTally& tally, const RunFacts& facts) {
         }
     } else if (allTransportFailures || facts.unreachable) {
         report.verdict = Verdict::Unreachable;
-        report.reasons.push_back(allTransportFailures ? "全部 " + std::to_string(tally.Requests()) +
-                                                            " 个请求都失败了"
-                                                      : std::string("旺旺名片或第一页宝贝列表无法读取"));
+        report.reasons.push_back(
+            allTransportFailures ? "全部 " + std::to_string(tally.Requests()) + " 个请求都失败了"
+                                 : std::string("旺旺名片或第一页宝贝列表无法读取"));
     } else if (answers.empty()) {
         // A stop before the first answer says nothing about the marketplace.
         report.verdict = facts.stoppedByUser ? Verdict::Healthy : Verdict::Unreachable;
