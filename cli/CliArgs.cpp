@@ -16,10 +16,6 @@ CliArgs CliArgs::Parse(int argc, char** argv, const std::vector<std::string>& kn
                 continue;
             }
             std::string value;
-            if (std::find(knownFlags.begin(), knownFlags.end(), name) != knownFlags.end()) {
-                args.options[name] = "1";
-                continue;
-            }
             if (auto equals = name.find('='); equals != std::string::npos) {
                 value = name.substr(equals + 1);
                 name.resize(equals);
