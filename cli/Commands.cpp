@@ -7,17 +7,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <sstream>
 
 #include "ExitCodes.h"
 #include "TextTable.h"
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
-#include "analysis/RunHealth.h"
 #include "export/ItemSheet.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 #include "store/DatabaseFile.h"
 #include "store/PostgresStore.h"
 #include "store/Store.h"
@@ -37,12 +36,20 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-// The database named by --db, or the one the desktop program would choose beside us.
+// The database named by --db, or the one the desktop program would choose: beside us, or in
+// the user's data folder for an installed program.
 std::string DatabasePath(const CliArgs& args) {
     if (auto db = args.Option("db")) {
         return *db;
     }
-    return ChooseDatabaseFile(ProgramFolder()).path;
+    const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
+    if (data.copiedShipped) {
+        std::cerr << "tarnwick-cli: first use: the analyses are kept in " << data.folder
+                  << "vexodb.qdb\n";
+    } else if (!data.failure.empty()) {
+        std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
+    }
+    return ChooseDatabaseFile(data.folder).path;
 }
 
 Store OpenStore(const CliArgs& args) {
@@ -72,10 +79,6 @@ void ExpectPositionals(const CliArgs& args, std::size_t count, const char* what)
 }
 
 namespace {
-
-// Above this the marketplace would not notice a limit; below it a run of a big shop takes days.
-constexpr double kMaxRate = 1000;
-constexpr int kMaxDelayMs = 600000;
 
 std::optional<DateTime> WindowBound(const CliArgs& args) {
     std::string name = args.Option("window").value_or("all");
@@ -145,15 +148,8 @@ private:
     bool m_completed = false;
 };
 
-void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome,
-                  const HealthReport& health) {
+void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome) {
     std::cout << "== 运行摘要 " << runId << " ==\n";
-    // The verdict first: the figures below mean little when the marketplace shut us out.
-    std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
-              << ")\n";
-    for (const std::string& reason : health.reasons) {
-        std::cout << "  " << reason << '\n';
-    }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
     std::cout << "成交记录: " << totals.buyersStored << " 条\n";
@@ -181,8 +177,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
 
 const char* UsageText() {
     return "usage:\n"
-           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] [LIMITS]\n"
-           "                       [--keep-going] [--max-rate N] [--delay-ms N] NICK\n"
+           "  tarnwick-cli analyse [--db FILE] [--market URL] [--threads N] [LIMITS] NICK\n"
            "  tarnwick-cli shops [--db FILE]\n"
            "  tarnwick-cli items SID [--window all|week|month|this-week|this-month] [--db FILE]\n"
            "  tarnwick-cli buyers SID ITEMID [--window ...] [--db FILE]\n"
@@ -202,12 +197,7 @@ const char* UsageText() {
            "  --max-deal-pages N    deal-record pages per item at most (default 500)\n"
            "  --max-review-pages N  review pages per item at most (default 500)\n"
            "  --max-body-mb N       a larger answer fails as too large (default 32)\n"
-           "  --fetch-timeout S     seconds one fetch may take in all (default 300)\n"
-           "politeness and blocks (all off by default):\n"
-           "  --max-rate N          requests a second across all threads at most\n"
-           "  --delay-ms N          a pause before each request of a thread\n"
-           "  --keep-going          read on when the marketplace blocks the run (login or\n"
-           "                        verification pages, pages without their usual shape)\n";
+           "  --fetch-timeout S     seconds one fetch may take in all (default 300)\n";
 }
 
 namespace {
@@ -240,31 +230,13 @@ RunLimits LimitsFrom(const CliArgs& args) {
 }  // namespace
 
 int RunAnalyse(const CliArgs& args) {
-    ExpectPositionals(args, 1,
-                      "[--db FILE] [--market URL] [--threads N] [LIMITS] [--keep-going] "
-                      "[--max-rate N] [--delay-ms N] NICK");
+    ExpectPositionals(args, 1, "[--db FILE] [--market URL] [--threads N] [LIMITS] NICK");
     int threads = AcquisitionController::kDefaultThreads;
     if (auto text = args.Option("threads")) {
         threads = WholeNumber(*text);
         if (threads < AcquisitionController::kMinThreads ||
             threads > AcquisitionController::kMaxThreads) {
             throw UsageError("--threads is a number from 1 to 30, not " + *text);
-        }
-    }
-    RunOptions options;
-    options.keepGoing = args.Flag("keep-going");
-    if (auto text = args.Option("max-rate")) {
-        options.maxRate = Number(*text);
-        if (!(options.maxRate > 0) || options.maxRate > kMaxRate) {
-            throw UsageError("--max-rate is a number of requests a second above 0, not " + *text);
-        }
-    }
-    if (auto text = args.Option("delay-ms")) {
-        options.delayMs = WholeNumber(*text);
-        if (options.delayMs < 0 || options.delayMs > kMaxDelayMs ||
-            Trim(*text) != std::to_string(options.delayMs)) {
-            throw UsageError("--delay-ms is a number of milliseconds from 0 to 600000, not " +
-                             *text);
         }
     }
     Endpoints endpoints = EndpointsFrom(args);
@@ -292,7 +264,6 @@ int RunAnalyse(const CliArgs& args) {
         AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
         controller.Reset();
         controller.SetLimits(limits);
-        controller.SetRunOptions(options);
         switch (controller.Start(args.positionals[0], threads)) {
             case AcquisitionController::StartResult::Started:
                 break;
@@ -322,25 +293,16 @@ int RunAnalyse(const CliArgs& args) {
     }
     std::signal(SIGINT, SIG_DFL);
     RunOutcome outcome = run->Outcome();
-    HealthReport health =
-        run->FinalHealth() ? *run->FinalHealth() : run->JudgeHealth(run->HealthSnapshot());
-    PrintSummary(run->Totals(), run->RunId(), outcome, health);
+    PrintSummary(run->Totals(), run->RunId(), outcome);
     return ExitCodeFor(outcome);
 }
 
 int RunShops(const CliArgs& args) {
     ExpectPositionals(args, 0, "[--db FILE]");
     Store store = OpenStore(args);
-    // A file without the health table lists every run as not judged ("-").
-    std::map<std::string, std::string> health;
-    for (const RunHealthRow& row : store.ReadRunHealth()) {
-        health[row.sid] = row.verdict;
-    }
-    TextTable table({"SID", "掌柜", "店铺地址", "分析时间", "运行状况"});
+    TextTable table({"SID", "掌柜", "店铺地址", "分析时间"});
     for (const auto& shop : store.ReadShops()) {
-        auto found = health.find(shop.SID);
-        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), TimeText(shop.AddTime),
-                      found == health.end() ? "-" : found->second});
+        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), TimeText(shop.AddTime)});
     }
     table.Print(std::cout);
     return 0;

@@ -33,12 +33,11 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        CliArgs args =
-            CliArgs::Parse(argc, argv,
-                           {"db", "market", "version-url", "threads", "window", "max-list-pages",
-                            "max-deal-pages", "max-review-pages", "max-body-mb", "fetch-timeout",
-                            "xlsx", "csv", "max-rate", "delay-ms"},
-                           {"changed-only", "keep-going"});
+        CliArgs args = CliArgs::Parse(
+            argc, argv,
+            {"db", "market", "version-url", "threads", "window", "max-list-pages", "max-deal-pages",
+             "max-review-pages", "max-body-mb", "fetch-timeout", "xlsx", "csv"},
+            {"changed-only"});
         auto command = commands.find(args.command);
         if (command == commands.end()) {
             throw UsageError(args.command.empty() ? "no command given"
