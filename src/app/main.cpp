@@ -86,9 +86,7 @@ int main(int argc, char* argv[]) {
     tarnwick::MessageBoxPrompts prompts(QApplication::applicationName());
     if (!parser.isSet(database)) {
         const tarnwick::DataFolderChoice data =
-            tarnwick::ChooseDataFolder(settings.programFolder, tarnwick::UserDataFolder(),
-                                       tarnwick::ShippedDatabase(settings.programFolder),
-                                       tarnwick::FolderWritable(settings.programFolder));
+            tarnwick::ChooseProgramDataFolder(settings.programFolder);
         settings.databaseFolder = data.folder;
         if (data.copiedShipped) {
             prompts.ShowMessage(

@@ -64,6 +64,11 @@ DataFolderChoice ChooseDataFolder(const std::string& programFolder, const std::s
     return choice;
 }
 
+DataFolderChoice ChooseProgramDataFolder(const std::string& programFolder) {
+    return ChooseDataFolder(programFolder, UserDataFolder(), ShippedDatabase(programFolder),
+                            FolderWritable(programFolder));
+}
+
 std::string UserDataFolder() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
         return std::string(xdg) + "/tarnwick/";

@@ -21,6 +21,11 @@ DataFolderChoice ChooseDataFolder(const std::string& programFolder, const std::s
                                   const std::string& shippedDatabase, bool programFolderWritable);
 bool FolderWritable(const std::string& folder);
 
+// The choice for a program started from programFolder (ending with a path separator): the
+// user's data folder and the shipped database as an installed program finds them. The desktop
+// program and the command line decide through this one function, so that both use one file.
+DataFolderChoice ChooseProgramDataFolder(const std::string& programFolder);
+
 // $XDG_DATA_HOME/tarnwick/, else $HOME/.local/share/tarnwick/; empty when neither is set.
 std::string UserDataFolder();
 // The empty database an installed program ships: <prefix>/share/tarnwick/vexodb.qdb for a
