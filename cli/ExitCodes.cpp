@@ -21,7 +21,7 @@ int ExitCodeFor(RunOutcome outcome) {
 }
 
 const char* ExitCodeText() {
-    return "exit codes:\n"
+    return "Exit status:\n"
            "  0    done (analyse: the run completed)\n"
            "  1    the database failed (missing, read-only, locked, full or damaged) or another "
            "failure\n"
