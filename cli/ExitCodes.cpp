@@ -14,6 +14,8 @@ int ExitCodeFor(RunOutcome outcome) {
             return kExitUnreachable;
         case RunOutcome::Stopped:
             return kExitStopped;
+        case RunOutcome::Blocked:
+            return kExitBlocked;
     }
     return kExitStoreFailure;
 }
@@ -27,6 +29,8 @@ const char* ExitCodeText() {
            "  3    analyse: no shop found for the nick\n"
            "  4    analyse: the marketplace could not be reached (every request failed)\n"
            "  5    analyse: stopped by Ctrl-C; the rows read so far are kept\n"
+           "  6    analyse: the marketplace blocked the run (login or verification pages, pages\n"
+           "       without their usual shape); the rows read so far are kept\n"
            "  130  analyse: a second Ctrl-C ended the program at once\n";
 }
 
