@@ -109,6 +109,26 @@ void Run::FailStore(const std::string& what) {
     CountError("database: " + what);
 }
 
+Store Run::OpenStore() {
+    // Attempts 1 s apart: long enough for a server's restart, short enough that a worker
+    // waiting here does not keep a stop or the program's end waiting.
+    constexpr int kServerOpenAttempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return Store::Open(m_settings.databasePath);
+        } catch (const DatabaseError& error) {
+            if (StoreFailureEndsRun() || StoreFailed() || ShuttingDown()) {
+                throw;
+            }
+            if (attempt == kServerOpenAttempts) {
+                FailStore(error.what());
+                throw;
+            }
+        }
+        Pause(std::chrono::seconds(1));
+    }
+}
+
 std::string Run::StoreFailure() const {
     std::lock_guard lock(m_mutex);
     return m_storeFailure;

@@ -24,6 +24,7 @@ namespace tarnwick {
 
 class Clock;
 class Run;
+class Store;
 class ThreadGroup;
 
 // How the workers of a run reach its owner. Log and ReaderEnded wait until the owner has
@@ -135,6 +136,10 @@ public:
     // it belongs to.
     bool StoreFailureEndsRun() const;
     std::string StoreFailure() const;
+    // A worker's own connection to the run's store. A server that cannot be reached is tried
+    // again for a few seconds (a restart takes that long); after that every further worker
+    // would only fail the same way, so the store fails for the run and the error is thrown.
+    Store OpenStore();
 
     void SetShopLookup(ShopLookup lookup);
     // Decided from the state now; meaningful once the run is complete.

@@ -40,7 +40,7 @@ void TDownloadItem::Execute() {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
-        Store store = Store::Open(m_run->DatabasePath());
+        Store store = m_run->OpenStore();
         RecordMatcher matcher;
         ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}, {}, false};
 
@@ -49,7 +49,7 @@ void TDownloadItem::Execute() {
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
     } catch (const DatabaseError& error) {
-        if (m_run->StoreFailureEndsRun()) {
+        if (m_run->StoreFailureEndsRun() || m_run->StoreFailed()) {
             // The run ends for this; the owner says so once, not once per item.
             m_run->FailStore(error.what());
         } else {

@@ -28,14 +28,14 @@ std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int p
 
 void TReadShopInfo::Execute() {
     try {
-        Store store = Store::Open(m_run->DatabasePath());
+        Store store = m_run->OpenStore();
         HttpClient client;
         PrepareClient(*m_run, client);
         Read(store, client);
     } catch (const RunAborted&) {
         return;  // the program is ending; nobody waits for the report
     } catch (const DatabaseError& error) {
-        if (m_run->StoreFailureEndsRun()) {
+        if (m_run->StoreFailureEndsRun() || m_run->StoreFailed()) {
             m_run->FailStore(error.what());
         } else {
             Failed(error.what());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "ShopModels.h"
@@ -317,6 +319,76 @@ TEST(AcquisitionServerStoreTest, ALostConnectionEndsOnlyTheFailedStageAndTheRunG
     }
     EXPECT_EQ(cut, 2);
     EXPECT_EQ(store.ReadShops().size(), 1u);
+}
+
+// A login role of the test's own on the test cluster, which the test can shut out.
+class ServerRole {
+public:
+    ServerRole() : m_name("tw_role_" + std::to_string(getpid()) + "_" + std::to_string(rand())) {
+        Admin().ExecuteScript("create role " + m_name + " login");
+    }
+    ~ServerRole() {
+        try {
+            PgConnection admin = Admin();
+            admin.Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
+                      {m_name});
+            admin.ExecuteScript("drop owned by " + m_name + "; drop role " + m_name);
+        } catch (const std::exception&) {
+        }
+    }
+    const std::string& Name() const { return m_name; }
+    void MayUse(const std::string& schema) {
+        Admin().ExecuteScript("grant usage on schema " + schema + " to " + m_name +
+                              "; grant all on all tables in schema " + schema + " to " + m_name);
+    }
+    // Connections already open go on; every new one is refused.
+    void ShutOut() { Admin().ExecuteScript("alter role " + m_name + " nologin"); }
+    // The address of `location` with this role as its user.
+    std::string Address(std::string location) const {
+        const std::string user = "user=";
+        if (auto at = location.find(user); at != std::string::npos) {
+            const auto end = location.find('&', at);
+            location.replace(at, (end == std::string::npos ? location.size() : end) - at,
+                             user + m_name);
+            return location;
+        }
+        return location + (location.find('?') == std::string::npos ? "?" : "&") + user + m_name;
+    }
+
+private:
+    static PgConnection Admin() { return PgConnection::Open(TempStore::ServerAddress()); }
+    std::string m_name;
+};
+
+TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAStoreFailure) {
+    ServerRole role;
+    AcquisitionHarness harness(StoreKind::Server,
+                               [&](const std::string& location) { return role.Address(location); });
+    role.MayUse(harness.Temp().SchemaName());
+    harness.Sim().AddShop(MakeShop("拒绝小店", "refused", 12, 2, 2));
+    harness.Sim().AddFault(Fault{.match = "/item.htm", .hold = true});
+    ASSERT_EQ(harness.Controller().Start("拒绝小店", 2),
+              AcquisitionController::StartResult::Started);
+    ASSERT_TRUE(harness.WaitForHeld(2));
+    auto run = harness.Controller().CurrentRun();
+    // The two downloads under way lose their connections, and no new one is let in: the server
+    // is gone for this run, as when it is stopped or its address no longer answers.
+    role.ShutOut();
+    PgConnection::Open(TempStore::ServerAddress())
+        .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
+             {role.Name()});
+    harness.Sim().ClearFaults();
+    harness.Sim().ReleaseHolds();
+    ASSERT_TRUE(harness.WaitForRunEnd());
+
+    EXPECT_EQ(run->Outcome(), RunOutcome::StoreFailed);
+    EXPECT_TRUE(harness.LogHas("程序执行完成!"));
+    // Nothing more is fetched for items that could never be stored.
+    EXPECT_EQ(harness.Targets("/item.htm").size(), 2u);
+    const RunTotals totals = run->Totals();
+    EXPECT_EQ(std::count_if(totals.errors.begin(), totals.errors.end(),
+                            [](const std::string& e) { return e.starts_with("database: "); }),
+              1);
 }
 
 }  // namespace

@@ -14,6 +14,15 @@ AcquisitionHarness::AcquisitionHarness(StoreKind kind)
     m_controller->Reset();
 }
 
+AcquisitionHarness::AcquisitionHarness(
+    StoreKind kind, const std::function<std::string(const std::string&)>& runLocation)
+    : m_store(kind),
+      m_controller(std::make_unique<AcquisitionController>(
+          m_loop, m_observer, runLocation(m_store.Location()), m_market.GetEndpoints(),
+          SystemClock::Instance())) {
+    m_controller->Reset();
+}
+
 AcquisitionHarness::~AcquisitionHarness() {
     m_controller.reset();  // its threads end before the server and the file go
 }

@@ -37,6 +37,10 @@ public:
 class AcquisitionHarness {
 public:
     explicit AcquisitionHarness(StoreKind kind = StoreKind::File);
+    // The runs use the location that `runLocation` makes of the fresh store's; the test reads
+    // through the store's own.
+    AcquisitionHarness(StoreKind kind,
+                       const std::function<std::string(const std::string&)>& runLocation);
     ~AcquisitionHarness();
 
     marketsim::MarketSim& Sim() { return m_market.Sim(); }
