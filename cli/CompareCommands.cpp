@@ -6,7 +6,8 @@
 #include <stdexcept>
 #include <variant>
 
-#include "Commands.h"
+#include "ExitCodes.h"
+#include "ExportTarget.h"
 #include "TextTable.h"
 #include "analysis/ItemHistory.h"
 #include "analysis/ShopRuns.h"
@@ -76,11 +77,11 @@ std::string Movement(const std::string& before, const std::string& after,
 
 }  // namespace
 
-CompareResult CompareCommand(Store& store, const std::string& olderSid, const std::string& newerSid,
-                             bool changedOnly) {
+ComparedRuns CompareStoredRuns(Store& store, const std::string& olderSid,
+                               const std::string& newerSid, bool changedOnly) {
     const ShopRow older = StoredRun(store, olderSid);
     const ShopRow newer = StoredRun(store, newerSid);
-    CompareResult result;
+    ComparedRuns result;
     result.comparison = CompareRuns(store, older, newer);
     const RunComparison& c = result.comparison;
     result.shown = changedOnly ? c.ChangedItems() : c.items;
@@ -120,7 +121,7 @@ CompareResult CompareCommand(Store& store, const std::string& olderSid, const st
     return result;
 }
 
-TextRows HistoryCommand(Store& store, const std::string& sid, const std::string& itemId) {
+TextRows ItemHistoryRows(Store& store, const std::string& sid, const std::string& itemId) {
     const ShopRow run = StoredRun(store, sid);
     TextRows table;
     table.columns = {"分析时间", "SID", "价格", "30天售", "库存", "评论数", "浏览量"};
@@ -132,6 +133,76 @@ TextRows HistoryCommand(Store& store, const std::string& sid, const std::string&
         table.rows.push_back({TimeText(point.runTime), point.sid, Money(point.price),
                               std::to_string(point.sellcount), std::to_string(point.stock),
                               std::to_string(point.reviews), std::to_string(point.views)});
+    }
+    return table;
+}
+
+ViewTable ComparisonView(const std::vector<ItemComparison>& items) {
+    static const char* const kNames[] = {"status",
+                                         "ItemID",
+                                         "title",
+                                         "old_price",
+                                         "new_price",
+                                         "price_change",
+                                         "old_sellcount",
+                                         "new_sellcount",
+                                         "sellcount_change",
+                                         "old_stock",
+                                         "new_stock",
+                                         "sold_by_stock",
+                                         "Commentcount_change",
+                                         "pv_change",
+                                         "new_deals",
+                                         "new_deal_pieces"};
+    const std::vector<ComparisonColumn>& kinds = ComparisonColumns();
+    const std::vector<std::string> captions = ComparisonCaptions();
+    std::vector<ViewTable::Column> columns;
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        columns.push_back({kNames[i], captions[i]});
+    }
+    ViewTable table(std::move(columns));
+    for (const ItemComparison& item : items) {
+        std::vector<ViewCell> row;
+        const std::vector<SheetCell> cells = ComparisonSheetRow(item);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (const auto* text = std::get_if<std::string>(&cells[i])) {
+                row.emplace_back(*text);
+                continue;
+            }
+            const auto* number = std::get_if<double>(&cells[i]);
+            if (number == nullptr || !std::isfinite(*number)) {
+                row.emplace_back(std::monostate{});
+            } else if (kinds[i].kind == ComparisonValue::Money ||
+                       kinds[i].kind == ComparisonValue::MoneyChange) {
+                row.emplace_back(*number);
+            } else {
+                row.emplace_back(static_cast<std::int64_t>(std::llround(*number)));
+            }
+        }
+        table.AddRow(std::move(row));
+    }
+    return table;
+}
+
+ViewTable ItemHistoryView(Store& store, const std::string& sid, const std::string& itemId) {
+    const ShopRow run = StoredRun(store, sid);
+    ViewTable table({{"AddTime", "分析时间"},
+                     {"SID", "SID"},
+                     {"listed", "已列出"},
+                     {"price", "价格"},
+                     {"sellcount", "30天售"},
+                     {"allow_quantity", "库存"},
+                     {"Commentcount", "评论数"},
+                     {"pv", "浏览量"}});
+    for (const HistoryPoint& point : ItemHistory(store, run, itemId)) {
+        if (!point.listed) {
+            table.AddRow({point.runTime, point.sid, std::int64_t{0}, std::monostate{},
+                          std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{}});
+            continue;
+        }
+        table.AddRow({point.runTime, point.sid, std::int64_t{1}, point.price,
+                      std::int64_t{point.sellcount}, std::int64_t{point.stock},
+                      std::int64_t{point.reviews}, std::int64_t{point.views}});
     }
     return table;
 }
@@ -148,37 +219,81 @@ void Print(const TextRows& rows) {
 
 }  // namespace
 
-int RunCompare(const CliArgs& args) {
-    ExpectPositionals(args, 2,
-                      "OLD_SID NEW_SID [--changed-only] [--xlsx FILE] [--csv FILE] [--db FILE]");
-    Store store = OpenStore(args);
-    CompareResult result =
-        CompareCommand(store, args.positionals[0], args.positionals[1], args.Flag("changed-only"));
-    Print(result.items);
-    for (const std::string& line : result.summary) {
-        std::cout << line << '\n';
-    }
-    try {
-        if (auto xlsx = args.Option("xlsx")) {
-            ExportComparisonToXlsx(result.shown, *xlsx);
-            std::cout << "已导出到 " << *xlsx << '\n';
-        }
-        if (auto csv = args.Option("csv")) {
-            WriteComparisonCsv(result.shown, *csv);
-            std::cout << "已导出到 " << *csv << '\n';
-        }
-    } catch (const ExportError& error) {
-        std::cerr << "tarnwick-cli: " << error.what() << "\n导出失败.\n";
-        return 1;
-    }
-    return 0;
+CompareCommand::CompareCommand()
+    : ViewCommand("compare",
+                  "Compare two analyses of a shop: new and removed items, price, sales, stock "
+                  "and the shop's totals") {
 }
 
-int RunHistory(const CliArgs& args) {
-    ExpectPositionals(args, 2, "SID ITEMID [--db FILE]");
-    Store store = OpenStore(args);
-    Print(HistoryCommand(store, args.positionals[0], args.positionals[1]));
-    return 0;
+void CompareCommand::Declare(CLI::App& app) {
+    app.add_option("OLD_SID", m_older, "The earlier analysis, as tarnwick-cli shops lists it")
+        ->required();
+    app.add_option("NEW_SID", m_newer, "The later analysis")->required();
+    app.add_flag("--changed-only", m_changedOnly, "Leave out the items that did not change");
+    app.add_option("--xlsx", m_xlsx, "Also write the compared items to this xlsx file")
+        ->type_name("FILE");
+    app.add_option("--csv", m_csv, "Also write the compared items to this CSV file")
+        ->type_name("FILE");
+    MarkFileOption("--xlsx");
+    MarkFileOption("--csv");
+    AddFormatOptions(app);
+}
+
+int CompareCommand::Run() {
+    // Refused before the comparison is read, which on a large shop takes a while.
+    for (const std::string* file : {&m_xlsx, &m_csv}) {
+        if (!file->empty()) {
+            RefuseUnwritable(*file);
+        }
+    }
+    Store store = OpenStore();
+    const ComparedRuns result = CompareStoredRuns(store, m_older, m_newer, m_changedOnly);
+    if (Format() == OutputFormat::Table) {
+        Print(result.items);
+        for (const std::string& line : result.summary) {
+            std::cout << line << '\n';
+        }
+    } else {
+        Emit(ComparisonView(result.shown));
+    }
+    // The export messages go where they cannot spoil CSV or JSON on standard output.
+    std::ostream& said = Format() == OutputFormat::Table ? std::cout : std::cerr;
+    try {
+        if (!m_xlsx.empty()) {
+            ExportComparisonToXlsx(result.shown, m_xlsx);
+            said << "已导出到 " << m_xlsx << '\n';
+        }
+        if (!m_csv.empty()) {
+            WriteComparisonCsv(result.shown, m_csv);
+            said << "已导出到 " << m_csv << '\n';
+        }
+    } catch (const ExportError& error) {
+        std::cout.flush();
+        std::cerr << "tarnwick-cli: " << error.what() << "\n导出失败.\n";
+        return kExitStoreFailure;
+    }
+    return kExitComplete;
+}
+
+HistoryCommand::HistoryCommand()
+    : ViewCommand("history", "One item's figures in every analysis of its shop, oldest first") {
+}
+
+void HistoryCommand::Declare(CLI::App& app) {
+    app.add_option("SID", m_sid, "Any analysis of the shop, as tarnwick-cli shops lists it")
+        ->required();
+    app.add_option("ITEMID", m_itemId, "The item, as tarnwick-cli items lists it")->required();
+    AddFormatOptions(app);
+}
+
+int HistoryCommand::Run() {
+    Store store = OpenStore();
+    if (Format() == OutputFormat::Table) {
+        Print(ItemHistoryRows(store, m_sid, m_itemId));
+    } else {
+        Emit(ItemHistoryView(store, m_sid, m_itemId));
+    }
+    return kExitComplete;
 }
 
 }  // namespace tarnwick::cli

@@ -14,12 +14,14 @@ int ExitCodeFor(RunOutcome outcome) {
             return kExitUnreachable;
         case RunOutcome::Stopped:
             return kExitStopped;
+        case RunOutcome::Blocked:
+            return kExitBlocked;
     }
     return kExitStoreFailure;
 }
 
 const char* ExitCodeText() {
-    return "exit codes:\n"
+    return "Exit status:\n"
            "  0    done (analyse: the run completed)\n"
            "  1    the database failed (missing, read-only, locked, full or damaged) or another "
            "failure\n"
@@ -27,6 +29,8 @@ const char* ExitCodeText() {
            "  3    analyse: no shop found for the nick\n"
            "  4    analyse: the marketplace could not be reached (every request failed)\n"
            "  5    analyse: stopped by Ctrl-C; the rows read so far are kept\n"
+           "  6    analyse: the marketplace blocked the run (login or verification pages, pages\n"
+           "       without their usual shape); the rows read so far are kept\n"
            "  130  analyse: a second Ctrl-C ended the program at once\n";
 }
 

@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitShopNotFound = 3,
     kExitUnreachable = 4,
     kExitStopped = 5,
+    kExitBlocked = 6,
     kExitSecondInterrupt = 130,  // the shell's code for a process ended by SIGINT
 };
 

@@ -117,6 +117,13 @@ ENGLISH = {
     "文件夹": "Folder",
     "文件": "File",
     "%1 文件": "%1 file",
+    # Run health: the verdicts in the shop tree's tooltip and the status bar.
+    "运行状况: %1": "Run health: %1",
+    "正常": "healthy",
+    "数据不全": "incomplete",
+    "被拦截": "blocked",
+    "找不到店铺": "shop not found",
+    "无法连接": "unreachable",
 }
 
 path = sys.argv[1]

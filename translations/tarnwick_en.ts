@@ -265,6 +265,30 @@
         <source>共 %n 个宝贝</source>
         <translation><numerusform>%n item</numerusform><numerusform>%n items</numerusform></translation>
     </message>
+    <message>
+        <source>正常</source>
+        <translation>healthy</translation>
+    </message>
+    <message>
+        <source>数据不全</source>
+        <translation>incomplete</translation>
+    </message>
+    <message>
+        <source>被拦截</source>
+        <translation>blocked</translation>
+    </message>
+    <message>
+        <source>找不到店铺</source>
+        <translation>shop not found</translation>
+    </message>
+    <message>
+        <source>无法连接</source>
+        <translation>unreachable</translation>
+    </message>
+    <message>
+        <source>运行状况: %1</source>
+        <translation>Run health: %1</translation>
+    </message>
 </context>
 <context>
     <name>tarnwick::TFmCompare</name>
@@ -450,6 +474,10 @@
     <message>
         <source>成功导出 %1 个用户.</source>
         <translation>Exported %1 users.</translation>
+    </message>
+    <message>
+        <source>运行状况: %1</source>
+        <translation>Run health: %1</translation>
     </message>
 </context>
 <context>

@@ -130,7 +130,8 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
         return run != m_current && run->Completed() && run.use_count() == 1;
     });
 
-    Run::Settings settings{NextRunId(), nick, threadCount, m_databasePath, m_endpoints, m_limits};
+    Run::Settings settings{NextRunId(), nick,     threadCount, m_databasePath,
+                           m_endpoints, m_limits, m_options};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
     m_current = run;
@@ -220,11 +221,39 @@ void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
     AddLogLine("程序执行完成!");
     // After the run's own last line, so that whatever reads the log for that line still finds
     // it where it always stood, and the user reads why the run ended as it did.
-    if (std::string_view why = OutcomeLogLine(run->Outcome()); !why.empty()) {
+    std::string_view why = OutcomeLogLine(run->Outcome());
+    if (!why.empty()) {
         AddLogLine(why);
     }
+    // Where the outcome's line already says why, the verdict would only repeat it.
+    RecordHealth(run, why.empty());
     SetRunning(false);
     m_observer.RunCompleted();
+}
+
+void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run, bool logVerdict) {
+    HealthTally tally = run->HealthSnapshot();
+    HealthReport report = run->JudgeHealth(tally);
+    // A healthy run ends on its completion line as it always did; only a run whose figures
+    // cannot all be trusted says so.
+    if (logVerdict && report.verdict != Verdict::Healthy) {
+        AddLogLine(HealthLine(report));
+    }
+    // A database that refused the run's rows for good would only make the dialog wait for it
+    // once more, and the user already reads that nothing more could be stored.
+    if (run->StoreFailed() && run->StoreFailureEndsRun()) {
+        run->SetFinalHealth(std::move(report));
+        return;
+    }
+    try {
+        Store store = Store::Open(m_databasePath);
+        store.AppendRunHealth(
+            MakeRunHealthRow(run->RunId(), tally, report, run->Started(), m_clock.Now()));
+    } catch (const std::exception& error) {
+        // The rows of the run are stored; only its health is not.
+        AddLogLine(std::string("运行状况未能保存: ") + error.what());
+    }
+    run->SetFinalHealth(std::move(report));
 }
 
 }  // namespace tarnwick

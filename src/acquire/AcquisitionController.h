@@ -49,6 +49,9 @@ public:
     // For the runs started from now on.
     void SetLimits(const RunLimits& limits) { m_limits = limits; }
 
+    // Politeness and the blocked-run stop for the runs started from now on.
+    void SetRunOptions(RunOptions options) { m_options = options; }
+
     bool Running() const { return m_running; }
     const RunLog& Log() const { return m_log; }
     // The run started last, or null.
@@ -67,12 +70,16 @@ private:
     void Complete(const std::shared_ptr<Run>& run);
     void SetRunning(bool running);
     std::string NextRunId();
+    // Judges the run, logs the verdict (when asked and not healthy) and stores it where the
+    // database has room for it.
+    void RecordHealth(const std::shared_ptr<Run>& run, bool logVerdict);
 
     OwnerThread& m_owner;
     RunObserver& m_observer;
     std::string m_databasePath;
     Endpoints m_endpoints;
     const Clock& m_clock;
+    RunOptions m_options;
 
     RunLog m_log;
     bool m_running = false;

@@ -49,7 +49,8 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
         job.client.SetReferer(run.GetEndpoints().ItemPage(job.ItemId));
         job.client.SetUserAgent(kDealUserAgent);
 
-        FetchedPage first = FetchPage(run, job.client, address);
+        const ShapeCheck shape = [](const std::string& text) { return DealAnswerHasShape(text); };
+        FetchedPage first = FetchPage(run, job.client, address, PageKind::Deals, shape);
         int n = SaveBuyerPage(job, 1, first.text);
         total += n;
         std::string base = n < kFullPage ? address : PagingBase(address, first.text);
@@ -64,7 +65,7 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
             ++pageNumber;
             std::string pageAddress =
                 ReplaceAll(base, "bid_page=1", "bid_page=" + std::to_string(pageNumber));
-            FetchedPage page = FetchPage(run, job.client, pageAddress);
+            FetchedPage page = FetchPage(run, job.client, pageAddress, PageKind::Deals, shape);
             if (page.raw == job.PrevPageText) {
                 break;
             }

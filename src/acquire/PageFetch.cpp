@@ -6,6 +6,34 @@
 
 namespace tarnwick {
 
+namespace {
+
+AnswerClass ClassOfFailure(const FetchError& error, const std::vector<std::string>& trail) {
+    switch (error.kind()) {
+        case FetchError::Kind::Redirect:
+        case FetchError::Kind::Scheme: {
+            // A client that does not follow redirects, or one sent somewhere it will not go,
+            // still tells us where it was sent: an app-scheme login link is still a login.
+            AnswerClass destination = ClassifyDestination(trail, {});
+            if (destination != AnswerClass::Ok) {
+                return destination;
+            }
+            return error.kind() == FetchError::Kind::Redirect ? AnswerClass::HttpError
+                                                              : AnswerClass::Network;
+        }
+        case FetchError::Kind::Status:
+            return AnswerClass::HttpError;
+        case FetchError::Kind::Timeout:
+            return AnswerClass::Timeout;
+        case FetchError::Kind::TooLarge:
+            return AnswerClass::TooLarge;
+        default:
+            return AnswerClass::Network;
+    }
+}
+
+}  // namespace
+
 void PrepareClient(Run& run, HttpClient& client) {
     client.SetReadTimeout(run.Limits().readTimeoutMs);
     client.SetMaxBodyBytes(run.Limits().maxBodyBytes);
@@ -13,7 +41,20 @@ void PrepareClient(Run& run, HttpClient& client) {
     client.SetAbortToken(run.ShutdownToken());
 }
 
-FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address) {
+FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address, PageKind kind,
+                      const ShapeCheck& shape) {
+    return FetchGbkAddress(run, client, Utf8ToGbk(address), kind, shape);
+}
+
+FetchedPage FetchGbkAddress(Run& run, HttpClient& client, const std::string& address, PageKind kind,
+                            const ShapeCheck& shape) {
+    if (run.ShuttingDown()) {
+        throw RunAborted();
+    }
+    if (run.StoppedForBlock()) {
+        throw FetchError(FetchError::Kind::Network, "not sent: the marketplace blocks this run");
+    }
+    run.WaitBeforeRequest();
     if (run.ShuttingDown()) {
         throw RunAborted();
     }
@@ -22,18 +63,26 @@ FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address) 
         throw DatabaseError(run.StoreFailure());
     }
     run.CountRequest();
+    FetchedPage page;
     try {
-        FetchedPage page;
-        page.raw = client.Get(Utf8ToGbk(address));
+        page.raw = client.Get(address);
         page.text = GbkToUtf8(page.raw);
-        return page;
     } catch (const FetchError& error) {
         if (error.kind() == FetchError::Kind::Aborted || run.ShuttingDown()) {
             throw RunAborted();
         }
         run.CountFailedFetch(error);
+        run.RecordAnswer(kind, ClassOfFailure(error, client.Trail()));
         throw;
     }
+    AnswerClass answer = ClassifyDestination(client.Trail(), page.text);
+    if (answer == AnswerClass::Ok && client.Trail().size() > HttpClient::kRedirectLimit) {
+        answer = AnswerClass::Network;  // a redirect loop gave up with an empty body
+    } else if (answer == AnswerClass::Ok && shape && !shape(page.text)) {
+        answer = AnswerClass::Shapeless;
+    }
+    run.RecordAnswer(kind, answer);
+    return page;
 }
 
 }  // namespace tarnwick

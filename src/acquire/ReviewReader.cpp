@@ -38,7 +38,13 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
     int total = 0;
     job.PrevRecords.clear();
     try {
-        FetchedPage first = FetchPage(run, job.client, address);
+        // What page 1 promises decides whether an empty further page is a changed one.
+        int promised = 0;
+        FetchedPage first =
+            FetchPage(run, job.client, address, PageKind::Reviews, [&](const std::string& text) {
+                promised = WholeNumber(TextBetween(text, "\"pages\":", ","));
+                return ReviewAnswerHasShape(text, 1, promised);
+            });
         if (first.text.find("rateContent") != std::string::npos) {
             run.Pause(std::chrono::milliseconds(10));
         }
@@ -57,7 +63,10 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
             std::string pageAddress =
                 ReplaceAll(address, "currentPage=1", "currentPage=" + std::to_string(pageNumber));
             try {
-                FetchedPage page = FetchPage(run, job.client, pageAddress);
+                FetchedPage page = FetchPage(
+                    run, job.client, pageAddress, PageKind::Reviews, [&](const std::string& text) {
+                        return ReviewAnswerHasShape(text, pageNumber, promised);
+                    });
                 if (page.raw == job.PrevPageText) {
                     break;
                 }

@@ -3,12 +3,20 @@
 #include <condition_variable>
 #include <thread>
 
+#include "store/Clock.h"
 #include "store/Store.h"
 
 namespace tarnwick {
 
 Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& clock)
-    : m_settings(std::move(settings)), m_port(port), m_threads(threads), m_clock(clock) {
+    : m_settings(std::move(settings)),
+      m_port(port),
+      m_threads(threads),
+      m_clock(clock),
+      m_started(clock.Now()) {
+    if (m_settings.options.maxRate > 0) {
+        m_rateLimit = std::make_unique<TokenBucket>(m_settings.options.maxRate);
+    }
 }
 
 void Run::ChangedLocked() {
@@ -126,8 +134,36 @@ RunOutcome Run::Outcome() const {
     if (m_storeFailed.load()) {
         return RunOutcome::StoreFailed;
     }
+    if (m_stoppedForBlock.load()) {
+        return RunOutcome::Blocked;
+    }
     if (userStop) {
         return RunOutcome::Stopped;
+    }
+    // A run told to keep going, or blocked too late to reach the streak, is still blocked: its
+    // rows from the block on are login pages read as items. A card that sends us to a login
+    // page is a blocked run too, not a nick without a shop.
+    {
+        RunFacts facts = HealthFacts();
+        std::lock_guard lock(m_healthMutex);
+        if (tarnwick::JudgeHealth(m_health, facts).verdict == Verdict::Blocked) {
+            return RunOutcome::Blocked;
+        }
+    }
+    if (MarketUnreachable()) {
+        return RunOutcome::MarketUnreachable;
+    }
+    if (lookup == ShopLookup::NotFound) {
+        return RunOutcome::ShopNotFound;
+    }
+    return RunOutcome::Complete;
+}
+
+bool Run::MarketUnreachable() const {
+    ShopLookup lookup;
+    {
+        std::lock_guard lock(m_mutex);
+        lookup = m_shopLookup;
     }
     int requests = m_requests.load();
     int failed = 0;
@@ -135,13 +171,7 @@ RunOutcome Run::Outcome() const {
         std::lock_guard lock(m_totalsMutex);
         failed = m_totals.FailedFetchCount();
     }
-    if (lookup == ShopLookup::Unreachable || (requests > 0 && failed >= requests)) {
-        return RunOutcome::MarketUnreachable;
-    }
-    if (lookup == ShopLookup::NotFound) {
-        return RunOutcome::ShopNotFound;
-    }
-    return RunOutcome::Complete;
+    return lookup == ShopLookup::Unreachable || (requests > 0 && failed >= requests);
 }
 
 void Run::MarkReaderEnded() {
@@ -261,6 +291,66 @@ RunTotals Run::Totals() {
     totals.buyersStored = m_buyersStored.load(std::memory_order_relaxed);
     totals.ratesStored = m_ratesStored.load(std::memory_order_relaxed);
     return totals;
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+void Run::RecordAnswer(PageKind kind, AnswerClass answer) {
+    bool streakReached = false;
+    {
+        std::lock_guard lock(m_healthMutex);
+        streakReached = m_health.Add(kind, answer, m_clock.Now());
+    }
+    if (!streakReached || m_settings.options.keepGoing) {
+        return;
+    }
+    // Stops like a user's stop (the reader and the item stages end at their next check, the
+    // control thread starts nothing more, the completion check sees a stopped run), but the
+    // run ends as blocked, not as stopped by the user.
+    {
+        std::lock_guard lock(m_mutex);
+        m_stoppedForBlock.store(true);
+        m_stopRequested.store(true);
+        ChangedLocked();
+    }
+    Log("连续" + std::to_string(kBlockStreak) +
+        "个请求被拦截(登录页、验证页或页面改版),不再开始新的下载.");
+}
+
+HealthTally Run::HealthSnapshot() {
+    std::lock_guard lock(m_healthMutex);
+    return m_health;
+}
+
+RunFacts Run::HealthFacts() const {
+    RunFacts facts;
+    facts.shopFound = m_shopFound.load();
+    facts.stoppedEarly = m_stoppedForBlock.load();
+    {
+        std::lock_guard lock(m_mutex);
+        facts.stoppedByUser = m_userStop;
+    }
+    facts.unreachable = MarketUnreachable();
+    return facts;
+}
+
+HealthReport Run::JudgeHealth(const HealthTally& tally) const {
+    return tarnwick::JudgeHealth(tally, HealthFacts());
+}
+
+void Run::WaitBeforeRequest() {
+    if (m_settings.options.delayMs > 0) {
+        Pause(std::chrono::milliseconds(m_settings.options.delayMs));
+    }
+    if (m_rateLimit) {
+        auto wait = m_rateLimit->Take(std::chrono::steady_clock::now());
+        if (wait > std::chrono::nanoseconds(0)) {
+            Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
+                  std::chrono::milliseconds(1));
+        }
+    }
 }
 
 }  // namespace tarnwick

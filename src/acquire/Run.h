@@ -8,12 +8,15 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
 
 #include "acquire/RunLimits.h"
 #include "acquire/RunOutcome.h"
+#include "acquire/TokenBucket.h"
+#include "analysis/RunHealth.h"
 #include "fetch/Endpoints.h"
 #include "fetch/FetchError.h"
 
@@ -50,6 +53,14 @@ struct RunTotals {
     std::vector<std::string> errors;  // failures that ended a worker's work early
 };
 
+// How a run treats the marketplace beyond what the dialog asks: all off by default, so a run
+// goes as fast as it always did and stops itself once it is plainly shut out.
+struct RunOptions {
+    bool keepGoing = false;  // read on when blocked
+    double maxRate = 0;      // requests a second across the run; 0: no limit
+    int delayMs = 0;         // a pause before each request of a worker
+};
+
 // The state of one analysis run, shared by its workers and its owner. It is kept per run so
 // that the threads of an earlier run, still working after a new start, can never store rows
 // under the new run's key or count their end reports against it.
@@ -62,6 +73,7 @@ public:
         std::string databasePath;
         Endpoints endpoints;
         RunLimits limits;
+        RunOptions options;
     };
 
     // What the shop reader made of the nick and the first item-list page.
@@ -76,6 +88,8 @@ public:
     const Endpoints& GetEndpoints() const { return m_settings.endpoints; }
     const RunLimits& Limits() const { return m_settings.limits; }
     const Clock& GetClock() const { return m_clock; }
+    const RunOptions& Options() const { return m_settings.options; }
+    DateTime Started() const { return m_started; }
     ThreadGroup& Threads() { return m_threads; }
 
     // Worker side.
@@ -145,8 +159,27 @@ public:
     void CountError(std::string what);
     RunTotals Totals();
 
+    // Run health; any thread. Every answer is recorded once, in the order it arrived. When
+    // kBlockStreak blocking answers come in a row the run stops itself (unless told to keep
+    // going): no further request is sent and no new download starts.
+    void RecordAnswer(PageKind kind, AnswerClass answer);
+    bool StoppedForBlock() const { return m_stoppedForBlock.load(); }
+    void MarkShopFound() { m_shopFound.store(true); }
+    HealthTally HealthSnapshot();
+    HealthReport JudgeHealth(const HealthTally& tally) const;
+    RunFacts HealthFacts() const;
+    // The judgement made when the run was announced complete; owner side.
+    void SetFinalHealth(HealthReport report) { m_finalHealth = std::move(report); }
+    const std::optional<HealthReport>& FinalHealth() const { return m_finalHealth; }
+    // The politeness wait before a request: the per-worker delay, then a token of the run's
+    // rate limit. Gives up early when the run is shut down.
+    void WaitBeforeRequest();
+
 private:
     void ChangedLocked();
+    // The marketplace never gave us what we needed: the IM card or the first list page could
+    // not be fetched, or every request failed.
+    bool MarketUnreachable() const;
 
     Settings m_settings;
     RunPort& m_port;
@@ -174,6 +207,14 @@ private:
     std::atomic<int> m_ratesStored{0};
     mutable std::mutex m_totalsMutex;
     RunTotals m_totals;  // the rest of the figures
+
+    DateTime m_started;
+    mutable std::mutex m_healthMutex;
+    HealthTally m_health;
+    std::atomic<bool> m_stoppedForBlock{false};
+    std::atomic<bool> m_shopFound{false};
+    std::unique_ptr<TokenBucket> m_rateLimit;  // null without a rate limit
+    std::optional<HealthReport> m_finalHealth;
 };
 
 }  // namespace tarnwick

@@ -14,6 +14,8 @@ std::string_view OutcomeName(RunOutcome outcome) {
             return "stopped";
         case RunOutcome::StoreFailed:
             return "store failed";
+        case RunOutcome::Blocked:
+            return "blocked";
     }
     return "unknown";
 }
@@ -28,6 +30,8 @@ std::string_view OutcomeLogLine(RunOutcome outcome) {
             return "数据文件无法写入, 分析已提前结束, 已保存的数据保留.";
         case RunOutcome::Complete:
         case RunOutcome::Stopped:
+        // The health line that follows says when the block began and what it looked like.
+        case RunOutcome::Blocked:
             break;
     }
     return {};

@@ -12,6 +12,7 @@ enum class RunOutcome {
     MarketUnreachable,  // the marketplace never gave us what we needed: every request failed
     Stopped,            // the user stopped the run
     StoreFailed,        // the database refused a row for good; the run ended early
+    Blocked,            // the marketplace answered with login, verification or changed pages
 };
 
 // A short English name, for summaries and tests.

@@ -17,12 +17,13 @@ namespace {
 
 // The text of an answer, or nothing when the address is missing or the fetch fails: a
 // missing figure is stored as 0, never reported.
-std::string FetchOrEmpty(Run& run, HttpClient& client, const std::string& address) {
+std::string FetchOrEmpty(Run& run, HttpClient& client, const std::string& address, PageKind kind,
+                         const ShapeCheck& shape = nullptr) {
     if (address.empty()) {
         return {};
     }
     try {
-        return FetchPage(run, client, address).text;
+        return FetchPage(run, client, address, kind, shape).text;
     } catch (const FetchError&) {
         return {};
     }
@@ -76,7 +77,9 @@ void TDownloadItem::Failed(const std::string& what) noexcept {
 
 void TDownloadItem::DoDownload(ItemJob& job) {
     Run& run = job.run;
-    std::string page = FetchOrEmpty(run, job.client, run.GetEndpoints().ItemPage(m_itemId));
+    std::string page =
+        FetchOrEmpty(run, job.client, run.GetEndpoints().ItemPage(m_itemId), PageKind::Item,
+                     [](const std::string& text) { return ItemPageHasShape(text); });
 
     ItemRow item;
     item.sid = run.RunId();
@@ -107,15 +110,15 @@ void TDownloadItem::DoDownload(ItemJob& job) {
     }
     std::string sold = TextBetween(soldArea, "<em>", "</em>");
     if (sold.empty()) {
-        std::string answer =
-            FetchOrEmpty(run, job.client, TextBetween(page, "getDealQuantity: \"", "\""));
+        std::string answer = FetchOrEmpty(
+            run, job.client, TextBetween(page, "getDealQuantity: \"", "\""), PageKind::SoldCount);
         sold = Trim(TextBetween(answer, "quanity:", ","));
     }
     item.sellcount = WholeNumber(sold);
     item.SellAmount = item.sellcount * item.price;
 
-    std::string views =
-        FetchOrEmpty(run, job.client, TextBetween(page, "\"apiItemViews\": \"", "\""));
+    std::string views = FetchOrEmpty(
+        run, job.client, TextBetween(page, "\"apiItemViews\": \"", "\""), PageKind::Views);
     item.pv = WholeNumber(TextBetween(views, "\":", "}"));
 
     item.BuyerCount = ReadDealRecords(job, page);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
@@ -17,6 +16,10 @@ namespace tarnwick {
 
 TReadShopInfo::TReadShopInfo(std::shared_ptr<Run> run)
     : m_run(std::move(run)), m_nick(m_run->Nick()) {
+}
+
+int TReadShopInfo::PageCount(const std::string& firstPage) {
+    return WholeNumber(TextBetween(firstPage, "<span class=\"page-info\">1/", "</span>"));
 }
 
 std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int pageNumber) {
@@ -58,20 +61,23 @@ void TReadShopInfo::Failed(const std::string& what) noexcept {
 }
 
 void TReadShopInfo::Read(Store& store, HttpClient& client) {
+    // The IM card is fetched here rather than inside the lookup so that its answer counts for
+    // the run's health: a card that sends us to a login page is a blocked run, not a shop
+    // that does not exist.
     ShopIdentity identity;
-    std::optional<FetchError> cardFailure;
-    m_run->CountRequest();
-    if (!ResolveShopIdentity(client, m_run->GetEndpoints(), m_nick, identity, &cardFailure)) {
-        if (cardFailure) {
-            if (cardFailure->kind() == FetchError::Kind::Aborted || m_run->ShuttingDown()) {
-                throw RunAborted();
-            }
-            m_run->CountFailedFetch(*cardFailure);
-        }
-        m_run->SetShopLookup(cardFailure ? Run::ShopLookup::Unreachable
-                                         : Run::ShopLookup::NotFound);
+    FetchedPage card;
+    try {
+        card = FetchGbkAddress(*m_run, client, ImCardAddress(m_run->GetEndpoints(), m_nick),
+                               PageKind::Card);
+    } catch (const FetchError&) {
+        m_run->SetShopLookup(Run::ShopLookup::Unreachable);
         return;
     }
+    if (!ResolveShopIdentityFromCard(card.text, m_run->GetEndpoints(), identity)) {
+        m_run->SetShopLookup(Run::ShopLookup::NotFound);
+        return;
+    }
+    m_run->MarkShopFound();
     m_shopAddress = identity.shopAddress;
     m_ownerId = identity.ownerId;
 
@@ -80,7 +86,9 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     client.SetFollowRedirects(true);
     FetchedPage first;
     try {
-        first = FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1));
+        first = FetchPage(
+            *m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
+            [](const std::string& text) { return ListingHasShape(text, 1, PageCount(text)); });
     } catch (const FetchError&) {
         m_run->SetShopLookup(Run::ShopLookup::Unreachable);
         return;
@@ -96,7 +104,7 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     store.AppendShop(shop);
     m_run->Log("保存同行资料成功.");
 
-    int pageCount = WholeNumber(TextBetween(first.text, "<span class=\"page-info\">1/", "</span>"));
+    int pageCount = PageCount(first.text);
     if (pageCount > m_run->Limits().maxListPages) {
         m_run->Log("宝贝列表共" + std::to_string(pageCount) + "页, 只读前" +
                    std::to_string(m_run->Limits().maxListPages) + "页.");
@@ -109,9 +117,13 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
         }
         m_run->Log("正在读第" + std::to_string(page) + "页宝贝列表...");
         try {
-            ParsePage(
-                FetchPage(*m_run, client, ListPageAddress(m_shopAddress, static_cast<int>(page)))
-                    .text);
+            const int number = static_cast<int>(page);
+            ParsePage(FetchPage(*m_run, client, ListPageAddress(m_shopAddress, number),
+                                PageKind::Listing,
+                                [&](const std::string& text) {
+                                    return ListingHasShape(text, number, pageCount);
+                                })
+                          .text);
         } catch (const RunAborted&) {
             throw;
         } catch (const std::exception&) {

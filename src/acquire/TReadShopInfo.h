@@ -19,6 +19,8 @@ public:
     void Execute();  // the thread body; ends with exactly one reader-ended report
 
     static std::string ListPageAddress(const std::string& shopAddress, int pageNumber);
+    // What item-list page 1's page info says; 0 when it says nothing readable.
+    static int PageCount(const std::string& firstPage);
     // The item ids of one item-list page, in page order.
     static std::vector<std::string> ParseItemIds(const std::string& page);
 

@@ -96,18 +96,55 @@ QIcon ExitIcon() {
     });
 }
 
+namespace {
+
+void PaintShop(QPainter& p) {
+    p.setPen(QPen(QColor(0x8a, 0x4b, 0x0f), 1.5));
+    p.setBrush(QColor(0xff, 0xf4, 0xe0));
+    p.drawRect(QRectF(5, 14, 22, 15));
+    // The awning, in alternating stripes.
+    for (int i = 0; i < 5; ++i) {
+        p.setBrush(i % 2 ? QColor(Qt::white) : QColor(0xf5, 0x6a, 0x00));
+        p.drawRect(QRectF(3 + i * 5.2, 6, 5.2, 8));
+    }
+    p.setBrush(QColor(0x4a, 0x90, 0xd9));
+    p.drawRect(QRectF(13, 19, 7, 10));
+}
+
+}  // namespace
+
 QIcon ShopIcon() {
+    return Draw(PaintShop);
+}
+
+QIcon DegradedShopIcon() {
     return Draw([](QPainter& p) {
-        p.setPen(QPen(QColor(0x8a, 0x4b, 0x0f), 1.5));
-        p.setBrush(QColor(0xff, 0xf4, 0xe0));
-        p.drawRect(QRectF(5, 14, 22, 15));
-        // The awning, in alternating stripes.
-        for (int i = 0; i < 5; ++i) {
-            p.setBrush(i % 2 ? QColor(Qt::white) : QColor(0xf5, 0x6a, 0x00));
-            p.drawRect(QRectF(3 + i * 5.2, 6, 5.2, 8));
-        }
-        p.setBrush(QColor(0x4a, 0x90, 0xd9));
-        p.drawRect(QRectF(13, 19, 7, 10));
+        PaintShop(p);
+        // A warning triangle over the shop's lower right corner.
+        QPainterPath triangle;
+        triangle.moveTo(23, 13);
+        triangle.lineTo(31.5, 30.5);
+        triangle.lineTo(14.5, 30.5);
+        triangle.closeSubpath();
+        p.setPen(QPen(QColor(0x8a, 0x60, 0x00), 1.2));
+        p.setBrush(QColor(0xff, 0xc8, 0x1e));
+        p.drawPath(triangle);
+        p.setPen(QPen(QColor(0x33, 0x22, 0x00), 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(23, 19), QPointF(23, 24.5));
+        p.drawPoint(QPointF(23, 28));
+    });
+}
+
+QIcon BlockedShopIcon() {
+    return Draw([](QPainter& p) {
+        PaintShop(p);
+        // A "no entry" disc over the shop's lower right corner.
+        p.setPen(QPen(QColor(0x80, 0x10, 0x10), 1.2));
+        p.setBrush(QColor(0xd9, 0x23, 0x23));
+        p.drawEllipse(QRectF(14, 14, 17, 17));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(17.5, 21, 10, 3));
     });
 }
 

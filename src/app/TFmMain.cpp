@@ -126,6 +126,9 @@ void TFmMain::BuildFrame() {
     m_statusPanel = new QLabel;
     m_statusPanel->setObjectName("m_statusPanel");
     stat->addWidget(m_statusPanel, 1);
+    m_healthPanel = new QLabel;
+    m_healthPanel->setObjectName("m_healthPanel");
+    stat->addWidget(m_healthPanel);
 
     tic = new QSystemTrayIcon(ApplicationIcon(), this);
     tic->setObjectName("tic");
@@ -190,6 +193,7 @@ QWidget* TFmMain::BuildLeftPanel() {
     tv = new ShopTree;
     tv->setObjectName("tv");
     tv->SetNodeIcon(ShopIcon());
+    tv->SetHealthIcons(DegradedShopIcon(), BlockedShopIcon());
     tv->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(tv, 1);
 
@@ -533,6 +537,10 @@ QString TFmMain::StatusText() const {
     return m_statusPanel->text();
 }
 
+QString TFmMain::HealthStatusText() const {
+    return m_healthPanel->text();
+}
+
 void TFmMain::LoadShopTree() {
     // Emptied before the query: should it fail, the tree stays empty and no record of the old
     // tree is left in use.
@@ -540,7 +548,7 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows, Db().CountItemsPerRun());
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth());
     // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
@@ -559,6 +567,10 @@ void TFmMain::tvClick() {
     });
     if (listed) {
         SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
+        std::optional<RunHealthRow> health = tv->HealthOf(selected->Sid);
+        m_healthPanel->setText(health && ShopTree::NeedsMark(health->verdict)
+                                   ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
+                                   : QString());
     }
     RefreshShopViews();
 }

@@ -65,6 +65,8 @@ public:
 
     Edition GetEdition() const { return m_database.choice.edition; }
     QString StatusText() const;
+    // The chosen run's verdict beside the shopkeeper, when the run is degraded or blocked.
+    QString HealthStatusText() const;
     const std::optional<TShop>& CurrentShop() const { return m_currentShop; }
     TimeWindow CurrentTimeWindow() const { return m_timeWindow; }
     // Null until "分析店铺" is first pressed.
@@ -157,6 +159,7 @@ private:
     QLabel* lblTotals = nullptr;
     DetailLists* rpnlDetail = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_healthPanel = nullptr;
     QSystemTrayIcon* tic = nullptr;
 
     std::unique_ptr<TFmReadData> m_readData;

@@ -129,6 +129,12 @@ std::string SheetText(const std::string& text) {
 void ExportItemListToXlsx(const std::vector<std::string>& captions,
                           const std::vector<std::vector<SheetCell>>& rows,
                           const std::string& path) {
+    ExportItemListToXlsx(captions, rows, path, {});
+}
+
+void ExportItemListToXlsx(const std::vector<std::string>& captions,
+                          const std::vector<std::vector<SheetCell>>& rows, const std::string& path,
+                          const std::vector<ExtraSheet>& extraSheets) {
     const CNumbersOnThisThread numbers;
     XlsxWorkbook book(path);
     lxw_worksheet* worksheet = book.AddWorksheet("sheet1");
@@ -144,6 +150,18 @@ void ExportItemListToXlsx(const std::vector<std::string>& captions,
         for (std::size_t i = 0; i < rows[r].size(); ++i) {
             WriteCell(sheet, static_cast<lxw_row_t>(kCaptionRow + 1 + r),
                       static_cast<lxw_col_t>(kFirstColumn + i), rows[r][i]);
+        }
+    }
+    for (const ExtraSheet& extra : extraSheets) {
+        const Sheet other{book, book.AddWorksheet(extra.name), sheet.dateTime};
+        for (std::size_t i = 0; i < extra.captions.size(); ++i) {
+            WriteCell(other, 0, static_cast<lxw_col_t>(i), extra.captions[i]);
+        }
+        for (std::size_t r = 0; r < extra.rows.size(); ++r) {
+            for (std::size_t i = 0; i < extra.rows[r].size(); ++i) {
+                WriteCell(other, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(i),
+                          extra.rows[r][i]);
+            }
         }
     }
     book.Close();

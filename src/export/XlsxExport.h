@@ -23,4 +23,18 @@ std::string SheetText(const std::string& text);
 void ExportItemListToXlsx(const std::vector<std::string>& captions,
                           const std::vector<std::vector<SheetCell>>& rows, const std::string& path);
 
+// A further sheet after the item list: its captions in row 1 from column A, one row per entry
+// below, typed as the item sheet's cells are. Tools that read a sheet as a table expect it to
+// start at A1; the item sheet keeps its own layout.
+struct ExtraSheet {
+    std::string name;
+    std::vector<std::string> captions;
+    std::vector<std::vector<SheetCell>> rows;
+};
+
+// The item list as above, then each extra sheet in turn.
+void ExportItemListToXlsx(const std::vector<std::string>& captions,
+                          const std::vector<std::vector<SheetCell>>& rows, const std::string& path,
+                          const std::vector<ExtraSheet>& extraSheets);
+
 }  // namespace tarnwick

@@ -80,6 +80,7 @@ struct HttpClient::Impl {
     std::stop_token abort;
     std::int64_t maxBody = 0;
     std::chrono::milliseconds maxFetch{0};
+    std::vector<std::string> trail;
 
     // State of the fetch under way, over all its redirects.
     Clock::time_point fetchDeadline = Clock::time_point::max();
@@ -326,17 +327,26 @@ void HttpClient::SetMaxFetchTime(std::int32_t milliseconds) {
     m_impl->maxFetch = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
 }
 
+const std::vector<std::string>& HttpClient::Trail() const {
+    return m_impl->trail;
+}
+
 std::string HttpClient::Get(std::string_view address) {
     m_impl->fetchDeadline =
         m_impl->maxFetch.count() > 0 ? Clock::now() + m_impl->maxFetch : Clock::time_point::max();
     std::string url(address);
+    m_impl->trail.clear();
     for (int request = 1;; ++request) {
+        m_impl->trail.push_back(url);
         std::string location = m_impl->Perform(url);
         long status = m_impl->status;
         if (status >= 200 && status < 300) {
             return status == 204 ? std::string() : std::move(m_impl->body);
         }
         if (!location.empty()) {
+            if (!m_impl->followRedirects || request >= kRedirectLimit) {
+                m_impl->trail.push_back(location);
+            }
             if (!m_impl->followRedirects) {
                 throw FetchError(FetchError::Kind::Redirect, m_impl->statusLine,
                                  static_cast<int>(status));

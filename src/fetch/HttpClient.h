@@ -5,6 +5,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fetch/FetchError.h"
 
@@ -41,6 +42,11 @@ public:
     // addresses are fetched, redirect targets included: any other scheme fails as Scheme
     // before anything is sent.
     std::string Get(std::string_view address);
+
+    // The addresses the last Get asked for, in order: the address given, every redirect target
+    // followed, and last the target of a redirect that ended the fetch unfollowed. Tells where
+    // the marketplace sent us, success or failure.
+    const std::vector<std::string>& Trail() const;
 
     static const char* DefaultUserAgent();
 

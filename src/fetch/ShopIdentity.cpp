@@ -33,19 +33,8 @@ std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick) {
            "&from_nick=" + EscapeQueryValue(Utf8ToGbk(endpoints.fromNick));
 }
 
-bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                      ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
+bool ReadShopCard(std::string_view page, const Endpoints& endpoints, ShopIdentity& identity) {
     try {
-        std::string raw;
-        try {
-            raw = client.Get(ImCardAddress(endpoints, nick));
-        } catch (const FetchError& error) {
-            if (fetchFailure != nullptr) {
-                *fetchFailure = error;
-            }
-            return false;
-        }
-        std::string page = GbkToUtf8(raw);
         ShopIdentity found;
         found.shopAddress =
             Trim(TextBetween(page, "<a class=\"op-ww op-ww-shop\" href=\"", "?asker=wangwang"));
@@ -64,12 +53,27 @@ bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::strin
     }
 }
 
-bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
-                         ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
-    ShopIdentity found = identity;
-    if (!LookupShopByNick(client, endpoints, nick, found, fetchFailure)) {
+bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                      ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
+    try {
+        std::string raw;
+        try {
+            raw = client.Get(ImCardAddress(endpoints, nick));
+        } catch (const FetchError& error) {
+            if (fetchFailure != nullptr) {
+                *fetchFailure = error;
+            }
+            return false;
+        }
+        return ReadShopCard(GbkToUtf8(raw), endpoints, identity);
+    } catch (const std::exception&) {
         return false;
     }
+}
+
+namespace {
+
+bool FinishIdentity(const Endpoints& endpoints, ShopIdentity& found, ShopIdentity& identity) {
     if (Trim(found.shopAddress).empty() || Trim(found.ownerId).empty()) {
         return false;
     }
@@ -77,6 +81,26 @@ bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::st
         ReplaceAll(found.shopAddress, "mall." + endpoints.mainDomain, endpoints.tmallDomain);
     identity = std::move(found);
     return true;
+}
+
+}  // namespace
+
+bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
+                         ShopIdentity& identity, std::optional<FetchError>* fetchFailure) {
+    ShopIdentity found = identity;
+    if (!LookupShopByNick(client, endpoints, nick, found, fetchFailure)) {
+        return false;
+    }
+    return FinishIdentity(endpoints, found, identity);
+}
+
+bool ResolveShopIdentityFromCard(std::string_view page, const Endpoints& endpoints,
+                                 ShopIdentity& identity) {
+    ShopIdentity found = identity;
+    if (!ReadShopCard(page, endpoints, found)) {
+        return false;
+    }
+    return FinishIdentity(endpoints, found, identity);
 }
 
 }  // namespace tarnwick

@@ -24,9 +24,16 @@ std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick);
 bool LookupShopByNick(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
                       ShopIdentity& identity, std::optional<FetchError>* fetchFailure = nullptr);
 
+// The lookup's reading of an IM card page already fetched (UTF-8 text), for a caller that
+// fetches the page itself. Same results as LookupShopByNick.
+bool ReadShopCard(std::string_view page, const Endpoints& endpoints, ShopIdentity& identity);
+
 // Lookup plus the checks and the Tmall address rewrite. False when the nick does not lead to
 // both a shop address and an owner id.
 bool ResolveShopIdentity(HttpClient& client, const Endpoints& endpoints, std::string_view nick,
                          ShopIdentity& identity, std::optional<FetchError>* fetchFailure = nullptr);
+// The same from an IM card page already fetched.
+bool ResolveShopIdentityFromCard(std::string_view page, const Endpoints& endpoints,
+                                 ShopIdentity& identity);
 
 }  // namespace tarnwick

@@ -81,8 +81,8 @@ const char* PostgresStore::SchemaText() {
 
 void PostgresStore::CreateSchema(const std::string& location) {
     PgConnection connection = PgConnection::Open(location);
-    static const char* const kTables[] = {"shoplist", "itemlist", "buyerlist",
-                                          "ratelist", "items",    "runkeys"};
+    static const char* const kTables[] = {"shoplist", "itemlist", "buyerlist", "ratelist",
+                                          "items",    "runkeys",  "runhealth"};
     std::string found;
     for (const char* table : kTables) {
         // Where unqualified names would create it: the first schema of the search path.
@@ -185,6 +185,10 @@ void PostgresStore::DeleteShop(std::string_view sid) {
     for (const std::string& sql : kDeletes) {
         m_connection.Run(sql, {PgConnection::Param(sid)});
     }
+    // The run's health goes with it, last, as in the file.
+    if (HasRunHealthTable()) {
+        m_connection.Run("delete from RunHealth where sid=$1", {PgConnection::Param(sid)});
+    }
 }
 
 void PostgresStore::CheckItemsTable() {
@@ -210,6 +214,27 @@ bool PostgresStore::ClaimRunKey(std::string_view sid, DateTime claimedAt) {
         "on conflict (SID) do nothing",
         {PgConnection::Param(sid), PgConnection::Param(claimedAt)});
     return result.Affected() == 1;
+}
+
+bool PostgresStore::HasRunHealthTable() {
+    // A server store set up before the table existed has none; unqualified names resolve along
+    // the search path, so that is where to look.
+    const PgResult result = m_connection.Run("select to_regclass('runhealth') is not null", {});
+    return result.Rows() > 0 && result.Text(0, 0) == "t";
+}
+
+void PostgresStore::AppendRunHealth(const RunHealthRow& row) {
+    static const std::string sql = InsertSql("RunHealth", kRunHealthColumns, Dollar);
+    m_connection.Run(sql, ParamsOf(kRunHealthColumns, row));
+}
+
+std::vector<RunHealthRow> PostgresStore::ReadRunHealth(std::optional<std::string_view> sid) {
+    if (!sid) {
+        return ReadRows(m_connection.Run("select * from RunHealth", {}), kRunHealthColumns);
+    }
+    return ReadRows(
+        m_connection.Run("select * from RunHealth where sid=$1", {PgConnection::Param(*sid)}),
+        kRunHealthColumns);
 }
 
 }  // namespace tarnwick

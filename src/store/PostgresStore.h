@@ -39,6 +39,9 @@ public:
     // Atomic across every program using the server: the key goes into RunKeys, whose primary
     // key lets only one of two simultaneous claims through.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) override;
+    bool HasRunHealthTable() override;
+    void AppendRunHealth(const RunHealthRow& row) override;
+    std::vector<RunHealthRow> ReadRunHealth(std::optional<std::string_view> sid) override;
 
 private:
     PgConnection m_connection;

@@ -85,4 +85,38 @@ struct RateRow {
     bool operator==(const RateRow&) const = default;
 };
 
+// One row per run that ended: how far its figures can be trusted. Written only where the file
+// has the table; older files go without.
+struct RunHealthRow {
+    std::string sid;
+    std::string verdict;  // "healthy", "degraded", "blocked", "shop-not-found", "unreachable"
+    DateTime started;
+    DateTime ended;
+    std::int32_t requests = 0;
+    // Failed answers by class.
+    std::int32_t httpErrors = 0;
+    std::int32_t networkErrors = 0;
+    std::int32_t timeouts = 0;
+    std::int32_t tooLarge = 0;
+    std::int32_t loginPages = 0;
+    std::int32_t verificationPages = 0;
+    std::int32_t shapeless = 0;
+    // Failed answers by page kind.
+    std::int32_t failedCard = 0;
+    std::int32_t failedListing = 0;
+    std::int32_t failedItem = 0;
+    std::int32_t failedSold = 0;
+    std::int32_t failedViews = 0;
+    std::int32_t failedDeals = 0;
+    std::int32_t failedReviews = 0;
+    // Every non-zero count of a page kind and a class, "item.login=12 listing.shapeless=3".
+    std::string detail;
+    std::int32_t blockedAtRequest = 0;  // counting from 1; 0 when not blocked
+    DateTime blockedAt;
+    std::int32_t stoppedEarly = 0;  // 1 when the run stopped itself on being blocked
+    std::string reasons;            // the reasons as shown, one a line
+
+    bool operator==(const RunHealthRow&) const = default;
+};
+
 }  // namespace tarnwick

@@ -165,6 +165,14 @@ void SqliteStore::DeleteShop(std::string_view sid) {
         statement.Bind(1, sid);
         m_db.Write(statement);
     }
+    // The run's health goes with it, last, so a failure above leaves it describing rows that
+    // are still there.
+    if (HasRunHealthTable()) {
+        Statement& statement = m_db.Prepared("delete from RunHealth where sid=?");
+        statement.Bind(1, sid);
+        const std::lock_guard lock(m_db.WriteMutex());
+        statement.Run();
+    }
 }
 
 void SqliteStore::CheckWritable() {
@@ -191,6 +199,28 @@ bool SqliteStore::ClaimRunKey(std::string_view sid, DateTime) {
     const ResetOnExit reset(query);
     query.Bind(1, sid);
     return !(query.Step() && query.Int(0) > 0);
+}
+
+bool SqliteStore::HasRunHealthTable() {
+    Statement& query = m_db.Prepared(
+        "select count(*) from sqlite_master where type='table' and name='RunHealth' collate "
+        "nocase");
+    const ResetOnExit reset(query);
+    return query.Step() && query.Int(0) > 0;
+}
+
+void SqliteStore::AppendRunHealth(const RunHealthRow& row) {
+    static const std::string sql = InsertSql("RunHealth", kRunHealthColumns, Question);
+    AppendRow(m_db, sql, kRunHealthColumns, row);
+}
+
+std::vector<RunHealthRow> SqliteStore::ReadRunHealth(std::optional<std::string_view> sid) {
+    if (!sid) {
+        return ReadRows(m_db.Prepared("select * from RunHealth"), kRunHealthColumns);
+    }
+    Statement& query = m_db.Prepared("select * from RunHealth where sid=?");
+    query.Bind(1, *sid);
+    return ReadRows(query, kRunHealthColumns);
 }
 
 }  // namespace tarnwick

@@ -32,6 +32,9 @@ public:
     // The file has no table of claimed keys and the program never adds one; a key is free
     // while no stored run carries it.
     bool ClaimRunKey(std::string_view sid, DateTime claimedAt) override;
+    bool HasRunHealthTable() override;
+    void AppendRunHealth(const RunHealthRow& row) override;
+    std::vector<RunHealthRow> ReadRunHealth(std::optional<std::string_view> sid) override;
 
 private:
     Database m_db;

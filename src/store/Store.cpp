@@ -46,6 +46,34 @@ std::vector<RateRow> Store::ReadRates(std::string_view sid, std::string_view ite
     return m_backend->ReadRates(sid, itemid, rateDateFrom);
 }
 
+bool Store::HasRunHealthTable() {
+    return m_backend->HasRunHealthTable();
+}
+
+void Store::AppendRunHealth(const RunHealthRow& row) {
+    if (m_backend->HasRunHealthTable()) {
+        m_backend->AppendRunHealth(row);
+    }
+}
+
+std::vector<RunHealthRow> Store::ReadRunHealth() {
+    if (!m_backend->HasRunHealthTable()) {
+        return {};
+    }
+    return m_backend->ReadRunHealth(std::nullopt);
+}
+
+std::optional<RunHealthRow> Store::ReadRunHealth(std::string_view sid) {
+    if (!m_backend->HasRunHealthTable()) {
+        return std::nullopt;
+    }
+    std::vector<RunHealthRow> rows = m_backend->ReadRunHealth(sid);
+    if (rows.empty()) {
+        return std::nullopt;
+    }
+    return rows.back();
+}
+
 bool IsServerLocation(std::string_view location) {
     // libpq accepts both spellings of the scheme.
     return location.starts_with("postgresql://") || location.starts_with("postgres://");

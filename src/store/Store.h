@@ -65,6 +65,13 @@ public:
         return m_backend->ClaimRunKey(sid, claimedAt);
     }
 
+    // Run health lives in a table that older files do not have. Without it nothing is written
+    // or read and nothing fails: the program never creates tables.
+    bool HasRunHealthTable();
+    void AppendRunHealth(const RunHealthRow& row);  // quietly nothing without the table
+    std::vector<RunHealthRow> ReadRunHealth();      // every run's; empty without the table
+    std::optional<RunHealthRow> ReadRunHealth(std::string_view sid);
+
 private:
     std::unique_ptr<StoreBackend> m_backend;
 };

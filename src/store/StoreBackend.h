@@ -40,6 +40,13 @@ public:
 
     // Takes the run key for a new run unless some run already holds it. False when taken.
     virtual bool ClaimRunKey(std::string_view sid, DateTime claimedAt) = 0;
+
+    // Run health, in a table that stores made before it lack; the program never creates it.
+    // The others are called only when this says the table is there.
+    virtual bool HasRunHealthTable() = 0;
+    virtual void AppendRunHealth(const RunHealthRow& row) = 0;
+    // One run's (when `sid` is given) or every run's.
+    virtual std::vector<RunHealthRow> ReadRunHealth(std::optional<std::string_view> sid) = 0;
 };
 
 }  // namespace tarnwick

@@ -88,6 +88,33 @@ inline const std::array<Column<RateRow>, 10> kRateColumns = {{
     {"AddTime", &RateRow::AddTime},
 }};
 
+inline const std::array<Column<RunHealthRow>, 24> kRunHealthColumns = {{
+    {"sid", &RunHealthRow::sid},
+    {"verdict", &RunHealthRow::verdict},
+    {"started", &RunHealthRow::started},
+    {"ended", &RunHealthRow::ended},
+    {"requests", &RunHealthRow::requests},
+    {"httpErrors", &RunHealthRow::httpErrors},
+    {"networkErrors", &RunHealthRow::networkErrors},
+    {"timeouts", &RunHealthRow::timeouts},
+    {"tooLarge", &RunHealthRow::tooLarge},
+    {"loginPages", &RunHealthRow::loginPages},
+    {"verificationPages", &RunHealthRow::verificationPages},
+    {"shapeless", &RunHealthRow::shapeless},
+    {"failedCard", &RunHealthRow::failedCard},
+    {"failedListing", &RunHealthRow::failedListing},
+    {"failedItem", &RunHealthRow::failedItem},
+    {"failedSold", &RunHealthRow::failedSold},
+    {"failedViews", &RunHealthRow::failedViews},
+    {"failedDeals", &RunHealthRow::failedDeals},
+    {"failedReviews", &RunHealthRow::failedReviews},
+    {"detail", &RunHealthRow::detail},
+    {"blockedAtRequest", &RunHealthRow::blockedAtRequest},
+    {"blockedAt", &RunHealthRow::blockedAt},
+    {"stoppedEarly", &RunHealthRow::stoppedEarly},
+    {"reasons", &RunHealthRow::reasons},
+}};
+
 // "insert into Table (a, b) values (?, ?)"; `placeholder` gives the engine's spelling of the
 // n-th parameter (counting from 1).
 template <typename Row, std::size_t N, typename Placeholder>

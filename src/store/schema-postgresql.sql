@@ -94,8 +94,38 @@ CREATE TABLE RunKeys (
     ClaimedAt timestamp without time zone NOT NULL
 );
 
+-- How far each run can be trusted, written when the run ends. A store set up before it keeps
+-- working without it: the program never creates it, and then shows no health.
+CREATE TABLE RunHealth (
+    sid               text    DEFAULT '',
+    verdict           text    DEFAULT '',
+    started           timestamp without time zone DEFAULT '1899-12-30 00:00:00',
+    ended             timestamp without time zone DEFAULT '1899-12-30 00:00:00',
+    requests          integer DEFAULT 0,
+    httpErrors        integer DEFAULT 0,
+    networkErrors     integer DEFAULT 0,
+    timeouts          integer DEFAULT 0,
+    tooLarge          integer DEFAULT 0,
+    loginPages        integer DEFAULT 0,
+    verificationPages integer DEFAULT 0,
+    shapeless         integer DEFAULT 0,
+    failedCard        integer DEFAULT 0,
+    failedListing     integer DEFAULT 0,
+    failedItem        integer DEFAULT 0,
+    failedSold        integer DEFAULT 0,
+    failedViews       integer DEFAULT 0,
+    failedDeals       integer DEFAULT 0,
+    failedReviews     integer DEFAULT 0,
+    detail            text    DEFAULT '',
+    blockedAtRequest  integer DEFAULT 0,
+    blockedAt         timestamp without time zone DEFAULT '1899-12-30 00:00:00',
+    stoppedEarly      integer DEFAULT 0,
+    reasons           text    DEFAULT ''
+);
+
 -- The tree lists runs newest first; the views filter a run's rows and sort them by time.
 CREATE INDEX ShopList_AddTime ON ShopList (AddTime);
 CREATE INDEX ItemList_sid ON ItemList (sid);
 CREATE INDEX BuyerList_sid_itemid_buytime ON BuyerList (sid, itemid, buytime);
 CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);
+CREATE INDEX RunHealth_sid ON RunHealth (sid);

@@ -87,8 +87,38 @@ CREATE TABLE Items (
     Price           REAL    DEFAULT 0
 );
 
+-- How far each run can be trusted, written when the run ends. Files made before it keep
+-- working without it: the program never creates it, and then shows no health.
+CREATE TABLE RunHealth (
+    sid               TEXT    DEFAULT '',
+    verdict           TEXT    DEFAULT '',
+    started           TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    ended             TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    requests          INTEGER DEFAULT 0,
+    httpErrors        INTEGER DEFAULT 0,
+    networkErrors     INTEGER DEFAULT 0,
+    timeouts          INTEGER DEFAULT 0,
+    tooLarge          INTEGER DEFAULT 0,
+    loginPages        INTEGER DEFAULT 0,
+    verificationPages INTEGER DEFAULT 0,
+    shapeless         INTEGER DEFAULT 0,
+    failedCard        INTEGER DEFAULT 0,
+    failedListing     INTEGER DEFAULT 0,
+    failedItem        INTEGER DEFAULT 0,
+    failedSold        INTEGER DEFAULT 0,
+    failedViews       INTEGER DEFAULT 0,
+    failedDeals       INTEGER DEFAULT 0,
+    failedReviews     INTEGER DEFAULT 0,
+    detail            TEXT    DEFAULT '',
+    blockedAtRequest  INTEGER DEFAULT 0,
+    blockedAt         TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    stoppedEarly      INTEGER DEFAULT 0,
+    reasons           TEXT    DEFAULT ''
+);
+
 -- The tree lists runs newest first; the views filter a run's rows and sort them by time.
 CREATE INDEX ShopList_AddTime ON ShopList (AddTime);
 CREATE INDEX ItemList_sid ON ItemList (sid);
 CREATE INDEX BuyerList_sid_itemid_buytime ON BuyerList (sid, itemid, buytime);
 CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);
+CREATE INDEX RunHealth_sid ON RunHealth (sid);

@@ -101,11 +101,44 @@ ShopTree::ShopTree(QWidget* parent) : QTreeWidget(parent) {
     setItemDelegate(new RunNodeDelegate(this));
 }
 
+void ShopTree::SetHealthIcons(const QIcon& degraded, const QIcon& blocked) {
+    m_degradedIcon = degraded;
+    m_blockedIcon = blocked;
+}
+
+QString ShopTree::VerdictText(const std::string& verdictName) {
+    if (verdictName == "healthy") {
+        return tr("正常");
+    }
+    if (verdictName == "degraded") {
+        return tr("数据不全");
+    }
+    if (verdictName == "blocked") {
+        return tr("被拦截");
+    }
+    if (verdictName == "shop-not-found") {
+        return tr("找不到店铺");
+    }
+    if (verdictName == "unreachable") {
+        return tr("无法连接");
+    }
+    return Utf8Text(verdictName);
+}
+
+bool ShopTree::NeedsMark(const std::string& verdictName) {
+    return verdictName == "degraded" || verdictName == "blocked";
+}
+
 void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
-                       const std::map<std::string, int>& itemCounts) {
+                       const std::map<std::string, int>& itemCounts,
+                       const std::vector<RunHealthRow>& health) {
     clear();
     m_shops.clear();
     m_shops.reserve(shops.size());
+    m_health.clear();
+    for (const RunHealthRow& row : health) {
+        m_health.insert_or_assign(row.sid, row);
+    }
     for (const ShopRow& row : shops) {
         // Created with the tree as parent, which owns the node from here on.
         auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
@@ -123,7 +156,25 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
         }
         tip += QLatin1Char('\n') + tr("共 %n 个宝贝", nullptr, items);
         node->setToolTip(0, tip);
+        auto found = m_health.find(row.SID);
+        if (found == m_health.end() || !NeedsMark(found->second.verdict)) {
+            continue;
+        }
+        const RunHealthRow& run = found->second;
+        node->setIcon(0, run.verdict == "blocked" ? m_blockedIcon : m_degradedIcon);
+        // The reasons are the run's own record, kept as it was written.
+        node->setToolTip(0, tip + QLatin1Char('\n') +
+                                tr("运行状况: %1").arg(VerdictText(run.verdict)) +
+                                QLatin1Char('\n') + Utf8Text(run.reasons));
     }
+}
+
+std::optional<RunHealthRow> ShopTree::HealthOf(std::string_view sid) const {
+    auto found = m_health.find(sid);
+    if (found == m_health.end()) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 std::optional<TShop> ShopTree::SelectedShop() const {

@@ -28,10 +28,20 @@ public:
     explicit ShopTree(QWidget* parent = nullptr);
 
     void SetNodeIcon(const QIcon& icon) { m_icon = icon; }
+    // The marks of runs that cannot be trusted whole.
+    void SetHealthIcons(const QIcon& degraded, const QIcon& blocked);
     // Drops every node and its record, then one node per row in the given order; the item
-    // counts, by run key, go into the nodes' tooltips.
+    // counts, by run key, go into the nodes' tooltips. A run whose health says degraded or
+    // blocked gets that mark, and its verdict and reasons in the tooltip.
     void Rebuild(const std::vector<ShopRow>& shops,
-                 const std::map<std::string, int>& itemCounts = {});
+                 const std::map<std::string, int>& itemCounts = {},
+                 const std::vector<RunHealthRow>& health = {});
+    // The stored health of a listed run, when the store keeps health and the run has it.
+    std::optional<RunHealthRow> HealthOf(std::string_view sid) const;
+    // "被拦截" for "blocked" and so on, in the interface's language.
+    static QString VerdictText(const std::string& verdictName);
+    // True for the verdicts the tree marks.
+    static bool NeedsMark(const std::string& verdictName);
 
     std::optional<TShop> SelectedShop() const;
     // The record now listed under that key.
@@ -49,7 +59,10 @@ protected:
 
 private:
     std::vector<TShop> m_shops;
+    std::map<std::string, RunHealthRow, std::less<>> m_health;
     QIcon m_icon;
+    QIcon m_degradedIcon;
+    QIcon m_blockedIcon;
 };
 
 // How a run is named to the user: the nick and, where it is known, the run's date and time.

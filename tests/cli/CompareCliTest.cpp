@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "CliSupport.h"
 #include "store/Store.h"
 #include "support/TempDatabase.h"
 
@@ -151,7 +154,36 @@ TEST_F(CompareCliTest, UnknownRunsAndMissingArgumentsAreRefused) {
     EXPECT_EQ(history.exitCode, 1);
     Result missing = RunCli(std::string("compare ") + kOld + Db());
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_NE(missing.out.find("usage: tarnwick-cli compare OLD_SID NEW_SID"), std::string::npos);
+    EXPECT_NE(missing.out.find("Usage: tarnwick-cli compare [OPTIONS] OLD_SID NEW_SID"),
+              std::string::npos);
+}
+
+TEST_F(CompareCliTest, CompareAndHistoryReadBackAsJsonAndCsv) {
+    Result json =
+        RunCli(std::string("compare --changed-only --format json ") + kOld + " " + kNew + Db());
+    ASSERT_EQ(json.exitCode, 0) << json.out;
+    const nlohmann::json items = nlohmann::json::parse(json.out);
+    ASSERT_EQ(items.size(), 3u) << json.out;
+    EXPECT_EQ(items[0]["status"], "有变化");
+    EXPECT_EQ(items[0]["ItemID"], "11");
+    EXPECT_DOUBLE_EQ(items[0]["price_change"].get<double>(), -1.5);
+    EXPECT_EQ(items[0]["sellcount_change"], 2);
+    EXPECT_EQ(items[0]["sold_by_stock"], 2);
+    // A new item has no older side: nothing, not a zero.
+    EXPECT_EQ(items[1]["status"], "新上架");
+    EXPECT_TRUE(items[1]["old_price"].is_null());
+    EXPECT_DOUBLE_EQ(items[1]["new_price"].get<double>(), 66.0);
+    EXPECT_EQ(items[2]["status"], "已下架");
+
+    Result csv = RunCli(std::string("history --format csv ") + kNew + " 33" + Db());
+    ASSERT_EQ(csv.exitCode, 0) << csv.out;
+    const nlohmann::json rows = CsvRows(csv.out);
+    ASSERT_EQ(rows.size(), 3u) << csv.out;
+    EXPECT_EQ(rows[0], nlohmann::json({"AddTime", "SID", "listed", "price", "sellcount",
+                                       "allow_quantity", "Commentcount", "pv"}));
+    EXPECT_EQ(rows[1],
+              nlohmann::json({"2026-03-01T09:00:00.000", kOld, "1", "50", "0", "8", "0", "0"}));
+    EXPECT_EQ(rows[2], nlohmann::json({"2026-03-02T09:00:00.000", kNew, "0", "", "", "", "", ""}));
 }
 
 }  // namespace

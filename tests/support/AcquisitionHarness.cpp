@@ -61,6 +61,18 @@ bool AcquisitionHarness::LogHas(const std::string& text) const {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+std::string AcquisitionHarness::CompletionLine() const {
+    auto texts = LogTexts();
+    if (texts.empty()) {
+        return {};
+    }
+    // A healthy run ends on its completion line; any other is followed by its verdict.
+    if (texts.back().rfind("运行状况: ", 0) != 0) {
+        return texts.back();
+    }
+    return texts.size() < 2 ? std::string() : texts[texts.size() - 2];
+}
+
 Store AcquisitionHarness::OpenStore() const {
     return m_store.Open();
 }

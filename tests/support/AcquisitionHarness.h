@@ -64,6 +64,9 @@ public:
     // The log lines without their "hh:mm:ss " time.
     std::vector<std::string> LogTexts() const;
     bool LogHas(const std::string& text) const;
+    // The run's last line before its closing health line, if any: the completion line, when
+    // the run ended.
+    std::string CompletionLine() const;
     Store OpenStore() const;
     // The targets of the recorded requests that contain `part`, in order.
     std::vector<std::string> Targets(const std::string& part) const;

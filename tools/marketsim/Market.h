@@ -94,6 +94,17 @@ struct Shop {
     bool pageInfoMissing = false;
     bool paginationMini = true;  // "pagination pagination-mini" rather than "pagination"
     std::vector<Item> items;
+
+    // The marketplace shutting a client out once it has answered `blockAfter` requests for
+    // this shop (its IM card, its listing pages and every answer about its items count).
+    enum class BlockMode {
+        None,
+        LoginRedirect,          // every answer a 302 to the login page
+        VerificationPage,       // every answer a 200 "prove you are a person" page
+        ItemNewDesign,          // item pages in a new design without any marker we read
+        ListingWithoutSection,  // listing pages keep their page info but lose the listing
+    } blockMode = BlockMode::None;
+    int blockAfter = 0;
 };
 
 // ---- Faults, applied to requests whose target (path and query) contains `match`. ----

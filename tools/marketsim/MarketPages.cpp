@@ -563,4 +563,79 @@ std::string Reviews(const Item& item, int page) {
     return json;
 }
 
+std::string LoginPage(std::string_view base) {
+    const std::string b(base);
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
+    html += kPageHeadCommon;
+    html += "<title>淘宝网 - 淘宝登录</title>\n</head>\n<body class=\"login\">\n";
+    html +=
+        "<div id=\"J_LoginBox\" class=\"login-box\">\n<h2>密码登录</h2>\n"
+        "<form id=\"J_Form\" action=\"" +
+        b +
+        "/member/login.jhtml\" method=\"post\">\n"
+        "<input type=\"text\" name=\"TPL_username\" placeholder=\"会员名/邮箱/手机号\" />\n"
+        "<input type=\"password\" name=\"TPL_password\" />\n"
+        "<button type=\"submit\">登 录</button>\n</form>\n</div>\n";
+    html += kFooter;
+    html += "</body>\n</html>\n";
+    return html;
+}
+
+std::string VerificationPage(std::string_view base) {
+    const std::string b(base);
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
+    html += kPageHeadCommon;
+    html += "<title>淘宝网 - 安全验证</title>\n</head>\n<body>\n";
+    html +=
+        "<div class=\"nc-container\">\n<p class=\"nc-tip\">亲，请拖动下方滑块完成验证</p>\n"
+        "<div id=\"nc_1_wrapper\" class=\"nc_wrapper\"><span class=\"nc_iconfont btn_slide\">"
+        "&gt;&gt;</span></div>\n<script src=\"" +
+        b + "/_____tmd_____/nc.js\"></script>\n</div>\n";
+    html += "</body>\n</html>\n";
+    return html;
+}
+
+std::string ItemPageNewDesign(const Shop& shop, const Item& item, std::string_view base) {
+    const std::string b(base);
+    const std::string title = EscapeHtml(item.title);
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
+    html += "<meta charset=\"gbk\" />\n<title>" + title + "-淘宝网</title>\n";
+    html += "<script src=\"" + b + "/assets/pc-detail/index.js\"></script>\n</head>\n<body>\n";
+    // Everything the old page carried in hidden inputs and marked elements now comes from a
+    // script at run time; the page itself names the item only in headings of a new kind.
+    html +=
+        "<div id=\"root\"><div class=\"ItemHeader--root\"><h1 class=\"ItemHeader--mainTitle\">" +
+        title + "</h1></div>\n";
+    html += "<div class=\"Price--root\"><span class=\"Price--priceText\">" +
+            EscapeHtml(item.price) + "</span></div>\n";
+    html += "<div class=\"ShopHeader--root\">" + EscapeHtml(shop.nick) + "</div></div>\n";
+    html += "<script>window.__ICE_APP_CONTEXT__={\"itemId\":\"" + item.id + "\"};</script>\n";
+    html += "</body>\n</html>\n";
+    return html;
+}
+
+std::string ItemListWithoutSection(const Shop& shop, int page, std::string_view base) {
+    const std::string b(base);
+    const int pageCount = shop.pageInfoValue.value_or(ItemListPageCount(shop));
+    const std::size_t size = static_cast<std::size_t>(std::max(shop.listPageSize, 1));
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n";
+    html += kPageHeadCommon;
+    html += "<title>首页-" + EscapeHtml(shop.nick) + "-淘宝网</title>\n</head>\n<body>\n";
+    html += kSiteNav;
+    // The page info survives the redesign; the listing moved into blocks the reader never
+    // looks for, with neither the pagination heading nor its end mark.
+    html += "<div class=\"shop-nav\"><span class=\"page-info\">" + Number(page) + "/" +
+            Number(pageCount) + "</span></div>\n<div class=\"shop-items\">\n";
+    const std::size_t first = static_cast<std::size_t>(std::max(page - 1, 0)) * size;
+    for (std::size_t i = first; i < shop.items.size() && i < first + size; ++i) {
+        html += "<div class=\"shop-item\" data-id=\"" + shop.items[i].id + "\"><a href=\"" + b +
+                "/item.htm?id=" + shop.items[i].id + "\">" + EscapeHtml(shop.items[i].title) +
+                "</a></div>\n";
+    }
+    html += "</div>\n";
+    html += kFooter;
+    html += "</body>\n</html>\n";
+    return html;
+}
+
 }  // namespace marketsim::pages

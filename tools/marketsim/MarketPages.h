@@ -28,6 +28,12 @@ std::string ItemViews(const Item& item);
 std::string DealRecords(const Item& item, int page, std::string_view base);
 std::string Reviews(const Item& item, int page);
 
+// What a marketplace that shuts a client out answers instead (see Shop::BlockMode).
+std::string LoginPage(std::string_view base);
+std::string VerificationPage(std::string_view base);
+std::string ItemPageNewDesign(const Shop& shop, const Item& item, std::string_view base);
+std::string ItemListWithoutSection(const Shop& shop, int page, std::string_view base);
+
 std::string EscapeHtml(std::string_view text);  // & < > " as character references
 std::string EscapeJson(std::string_view text);  // the inside of a JSON string
 

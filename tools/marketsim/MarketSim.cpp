@@ -20,8 +20,10 @@
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "HttpWire.h"
+#include "MarketPages.h"
 #include "ShopCatalog.h"
 #include "Socket.h"
 #include "fetch/Gbk.h"
@@ -53,16 +55,21 @@ enum Kind : std::size_t {
     kReviews,
     kVersion,
     kRedirect,
+    kLogin,
     kOther,
     kStats,
     kKindCount
 };
 constexpr std::array<const char*, kKindCount> kKindNames = {
     "card",    "list",    "item",     "dealquantity", "itemviews", "deals",
-    "reviews", "version", "redirect", "other",        "stats"};
+    "reviews", "version", "redirect", "login",        "other",     "stats"};
+
+// Where a shop that shuts us out sends every request.
+constexpr const char* kLoginPath = "/member/login.jhtml";
 
 Kind KindOf(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, Kind>, 9> kPaths = {{
+    static constexpr std::array<std::pair<std::string_view, Kind>, 10> kPaths = {{
+        {kLoginPath, kLogin},
         {"/wangwang/ming_pian_without_avatar.htm", kCard},
         {"/item.htm", kItem},
         {"/dealquantity.htm", kSold},
@@ -186,6 +193,7 @@ struct MarketSim::Impl {
     mutable std::condition_variable heldChanged;
     std::condition_variable wake;  // stop and release
     std::vector<Fault> faults;
+    std::unordered_map<std::string, int> shopRequests;  // by shop key, for the block modes
     std::string versionAnswer = "tarnwick=206\r\n";
     std::vector<RecordedRequest> requests;
     std::size_t held = 0;
@@ -208,6 +216,8 @@ struct MarketSim::Impl {
     void Serve(Connection& connection);
     bool Respond(Connection& connection, const RequestHead& request, bool close);
     Answer Route(const Target& target, bool identicalFurtherPages);
+    // The shop the request is about, counted; its block answer once it blocks us, else none.
+    std::optional<Answer> BlockAnswer(const Target& target, const std::string& rawTarget);
     bool Send(Connection& connection, const Answer& answer, bool close, bool cutMidBody,
               int trickleMs = 0);
     void Record(const RequestHead& request, int connectionNumber);
@@ -428,7 +438,9 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     }
 
     Answer answer;
-    if (fault && fault->status >= 100 && fault->status < 200) {
+    if (std::optional<Answer> blocked = BlockAnswer(target, request.target)) {
+        answer = std::move(*blocked);
+    } else if (fault && fault->status >= 100 && fault->status < 200) {
         // An interim answer is followed by the real one, as a server that sends
         // "100 Continue" would do.
         std::string interim = "HTTP/1.1 " + std::to_string(fault->status) + " " +
@@ -455,6 +467,64 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     }
     return Send(connection, answer, close, fault && fault->closeMidBody,
                 fault ? fault->trickleMs : 0);
+}
+
+std::optional<Answer> MarketSim::Impl::BlockAnswer(const Target& target,
+                                                   const std::string& rawTarget) {
+    std::shared_ptr<const Shop> shop;
+    const Kind kind = KindOf(target.path);
+    switch (kind) {
+        case kCard:
+            shop = catalog.ShopOfCard(tarnwick::GbkToUtf8(target.Param("nick")));
+            break;
+        case kList:
+            shop = catalog.ShopOfListing(target.path);
+            break;
+        case kItem:
+        case kSold:
+        case kViews:
+        case kReviews:
+            shop = catalog.ShopOfItem(target.Param(kind == kReviews ? "itemId" : "id"));
+            break;
+        case kDeals:
+            shop = catalog.ShopOfItem(target.Param("item_id"));
+            break;
+        default:
+            break;
+    }
+    if (!shop || shop->blockMode == Shop::BlockMode::None) {
+        return std::nullopt;
+    }
+    {
+        std::lock_guard lock(mutex);
+        if (++shopRequests[shop->key] <= shop->blockAfter) {
+            return std::nullopt;
+        }
+    }
+    switch (shop->blockMode) {
+        case Shop::BlockMode::LoginRedirect:
+            return RedirectAnswer(Base() + kLoginPath + "?redirectURL=" + PercentEncode(rawTarget));
+        case Shop::BlockMode::VerificationPage: {
+            Answer answer;
+            answer.body = std::make_shared<const std::string>(
+                tarnwick::Utf8ToGbk(pages::VerificationPage(Base())));
+            return answer;
+        }
+        case Shop::BlockMode::ItemNewDesign:
+            if (kind == kItem) {
+                return FromPage(catalog.ItemPageNewDesign(target.Param("id")));
+            }
+            return std::nullopt;
+        case Shop::BlockMode::ListingWithoutSection:
+            if (kind == kList) {
+                return FromPage(
+                    catalog.ItemListWithoutSection(target.path, target.PageParam("pageNum")));
+            }
+            return std::nullopt;
+        case Shop::BlockMode::None:
+            break;
+    }
+    return std::nullopt;
 }
 
 Answer MarketSim::Impl::Route(const Target& target, bool identicalFurtherPages) {
@@ -509,6 +579,12 @@ Answer MarketSim::Impl::Route(const Target& target, bool identicalFurtherPages) 
         }
         case kList:
             return FromPage(catalog.ItemList(path, target.PageParam("pageNum")));
+        case kLogin: {
+            Answer answer;
+            answer.body =
+                std::make_shared<const std::string>(tarnwick::Utf8ToGbk(pages::LoginPage(Base())));
+            return answer;
+        }
         default:
             return StatusAnswer(404);
     }
@@ -612,6 +688,11 @@ MarketSim::~MarketSim() {
 }
 
 void MarketSim::AddShop(Shop shop) {
+    {
+        // A shop added again starts its count afresh, so a test can let it block once more.
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->shopRequests.erase(shop.key);
+    }
     m_impl->catalog.AddShop(std::move(shop));
 }
 

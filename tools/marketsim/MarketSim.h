@@ -83,6 +83,10 @@ private:
 // A believable shop with a Chinese nick, a few dozen items, several deal and review pages for
 // some of them, anonymous buyers and variants. The same seed gives the same shop.
 Shop DemoShop(std::uint32_t seed = 1);
+// The demo's shop that shuts us out: nick and key "blocked", items like the demo shop's (with
+// ids of their own), sending every request after the first `blockAfter` to the login page.
+Shop BlockedDemoShop(std::uint32_t seed = 1, int blockAfter = 40);
+
 // A shop for the benchmarks (key "load"): `items` items, each with 15*dealPages-1 deal records
 // and 20*reviewPages-1 reviews, so that a reader makes exactly `dealPages` deal-record and
 // `reviewPages` review requests per item (0: the item page has no such address).

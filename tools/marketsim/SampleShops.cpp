@@ -299,6 +299,20 @@ Shop DemoShop(std::uint32_t seed) {
     return shop;
 }
 
+Shop BlockedDemoShop(std::uint32_t seed, int blockAfter) {
+    Shop shop = DemoShop(seed + 1);
+    shop.nick = "blocked";
+    shop.key = "blocked";
+    shop.ownerId = "9" + shop.ownerId.substr(1);
+    // The demo shop's ids start with 1; these must not answer for its items.
+    for (Item& item : shop.items) {
+        item.id = "9" + item.id.substr(1);
+    }
+    shop.blockMode = Shop::BlockMode::LoginRedirect;
+    shop.blockAfter = blockAfter;
+    return shop;
+}
+
 Shop LoadShop(std::string nick, int items, int dealPages, int reviewPages) {
     Shop shop;
     shop.nick = std::move(nick);

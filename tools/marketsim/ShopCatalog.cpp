@@ -112,9 +112,11 @@ ShopCatalog::Page ShopCatalog::Card(std::string_view nick) const {
     return page;
 }
 
-std::optional<ShopCatalog::Page> ShopCatalog::ItemList(std::string_view path, int page) const {
-    // "/shop/<key>/" at the end of the path, whatever stands before it: the old mall address
-    // reaches us as "/tmall.com/shop/<key>/" once the reader has rewritten it.
+namespace {
+
+// "/shop/<key>/" at the end of the path, whatever stands before it: the old mall address
+// reaches us as "/tmall.com/shop/<key>/" once the reader has rewritten it.
+std::optional<std::string_view> ListingKey(std::string_view path) {
     if (path.size() < 2 || path.back() != '/') {
         return std::nullopt;
     }
@@ -130,8 +132,64 @@ std::optional<ShopCatalog::Page> ShopCatalog::ItemList(std::string_view path, in
         before.substr(before.size() - kShop.size()) != kShop) {
         return std::nullopt;
     }
+    return key;
+}
+
+}  // namespace
+
+std::shared_ptr<const Shop> ShopCatalog::ShopOfCard(std::string_view nick) const {
+    std::lock_guard lock(m_mutex);
+    std::shared_ptr<const Shop> found;
+    for (const auto& s : m_shops) {
+        if (s->nick == nick) {
+            found = s;
+        }
+    }
+    return found;
+}
+
+std::shared_ptr<const Shop> ShopCatalog::ShopOfListing(std::string_view path) const {
+    auto key = ListingKey(path);
+    return key ? FindShopByKey(*key) : nullptr;
+}
+
+std::shared_ptr<const Shop> ShopCatalog::ShopOfItem(std::string_view itemId) const {
+    auto ref = FindItem(itemId);
+    return ref ? ref->shop : nullptr;
+}
+
+std::optional<ShopCatalog::Page> ShopCatalog::ItemPageNewDesign(std::string_view itemId) const {
     Snapshot snapshot = Current();
-    std::shared_ptr<const Shop> shop = FindShopByKey(key);
+    auto ref = FindItem(itemId);
+    if (!ref) {
+        return std::nullopt;
+    }
+    Page page;
+    page.body = std::make_shared<const std::string>(
+        tarnwick::Utf8ToGbk(pages::ItemPageNewDesign(*ref->shop, *ref->item, snapshot.base)));
+    return page;
+}
+
+std::optional<ShopCatalog::Page> ShopCatalog::ItemListWithoutSection(std::string_view path,
+                                                                     int page) const {
+    Snapshot snapshot = Current();
+    std::shared_ptr<const Shop> shop = ShopOfListing(path);
+    if (!shop) {
+        return std::nullopt;
+    }
+    Page answer;
+    answer.body = std::make_shared<const std::string>(
+        tarnwick::Utf8ToGbk(pages::ItemListWithoutSection(*shop, page, snapshot.base)));
+    return answer;
+}
+
+std::optional<ShopCatalog::Page> ShopCatalog::ItemList(std::string_view path, int page) const {
+    auto key = ListingKey(path);
+    if (!key) {
+        return std::nullopt;
+    }
+    Snapshot snapshot = Current();
+    std::shared_ptr<const Shop> shop = FindShopByKey(*key);
     if (!shop) {
         return std::nullopt;
     }

@@ -37,6 +37,15 @@ public:
     std::optional<Page> DealRecords(std::string_view itemId, int page) const;
     std::optional<Page> Reviews(std::string_view itemId, int page) const;
 
+    // The shop a request is about, or null: by the IM card's nick, the listing's path, an
+    // item id.
+    std::shared_ptr<const Shop> ShopOfCard(std::string_view nick) const;
+    std::shared_ptr<const Shop> ShopOfListing(std::string_view path) const;
+    std::shared_ptr<const Shop> ShopOfItem(std::string_view itemId) const;
+    // The pages of a shop that blocks us by changing its design (never kept: they are rare).
+    std::optional<Page> ItemPageNewDesign(std::string_view itemId) const;
+    std::optional<Page> ItemListWithoutSection(std::string_view path, int page) const;
+
 private:
     struct ItemRef {
         std::shared_ptr<const Shop> shop;

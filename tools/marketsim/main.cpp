@@ -4,8 +4,9 @@
 //             [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
 //             [--latency MS] [--version-answer TEXT]
 //
-// Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop,
-// and serves until SIGINT or SIGTERM.
+// Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop
+// (the demo shop first, then "blocked", a shop that sends every request after its 40th to the
+// login page), and serves until SIGINT or SIGTERM.
 #include <pthread.h>
 
 #include <csignal>
@@ -152,6 +153,8 @@ int main(int argc, char** argv) {
         std::vector<marketsim::Shop> shops;
         shops.push_back(marketsim::DemoShopOnDay(static_cast<std::uint32_t>(options.seed),
                                                  static_cast<int>(options.day)));
+        // A second shop for the demo's blocked run; listed after the demo shop.
+        shops.push_back(marketsim::BlockedDemoShop(static_cast<std::uint32_t>(options.seed)));
         if (options.loadItems >= 0) {
             shops.push_back(marketsim::LoadShop(kLoadShopNick, static_cast<int>(options.loadItems),
                                                 static_cast<int>(options.dealPages),

@@ -1,7 +1,9 @@
 // Renders the desktop program offscreen for the documentation: the analyse-shop dialog during a
-// run against an in-process marketsim, the main window with that shop loaded and an item
-// focused, and, after the shop was analysed again on two later days, the comparison with the
-// previous run and an item's history chart. Usage: tarnwick-screenshots OUTPUT_FOLDER
+// run against an in-process marketsim and at the end of a run that the marketplace blocked, the
+// main window with both runs in the tree (the blocked one marked), once with the blocked run
+// chosen and once with the demo shop loaded and an item focused, and, after the shop was
+// analysed again on two later days, the comparison with the previous run and an item's history
+// chart. Usage: tarnwick-screenshots OUTPUT_FOLDER
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,20 +48,28 @@ bool Save(QWidget& widget, const QDir& folder, const char* name) {
     return true;
 }
 
-// Types the demo shop's nick, starts the run, takes the dialog's picture once the run is under
-// way (when a name is given), waits for its end and closes the dialog.
+// Types the nick, starts the run, takes the dialog's picture once the run is under way (when a
+// name is given) or once it ended (`atEnd`), waits for its end and closes the dialog.
 bool RecordRun(TFmReadData& dialog, const std::string& nick, const QDir& folder,
-               const char* picture) {
+               const char* picture, bool atEnd = false) {
     auto* input = dialog.findChild<QLineEdit*>("edtInput");
     auto* log = dialog.findChild<QPlainTextEdit*>("mmoLog");
     auto* start = dialog.findChild<QPushButton*>("btnStart");
     auto* close = dialog.findChild<QPushButton*>("btnClose");
     input->setText(QString::fromStdString(nick));
     start->click();
-    bool ok = QTest::qWaitFor([&] { return log->blockCount() >= 12; }, 60000);
-    ok = ok && (picture == nullptr || Save(dialog, folder, picture));
+    bool ok = true;
+    if (!atEnd) {
+        ok = QTest::qWaitFor([&] { return log->blockCount() >= 12; }, 60000);
+        ok = ok && (picture == nullptr || Save(dialog, folder, picture));
+    }
     const QString done = QStringLiteral("程序执行完成!");
     ok = QTest::qWaitFor([&] { return log->toPlainText().contains(done); }, 180000) && ok;
+    if (atEnd && picture != nullptr) {
+        // A run that ended blocked, pictured with its closing verdict line.
+        QApplication::processEvents();
+        ok = Save(dialog, folder, picture) && ok;
+    }
     close->click();
     return ok;
 }
@@ -120,6 +130,7 @@ int main(int argc, char* argv[]) {
     marketsim::MarketSim sim;
     const marketsim::Shop shop = marketsim::DemoShop();
     sim.AddShop(shop);
+    sim.AddShop(marketsim::BlockedDemoShop());
     sim.SetVersionAnswer("tarnwick=206");
     sim.Start(0);
 
@@ -140,15 +151,30 @@ int main(int argc, char* argv[]) {
             },
             Qt::QueuedConnection);
         window.findChild<QToolButton*>("btnShopAssay")->click();
+        // Then the shop that shuts us out, so the tree shows a blocked run beside a healthy one.
+        QMetaObject::invokeMethod(
+            &app,
+            [&] {
+                ok = RecordRun(*window.ReadDataDialog(), "blocked", folder,
+                               "analyse-dialog-blocked.png", true) &&
+                     ok;
+            },
+            Qt::QueuedConnection);
+        window.findChild<QToolButton*>("btnShopAssay")->click();
 
         auto* tree = window.findChild<QTreeWidget*>("tv");
         auto* list = window.findChild<tarnwick::ItemListView*>("lst");
-        if (tree->topLevelItemCount() == 0) {
-            std::fprintf(stderr, "screenshots: the run stored no shop\n");
+        if (tree->topLevelItemCount() < 2) {
+            std::fprintf(stderr, "screenshots: the two runs stored no shop\n");
             return 1;
         }
+        // Newest first: the blocked run, then the demo shop's.
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->topLevelItem(0)).center());
+        QApplication::processEvents();
+        ok = Save(window, folder, "main-window-blocked.png") && ok;
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(1)).center());
         // The item with the most reviews, so that both detail grids have rows to show.
         int focused = 0;
         const tarnwick::ItemListModel& items = list->Model();

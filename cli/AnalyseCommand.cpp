@@ -1,0 +1,230 @@
+#include "AnalyseCommand.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <csignal>
+#include <iostream>
+
+#include "ExitCodes.h"
+#include "ProgressLine.h"
+#include "acquire/EventLoop.h"
+#include "fetch/TextTools.h"
+#include "store/Clock.h"
+
+namespace tarnwick::cli {
+namespace {
+
+// "a number from 1 to 30, not 0": the option's name goes before it.
+CLI::Validator WholeNumberFrom(int least, int most) {
+    return CLI::Validator(
+        [least, most](std::string& given) -> std::string {
+            int value = 0;
+            auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
+            if (error != std::errc() || end != given.data() + given.size() || value < least ||
+                value > most) {
+                return "a number from " + std::to_string(least) + " to " + std::to_string(most) +
+                       ", not " + given;
+            }
+            return "";
+        },
+        "", "whole number");
+}
+
+std::atomic<int> g_interrupts{0};
+
+extern "C" void OnInterrupt(int) {
+    if (g_interrupts.fetch_add(1) >= 1) {
+        _exit(kExitSecondInterrupt);
+    }
+}
+
+class ConsoleObserver : public RunObserver {
+public:
+    explicit ConsoleObserver(bool progress) : m_progress(progress) {}
+
+    void LogLineAdded(const std::string& line) override {
+        ClearProgress();
+        std::cout << line << '\n';
+        std::cout.flush();
+    }
+    void LogCleared() override {}
+    void RunningChanged(bool) override {}
+    void RunCompleted() override { m_completed = true; }
+
+    bool Completed() const { return m_completed; }
+
+    void ShowProgress(tarnwick::Run& run) {
+        if (!m_progress) {
+            return;
+        }
+        const RunTotals totals = run.Totals();
+        ProgressLine::Sample sample;
+        sample.time = ProgressLine::Clock::now();
+        sample.itemsQueued = totals.itemsQueued;
+        sample.itemsDone = totals.downloadsEnded;
+        sample.rowsStored = totals.itemsStored + totals.buyersStored + totals.ratesStored;
+        sample.requests = totals.requests;
+        sample.listingComplete = !run.ReaderRunning();
+        std::cout << "\r\033[K" << m_line.Update(sample) << std::flush;
+        m_shown = true;
+    }
+    void ClearProgress() {
+        if (m_shown) {
+            std::cout << "\r\033[K";
+            m_shown = false;
+        }
+    }
+
+private:
+    bool m_progress;
+    bool m_shown = false;
+    bool m_completed = false;
+    ProgressLine m_line;
+};
+
+void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome) {
+    std::cout << "== 运行摘要 " << runId << " ==\n";
+    std::cout << "结果: " << OutcomeName(outcome) << '\n';
+    std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
+    std::cout << "成交记录: " << totals.buyersStored << " 条\n";
+    std::cout << "评价: " << totals.ratesStored << " 条\n";
+    std::cout << "请求: " << totals.requests << " 次";
+    std::cout << ", 失败 " << totals.FailedFetchCount() << " 次";
+    for (const auto& [kind, count] : totals.failedFetches) {
+        std::cout << " [" << kind << " x" << count << "]";
+    }
+    std::cout << '\n';
+    if (!totals.itemsWithoutTitle.empty()) {
+        std::cout << "无标题宝贝: " << totals.itemsWithoutTitle.size()
+                  << " 个 (页面被拦截或已改版?):";
+        for (const auto& id : totals.itemsWithoutTitle) {
+            std::cout << ' ' << id;
+        }
+        std::cout << '\n';
+    }
+    for (const auto& error : totals.errors) {
+        std::cout << "错误: " << error << '\n';
+    }
+}
+
+}  // namespace
+
+AnalyseCommand::AnalyseCommand()
+    : Command("analyse",
+              "Analyse a shop: read its items, deal records and reviews into the "
+              "database") {
+}
+
+void AnalyseCommand::Declare(CLI::App& app) {
+    app.add_option("NICK", m_nick,
+                   "The shopkeeper's nick; put -- before a nick that begins with '-'")
+        ->required();
+    AddDatabaseOption(app);
+    app.add_option("--market", m_market,
+                   "Send the marketplace's requests to this server instead (for example "
+                   "marketsim's http://127.0.0.1:PORT)")
+        ->type_name("URL");
+    app.add_option("--threads", m_threads, "Items read at once, 1 to 30 (6 by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(AcquisitionController::kMinThreads,
+                                AcquisitionController::kMaxThreads));
+    // A hostile or broken marketplace cannot take a run past these.
+    constexpr int kMostPages = 1000000;
+    app.add_option("--max-list-pages", m_limits.maxListPages,
+                   "Item-list pages read at most (500 by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(1, kMostPages))
+        ->group("Limits");
+    app.add_option("--max-deal-pages", m_limits.maxDealPages,
+                   "Deal-record pages per item at most (500 by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(1, kMostPages))
+        ->group("Limits");
+    app.add_option("--max-review-pages", m_limits.maxReviewPages,
+                   "Review pages per item at most (500 by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(1, kMostPages))
+        ->group("Limits");
+    app.add_option("--max-body-mb", m_maxBodyMb,
+                   "A larger answer fails as too large (32 by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(1, 4096))
+        ->group("Limits");
+    app.add_option("--fetch-timeout", m_fetchTimeoutSeconds,
+                   "Seconds one fetch may take in all, redirects included (300 by default)")
+        ->type_name("S")
+        ->check(WholeNumberFrom(1, 86400))
+        ->group("Limits");
+}
+
+int AnalyseCommand::Run() {
+    // Refused before the run's log starts, as the dialog refuses it before its log changes.
+    if (Trim(m_nick).empty()) {
+        throw UsageError(AcquisitionController::kBlankInputNotice);
+    }
+    Endpoints endpoints = Endpoints::Defaults();
+    if (!m_market.empty() && !endpoints.PointMarketAt(m_market)) {
+        throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " +
+                         m_market);
+    }
+    const std::string path = DatabasePath();
+    // Opened now so a missing file fails with the user's message rather than in every worker, and
+    // kept open for the run: closing the last connection to the file folds its journal back in,
+    // which would otherwise happen after every item.
+    Store keeper = OpenStore(path);
+    // A file we may read but not write would otherwise cost the whole shop's requests before
+    // the first row fails.
+    try {
+        keeper.CheckWritable();
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error("数据文件无法写入： \"" + ShownLocation(path) + "\" " +
+                                 error.what());
+    }
+    m_limits.maxBodyBytes = std::int64_t{m_maxBodyMb} * 1024 * 1024;
+    m_limits.maxFetchMs = m_fetchTimeoutSeconds * 1000;
+
+    EventLoop loop;
+    ConsoleObserver observer(isatty(STDOUT_FILENO) == 1);
+    std::signal(SIGINT, OnInterrupt);
+    int totalInterrupts = 0;
+    std::shared_ptr<tarnwick::Run> run;
+    {
+        AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
+        controller.Reset();
+        controller.SetLimits(m_limits);
+        switch (controller.Start(m_nick, m_threads)) {
+            case AcquisitionController::StartResult::Started:
+                break;
+            case AcquisitionController::StartResult::BlankInput:
+                throw UsageError(AcquisitionController::kBlankInputNotice);
+            case AcquisitionController::StartResult::UnencodableNick:
+                throw UsageError(AcquisitionController::kUnencodableNickNotice);
+        }
+        run = controller.CurrentRun();
+        bool stopAsked = false;
+        // The run is over once it has announced its end and its reader has ended too (after a
+        // stop the reader may still be storing the shop's row).
+        auto over = [&] { return observer.Completed() && !run->ReaderRunning(); };
+        while (!over()) {
+            // Woken by every report; the time limit only paces the progress line and the
+            // look at Ctrl-C, which a signal handler cannot safely report itself.
+            loop.RunUntil([&] { return over() || g_interrupts.load() > totalInterrupts; },
+                          std::chrono::milliseconds(200));
+            if (g_interrupts.load() > 0 && !stopAsked) {
+                stopAsked = true;
+                totalInterrupts = g_interrupts.load();
+                controller.Stop();
+            }
+            observer.ShowProgress(*run);
+        }
+        observer.ClearProgress();
+    }
+    std::signal(SIGINT, SIG_DFL);
+    const RunOutcome outcome = run->Outcome();
+    PrintSummary(run->Totals(), run->RunId(), outcome);
+    return ExitCodeFor(outcome);
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,134 @@
+#include "Command.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "store/DataFolder.h"
+#include "store/DatabaseFile.h"
+#include "store/TimeWindow.h"
+
+namespace tarnwick::cli {
+namespace {
+
+std::string ProgramFolder() {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return "./";
+    }
+    return exe.parent_path().string() + "/";
+}
+
+std::string JoinedChoices(const std::vector<std::string>& choices, const char* separator) {
+    std::string text;
+    for (const auto& choice : choices) {
+        text += (text.empty() ? "" : separator) + choice;
+    }
+    return text;
+}
+
+}  // namespace
+
+Command::Command(std::string name, std::string description)
+    : m_name(std::move(name)), m_description(std::move(description)) {
+}
+
+void Command::AddDatabaseOption(CLI::App& app) {
+    app.add_option("--db", m_database,
+                   "The database file, or the postgresql://USER@HOST/DATABASE address of a "
+                   "team's shared database; without it, the file beside the program, as the "
+                   "desktop program chooses it")
+        ->type_name("FILE|URL");
+    MarkFileOption("--db");
+}
+
+// The database named by --db, or the one the desktop program would choose: beside us, or in
+// the user's data folder for an installed program.
+std::string Command::DatabasePath() const {
+    if (!m_database.empty()) {
+        return m_database;
+    }
+    const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
+    if (data.copiedShipped) {
+        std::cerr << "tarnwick-cli: first use: the analyses are kept in " << data.folder
+                  << "vexodb.qdb\n";
+    } else if (!data.failure.empty()) {
+        std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
+    }
+    return ChooseDatabaseFile(data.folder).path;
+}
+
+Store Command::OpenStore() const {
+    return OpenStore(DatabasePath());
+}
+
+Store Command::OpenStore(const std::string& path) const {
+    try {
+        return Store::Open(path);
+    } catch (const DatabaseError& error) {
+        throw std::runtime_error(DatabaseFailureMessage(path, error));
+    }
+}
+
+CLI::Option* Command::AddChoiceOption(CLI::App& app, const std::string& name, std::string& value,
+                                      std::vector<std::string> choices, const std::string& help) {
+    const std::string names = JoinedChoices(choices, "|");
+    CLI::Validator oneOf(
+        [choices](std::string& given) -> std::string {
+            if (std::find(choices.begin(), choices.end(), given) != choices.end()) {
+                return "";
+            }
+            return "one of " + JoinedChoices(choices, ", ") + "; not " + given;
+        },
+        "", "one of");
+    m_choices[name] = std::move(choices);
+    return app.add_option(name, value, help)->type_name(names)->check(oneOf);
+}
+
+void RequireKnownRun(Store& store, const std::string& sid) {
+    for (const ShopRow& shop : store.ReadShops()) {
+        if (shop.SID == sid) {
+            return;
+        }
+    }
+    // A run stopped before its shop row was written may still have left items.
+    if (!store.ReadItems(sid).empty()) {
+        return;
+    }
+    throw std::runtime_error("no analysis with SID " + sid + " (tarnwick-cli shops lists them)");
+}
+
+void ViewCommand::AddFormatOptions(CLI::App& app) {
+    AddDatabaseOption(app);
+    AddChoiceOption(app, "--format", m_format, {"table", "csv", "json"},
+                    "table for people (the default); csv (RFC 4180, UTF-8) or json (an array of "
+                    "objects) for programs, keyed by the database's column names, numbers "
+                    "unformatted, times in ISO 8601");
+    app.add_flag("--bom", m_bom,
+                 "Begin CSV with a UTF-8 byte-order mark, so that Excel shows Chinese text");
+}
+
+void ViewCommand::AddWindowOption(CLI::App& app) {
+    AddChoiceOption(app, "--window", m_window, {"all", "week", "month", "this-week", "this-month"},
+                    "Only what sold (or was bought, reviewed) from: 7 days ago, 30 days ago, this "
+                    "Monday, the first of this month; all by default");
+}
+
+std::optional<DateTime> ViewCommand::WindowBound() const {
+    // The option's check has already refused any other name.
+    return LowerBound(ParseTimeWindow(m_window).value_or(TimeWindow::AllData), DateTime::Now());
+}
+
+OutputFormat ViewCommand::Format() const {
+    return ParseOutputFormat(m_format).value_or(OutputFormat::Table);
+}
+
+void ViewCommand::Emit(const ViewTable& table, const std::string& countLine) const {
+    table.Print(Format(), std::cout, m_bom);
+    if (Format() == OutputFormat::Table && !countLine.empty()) {
+        std::cout << countLine << '\n';
+    }
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,99 @@
+// The shop tree's and the status bar's report of a run's health.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTreeWidget>
+
+#include "GuiTestSupport.h"
+#include "TestShops.h"
+#include "app/AppIcons.h"
+
+namespace tarnwick::test {
+namespace {
+
+QImage Picture(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage();
+}
+
+std::vector<marketsim::Item> Items(int count, int firstId) {
+    std::vector<marketsim::Item> items;
+    for (int i = 0; i < count; ++i) {
+        items.push_back(
+            Item(std::to_string(firstId + i), "宝贝" + std::to_string(i), "9.90", 1, 10, 100));
+    }
+    return items;
+}
+
+// Three runs, newest first in the tree: a degraded one (a views answer missing), a blocked one
+// (every item page in a design we cannot read) and a healthy one.
+class ShopTreeHealthTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        f.Sim().AddShop(Shop("健康小店", "healthy", Items(3, 5000)));
+        marketsim::Shop blocked = Shop("拦截小店", "blocked", Items(25, 6000));
+        blocked.blockMode = marketsim::Shop::BlockMode::ItemNewDesign;
+        f.Sim().AddShop(blocked);
+        f.Sim().AddShop(Shop("缺页小店", "degraded", Items(3, 7000)));
+        f.Sim().AddFault(marketsim::Fault{.match = "/itemviews.htm?id=7001", .status = 404});
+        f.Analyse("健康小店");
+        f.Analyse("拦截小店");
+        f.Analyse("缺页小店");
+    }
+
+    MainWindowFixture f;
+};
+
+TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
+    TFmMain& window = f.OpenWindow();
+    auto* tree = f.Find<QTreeWidget>("tv");
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    QTreeWidgetItem* degraded = tree->topLevelItem(0);
+    QTreeWidgetItem* blocked = tree->topLevelItem(1);
+    QTreeWidgetItem* healthy = tree->topLevelItem(2);
+    ASSERT_EQ(blocked->text(0), QStringLiteral("拦截小店"));
+
+    EXPECT_EQ(Picture(healthy->icon(0)), Picture(ShopIcon()));
+    EXPECT_FALSE(healthy->toolTip(0).contains(QStringLiteral("运行状况")));
+    EXPECT_EQ(Picture(blocked->icon(0)), Picture(BlockedShopIcon()));
+    EXPECT_NE(Picture(blocked->icon(0)), Picture(ShopIcon()));
+    EXPECT_EQ(Picture(degraded->icon(0)), Picture(DegradedShopIcon()));
+    EXPECT_NE(Picture(degraded->icon(0)), Picture(BlockedShopIcon()));
+
+    // The card and two listing pages, then item pages from the fourth request on.
+    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
+        << blocked->toolTip(0).toStdString();
+    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
+        << blocked->toolTip(0).toStdString();
+    EXPECT_TRUE(degraded->toolTip(0).endsWith(
+        QStringLiteral("\n运行状况: 数据不全\n浏览量: 1/3 失败 (HTTP 错误 1)")))
+        << degraded->toolTip(0).toStdString();
+
+    f.ClickTreeNode(1);
+    EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:拦截小店"));
+    EXPECT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 被拦截"));
+    f.ClickTreeNode(0);
+    EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:缺页小店"));
+    EXPECT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 数据不全"));
+    f.ClickTreeNode(2);
+    EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:健康小店"));
+    EXPECT_EQ(window.HealthStatusText(), QString());
+    EXPECT_TRUE(f.prompts.shown.empty());
+}
+
+TEST_F(ShopTreeHealthTest, FileWithoutHealthShowsNoMarksAndNoError) {
+    f.OpenStore().Connection().Execute("drop table RunHealth");
+    TFmMain& window = f.OpenWindow();
+    auto* tree = f.Find<QTreeWidget>("tv");
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Picture(tree->topLevelItem(i)->icon(0)), Picture(ShopIcon())) << i;
+        EXPECT_FALSE(tree->topLevelItem(i)->toolTip(0).contains(QStringLiteral("运行状况"))) << i;
+    }
+    f.ClickTreeNode(1);
+    EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:拦截小店"));
+    EXPECT_EQ(window.HealthStatusText(), QString());
+    EXPECT_TRUE(f.prompts.shown.empty());
+}
+
+}  // namespace
+}  // namespace tarnwick::test
