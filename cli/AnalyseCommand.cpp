@@ -32,6 +32,23 @@ CLI::Validator WholeNumberFrom(int least, int most) {
         "", "whole number");
 }
 
+// A rate a second: above 0 (no limit is the option left out) and at most `most`, past which
+// the marketplace would not notice a limit.
+CLI::Validator RateUpTo(double most) {
+    return CLI::Validator(
+        [most](std::string& given) -> std::string {
+            double value = 0;
+            auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
+            if (error != std::errc() || end != given.data() + given.size() || !(value > 0) ||
+                value > most) {
+                return "a number of requests a second above 0 and at most " +
+                       std::to_string(static_cast<int>(most)) + ", not " + given;
+            }
+            return "";
+        },
+        "", "number");
+}
+
 std::atomic<int> g_interrupts{0};
 
 extern "C" void OnInterrupt(int) {
@@ -84,8 +101,15 @@ private:
     ProgressLine m_line;
 };
 
-void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome) {
+void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome,
+                  const HealthReport& health) {
     std::cout << "== 运行摘要 " << runId << " ==\n";
+    // The verdict first: the figures below mean little when the marketplace shut us out.
+    std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
+              << ")\n";
+    for (const std::string& reason : health.reasons) {
+        std::cout << "  " << reason << '\n';
+    }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
     std::cout << "成交记录: " << totals.buyersStored << " 条\n";
@@ -157,6 +181,23 @@ void AnalyseCommand::Declare(CLI::App& app) {
         ->type_name("S")
         ->check(WholeNumberFrom(1, 86400))
         ->group("Limits");
+    // All off by default, so that a run goes as fast as it always did.
+    constexpr double kMostRate = 1000;
+    constexpr int kMostDelayMs = 600000;
+    app.add_option("--max-rate", m_options.maxRate,
+                   "Requests a second across all threads at most (no limit by default)")
+        ->type_name("N")
+        ->check(RateUpTo(kMostRate))
+        ->group("Politeness");
+    app.add_option("--delay-ms", m_options.delayMs,
+                   "A pause before each request of a thread, in milliseconds (none by default)")
+        ->type_name("N")
+        ->check(WholeNumberFrom(0, kMostDelayMs))
+        ->group("Politeness");
+    app.add_flag("--keep-going", m_options.keepGoing,
+                 "Read on when the marketplace blocks the run (login or verification pages, "
+                 "pages without their usual shape) instead of stopping after 20 in a row")
+        ->group("Politeness");
 }
 
 int AnalyseCommand::Run() {
@@ -194,6 +235,7 @@ int AnalyseCommand::Run() {
         AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
         controller.Reset();
         controller.SetLimits(m_limits);
+        controller.SetRunOptions(m_options);
         switch (controller.Start(m_nick, m_threads)) {
             case AcquisitionController::StartResult::Started:
                 break;
@@ -223,7 +265,9 @@ int AnalyseCommand::Run() {
     }
     std::signal(SIGINT, SIG_DFL);
     const RunOutcome outcome = run->Outcome();
-    PrintSummary(run->Totals(), run->RunId(), outcome);
+    const HealthReport health =
+        run->FinalHealth() ? *run->FinalHealth() : run->JudgeHealth(run->HealthSnapshot());
+    PrintSummary(run->Totals(), run->RunId(), outcome, health);
     return ExitCodeFor(outcome);
 }
 

@@ -22,6 +22,7 @@ private:
     RunLimits m_limits;
     int m_maxBodyMb = 32;
     int m_fetchTimeoutSeconds = m_limits.maxFetchMs / 1000;
+    RunOptions m_options;
 };
 
 }  // namespace tarnwick::cli

@@ -553,6 +553,10 @@ void TFmMain::LoadShopTree() {
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
     }
+    // A verdict stays beside the run it belongs to; once that run is gone, so is its verdict.
+    if (!m_currentShop) {
+        m_healthPanel->clear();
+    }
 }
 
 void TFmMain::tvClick() {

@@ -173,9 +173,11 @@ TEST_P(BlockedRunTest, StopsWithinTheStreakAfterTheBlockBegan) {
 }
 
 // With several threads the requests already under way when the streak is reached still go out,
-// but nothing after them: at most one more per thread. When only item pages changed, the other
-// pages of the items begun before the block still answer well and restart the streak: up to
-// one item's worth per thread more.
+// but nothing after them: at most one more per thread. Answers need not come back in the order
+// the marketplace counted the requests, so a good answer to a request from just before the
+// block (at most one per thread) may land inside it and restart the streak. When only item
+// pages changed, the other pages of the items begun before the block still answer well and
+// restart it too: up to one item's worth per thread more.
 TEST_P(BlockedRunTest, StopsWithinTheStreakWithManyThreads) {
     const BlockCase& c = GetParam();
     constexpr int kThreads = 6;
@@ -189,7 +191,7 @@ TEST_P(BlockedRunTest, StopsWithinTheStreakWithManyThreads) {
     const int afterBlock = ShopRequests(harness) - blockAfter;
     EXPECT_GE(afterBlock, kBlockStreak);
     const int goodInBetween = c.mode == BlockMode::ItemNewDesign ? kThreads * kRequestsPerItem : 0;
-    EXPECT_LE(afterBlock, kBlockStreak + kThreads + goodInBetween);
+    EXPECT_LE(afterBlock, kBlockStreak + 2 * kThreads + goodInBetween);
     std::printf("[ measured ] %s, %d threads: %d requests from the block's start to the stop\n",
                 c.name, kThreads, afterBlock);
     EXPECT_LT(outcome.itemsStored, static_cast<std::size_t>(kItems));

@@ -80,6 +80,17 @@ TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
     EXPECT_TRUE(f.prompts.shown.empty());
 }
 
+TEST_F(ShopTreeHealthTest, DeletingTheChosenRunTakesItsVerdictOffTheStatusBar) {
+    TFmMain& window = f.OpenWindow();
+    f.ClickTreeNode(1);
+    ASSERT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 被拦截"));
+    f.prompts.yesNoAnswers = {true};
+    f.Click("btnDelShop");
+    ASSERT_EQ(f.Find<QTreeWidget>("tv")->topLevelItemCount(), 2);
+    EXPECT_EQ(window.HealthStatusText(), QString());
+    EXPECT_EQ(f.OpenStore().ReadRunHealth().size(), 2u);
+}
+
 TEST_F(ShopTreeHealthTest, FileWithoutHealthShowsNoMarksAndNoError) {
     f.OpenStore().Connection().Execute("drop table RunHealth");
     TFmMain& window = f.OpenWindow();

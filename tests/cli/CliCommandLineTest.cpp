@@ -178,10 +178,10 @@ TEST(CliCommandLineTest, CompletionFileLoadsInBashAndOffersWhatEachCommandTakes)
     EXPECT_EQ(Completions({"items", "1", "--format", ""}), (Words{"table", "csv", "json"}));
     EXPECT_EQ(Completions({"buyers", "--window", "this-"}), (Words{"this-week", "this-month"}));
     EXPECT_EQ(Completions({"shops", "--"}), (Words{"--help", "--db", "--format", "--bom"}));
-    EXPECT_EQ(
-        Completions({"analyse", "--"}),
-        (Words{"--help", "--db", "--market", "--threads", "--max-list-pages", "--max-deal-pages",
-               "--max-review-pages", "--max-body-mb", "--fetch-timeout"}));
+    EXPECT_EQ(Completions({"analyse", "--"}),
+              (Words{"--help", "--db", "--market", "--threads", "--max-list-pages",
+                     "--max-deal-pages", "--max-review-pages", "--max-body-mb", "--fetch-timeout",
+                     "--max-rate", "--delay-ms", "--keep-going"}));
     EXPECT_EQ(Completions({"analyse", "--threads", ""}), Words{});
     EXPECT_EQ(Completions({"help", "sh"}), Words{"shops"});
     EXPECT_EQ(Completions({"completion", ""}), Words{"bash"});
