@@ -152,6 +152,12 @@ TEST_F(CompareCliTest, UnknownRunsAndMissingArgumentsAreRefused) {
     EXPECT_NE(unknown.out.find("没有这次分析: 123"), std::string::npos) << unknown.out;
     Result history = RunCli("history 123 11" + Db());
     EXPECT_EQ(history.exitCode, 1);
+    // An export that cannot be written is refused before the comparison is read.
+    Result unwritable =
+        RunCli(std::string("compare ") + kOld + " " + kNew + Db() + " --csv /nonexistent/c.csv");
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.out.find("/nonexistent/c.csv"), std::string::npos) << unwritable.out;
+    EXPECT_EQ(unwritable.out.find("上次分析"), std::string::npos) << unwritable.out;
     Result missing = RunCli(std::string("compare ") + kOld + Db());
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.out.find("Usage: tarnwick-cli compare [OPTIONS] OLD_SID NEW_SID"),
