@@ -155,32 +155,24 @@ void AnalyseCommand::Declare(CLI::App& app) {
         ->check(WholeNumberFrom(AcquisitionController::kMinThreads,
                                 AcquisitionController::kMaxThreads));
     // A hostile or broken marketplace cannot take a run past these.
+    auto limit = [&app](const char* name, int& value, const char* unit, int most,
+                        const char* help) {
+        app.add_option(name, value, help)
+            ->type_name(unit)
+            ->check(WholeNumberFrom(1, most))
+            ->group("Limits");
+    };
     constexpr int kMostPages = 1000000;
-    app.add_option("--max-list-pages", m_limits.maxListPages,
-                   "Item-list pages read at most (500 by default)")
-        ->type_name("N")
-        ->check(WholeNumberFrom(1, kMostPages))
-        ->group("Limits");
-    app.add_option("--max-deal-pages", m_limits.maxDealPages,
-                   "Deal-record pages per item at most (500 by default)")
-        ->type_name("N")
-        ->check(WholeNumberFrom(1, kMostPages))
-        ->group("Limits");
-    app.add_option("--max-review-pages", m_limits.maxReviewPages,
-                   "Review pages per item at most (500 by default)")
-        ->type_name("N")
-        ->check(WholeNumberFrom(1, kMostPages))
-        ->group("Limits");
-    app.add_option("--max-body-mb", m_maxBodyMb,
-                   "A larger answer fails as too large (32 by default)")
-        ->type_name("N")
-        ->check(WholeNumberFrom(1, 4096))
-        ->group("Limits");
-    app.add_option("--fetch-timeout", m_fetchTimeoutSeconds,
-                   "Seconds one fetch may take in all, redirects included (300 by default)")
-        ->type_name("S")
-        ->check(WholeNumberFrom(1, 86400))
-        ->group("Limits");
+    limit("--max-list-pages", m_limits.maxListPages, "N", kMostPages,
+          "Item-list pages read at most (500 by default)");
+    limit("--max-deal-pages", m_limits.maxDealPages, "N", kMostPages,
+          "Deal-record pages per item at most (500 by default)");
+    limit("--max-review-pages", m_limits.maxReviewPages, "N", kMostPages,
+          "Review pages per item at most (500 by default)");
+    limit("--max-body-mb", m_maxBodyMb, "N", 4096,
+          "A larger answer fails as too large (32 by default)");
+    limit("--fetch-timeout", m_fetchTimeoutSeconds, "S", 86400,
+          "Seconds one fetch may take in all, redirects included (300 by default)");
     // All off by default, so that a run goes as fast as it always did.
     constexpr double kMostRate = 1000;
     constexpr int kMostDelayMs = 600000;
