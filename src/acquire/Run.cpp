@@ -313,10 +313,6 @@ RunTotals Run::Totals() {
     return totals;
 }
 
-}  // namespace tarnwick
-
-namespace tarnwick {
-
 void Run::RecordAnswer(PageKind kind, AnswerClass answer) {
     bool streakReached = false;
     {
