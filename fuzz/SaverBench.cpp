@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "store/Clock.h"
+#include "store/DateTime.h"
 
 namespace tarnwick::fuzz {
 
@@ -65,6 +66,17 @@ void SaverBench::ClearRun() {
     m_job.PrevPageText.clear();
     m_job.PrevRecords.clear();
     m_job.RepeatedPage = false;
+}
+
+int SaverBench::SaveIntoEmptyRun(int (*saver)(ItemJob&, int, const std::string&),
+                                 const std::string& text) {
+    ClearRun();
+    try {
+        return saver(m_job, 1, text);
+    } catch (const InvalidDateTime&) {
+    } catch (const MatchError&) {
+    }
+    return -1;
 }
 
 }  // namespace tarnwick::fuzz

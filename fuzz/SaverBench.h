@@ -24,6 +24,10 @@ public:
     const std::string& RunId() const { return m_run->RunId(); }
     const std::string& ItemId() const { return m_job.ItemId; }
     void ClearRun();
+    // Stores one answer as page 1 into an empty run with a page saver (SaveBuyerPage,
+    // SaveRatePage); the rows it says it stored, or -1 when it refused the answer the one way a
+    // saver may: an impossible date or a search the matcher gave up on.
+    int SaveIntoEmptyRun(int (*saver)(ItemJob&, int, const std::string&), const std::string& text);
 
 private:
     SaverBench();

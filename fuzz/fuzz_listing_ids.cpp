@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "FuzzChecks.h"
 #include "acquire/TReadShopInfo.h"
 #include "fetch/RecordMatcher.h"
 
 namespace {
 
-void Require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using tarnwick::fuzz::Require;
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t n = 0;

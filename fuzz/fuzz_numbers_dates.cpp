@@ -5,18 +5,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzChecks.h"
 #include "fetch/TextTools.h"
 #include "store/DateTime.h"
 
-namespace {
-
-void Require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using tarnwick::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

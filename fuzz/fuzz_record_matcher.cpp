@@ -3,15 +3,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzChecks.h"
 #include "fetch/RecordMatcher.h"
 
 namespace {
 
-void Require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
+using tarnwick::fuzz::Require;
 
 struct Pattern {
     const char* expression;

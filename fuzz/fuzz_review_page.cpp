@@ -3,32 +3,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzChecks.h"
 #include "SaverBench.h"
 #include "acquire/ReviewReader.h"
-#include "fetch/RecordMatcher.h"
 #include "fetch/TextTools.h"
-#include "store/DateTime.h"
 
-namespace {
-
-void Require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using tarnwick::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto& bench = tarnwick::fuzz::SaverBench::Instance();
-    bench.ClearRun();
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    int stored = -1;
-    try {
-        stored = tarnwick::SaveRatePage(bench.Job(), 1, text);
-    } catch (const tarnwick::InvalidDateTime&) {
-    } catch (const tarnwick::MatchError&) {
-    }
+    const int stored = bench.SaveIntoEmptyRun(
+        tarnwick::SaveRatePage, std::string(reinterpret_cast<const char*>(data), size));
     const auto rows = bench.GetStore().ReadRates(bench.RunId(), bench.ItemId());
     if (stored >= 0) {
         Require(rows.size() == static_cast<std::size_t>(stored));
