@@ -1,5 +1,6 @@
 #include "AnalyseCommand.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -53,7 +54,16 @@ std::atomic<int> g_interrupts{0};
 
 extern "C" void OnInterrupt(int) {
     if (g_interrupts.fetch_add(1) >= 1) {
-        _exit(kExitSecondInterrupt);
+        // End of the signal itself, as a program without a handler would: the shell shows 130,
+        // a script running us stops as well, and nothing of the process runs on. SIGINT is
+        // blocked while its handler runs, so it is let through first.
+        std::signal(SIGINT, SIG_DFL);
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, SIGINT);
+        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+        raise(SIGINT);
+        _exit(kExitSecondInterrupt);  // only if the signal could not end us
     }
 }
 

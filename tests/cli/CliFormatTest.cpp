@@ -361,7 +361,7 @@ TEST(CliExitCodeTest, SecondInterruptEndsAtOnceWith130) {
     }
     ASSERT_TRUE(Has(process.Out(), "正在终止程序"));
     process.Interrupt();
-    EXPECT_EQ(process.Wait(), 130);
+    EXPECT_EQ(process.Wait(), 130) << process.Err();
     EXPECT_FALSE(Has(process.Out(), "程序执行完成!"));
     market.Sim().ReleaseHolds();
 }
