@@ -10,40 +10,14 @@
 
 #include "MarketSim.h"
 #include "SeededRandom.h"
+#include "ShopTime.h"
 
 namespace marketsim {
 namespace {
 
-constexpr std::time_t kDay = 24 * 60 * 60;
 // Deal and review times spread over this many days before the shop was made, so the item
 // views' time windows (a week, a month) all have something to show.
 constexpr int kHistoryDays = 60;
-
-// The start of today, local time: dates count back from here, so the shop stays the same
-// shop for a whole day and no record lies in the future.
-std::time_t LocalMidnight() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return now - now % kDay;
-    }
-    local.tm_hour = 0;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_isdst = -1;
-    std::time_t midnight = std::mktime(&local);
-    return midnight == static_cast<std::time_t>(-1) ? now - now % kDay : midnight;
-}
-
-// "2012-04-05 10:20:33", the form the marketplace shows and the readers cut by position.
-std::string TimeText(std::time_t when) {
-    std::tm local{};
-    char text[32] = "1970-01-01 00:00:00";
-    if (localtime_r(&when, &local) != nullptr) {
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    }
-    return text;
-}
 
 std::string Money(int yuan, int fen) {
     char text[32];

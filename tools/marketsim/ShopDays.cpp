@@ -8,40 +8,17 @@
 
 #include "MarketSim.h"
 #include "SeededRandom.h"
+#include "ShopTime.h"
 
 namespace marketsim {
 namespace {
 
-constexpr std::time_t kDay = 24 * 60 * 60;
 constexpr int kRemoveAfter = 4;  // the first four items carry the readers' edge cases
 constexpr int kNewItemsPerDay = 2;
 constexpr std::string_view kNewIdPrefix = "170";
 constexpr int kRestockedIndex = 4;
 constexpr int kRestock = 200;
 constexpr int kViewsPerPiece = 25;
-
-std::time_t StartOfToday() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return now - now % kDay;
-    }
-    local.tm_hour = 0;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_isdst = -1;
-    std::time_t midnight = std::mktime(&local);
-    return midnight == static_cast<std::time_t>(-1) ? now - now % kDay : midnight;
-}
-
-std::string TimeText(std::time_t when) {
-    std::tm local{};
-    char text[32] = "1970-01-01 00:00:00";
-    if (localtime_r(&when, &local) != nullptr) {
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    }
-    return text;
-}
 
 // Prices are handled in fen: the page shows what we write, and the reader parses it back.
 long Fen(const std::string& price) {
@@ -83,7 +60,7 @@ void AddDeal(Item& item, Deal deal) {
 
 void AdvanceDemoShop(Shop& shop, int day, std::uint32_t seed) {
     SeededRandom random(seed * 7919u + static_cast<std::uint32_t>(day));
-    const std::time_t dayStart = StartOfToday() + (day - 1) * kDay;
+    const std::time_t dayStart = LocalMidnight() + (day - 1) * kDay;
 
     // The items of earlier days stay: a shop does not drop what it has only just put up.
     for (std::size_t index = shop.items.size(); index > kRemoveAfter; --index) {
