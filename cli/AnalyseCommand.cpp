@@ -11,8 +11,8 @@
 #include "ExitCodes.h"
 #include "ProgressLine.h"
 #include "acquire/EventLoop.h"
-#include "fetch/TextTools.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
+#include "base/Text.h"
 
 namespace tarnwick::cli {
 namespace {
