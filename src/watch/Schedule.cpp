@@ -110,4 +110,9 @@ DateTime AddMinutes(DateTime time, std::chrono::minutes minutes) {
     return DateTime(time.Days() + static_cast<double>(minutes.count()) / kMinutesPerDay);
 }
 
+DateTime AddDuration(DateTime time, std::chrono::milliseconds duration) {
+    constexpr double kMsPerDay = 86'400'000.0;
+    return DateTime(time.Days() + static_cast<double>(duration.count()) / kMsPerDay);
+}
+
 }  // namespace tarnwick

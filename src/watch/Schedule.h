@@ -47,7 +47,8 @@ private:
     int m_minuteOfDay = 0;
 };
 
-// A moment so many minutes later (or earlier) on the local clock.
+// A moment so much later (or earlier) on the local clock.
 DateTime AddMinutes(DateTime time, std::chrono::minutes minutes);
+DateTime AddDuration(DateTime time, std::chrono::milliseconds duration);
 
 }  // namespace tarnwick

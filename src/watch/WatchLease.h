@@ -15,8 +15,8 @@ namespace tarnwick {
 struct LeasePolicy {
     // Long enough that a busy machine renews in time, short enough that a watch whose runner
     // was killed is picked up again within the hour.
-    std::chrono::minutes duration{15};
-    std::chrono::minutes renewEvery{5};
+    std::chrono::milliseconds duration{std::chrono::minutes(15)};
+    std::chrono::milliseconds renewEvery{std::chrono::minutes(5)};
 };
 
 struct Lease {
