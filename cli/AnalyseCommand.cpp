@@ -9,6 +9,7 @@
 #include "OptionChecks.h"
 #include "ProgressLine.h"
 #include "acquire/EventLoop.h"
+#include "export/TerminalText.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 
@@ -21,7 +22,8 @@ public:
 
     void LogLineAdded(const std::string& line) override {
         ClearProgress();
-        std::cout << line << '\n';
+        // Log lines carry titles, nicks and answers of the marketplace.
+        std::cout << TerminalText(line) << '\n';
         std::cout.flush();
     }
     void LogCleared() override {}
@@ -66,7 +68,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
     std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
               << ")\n";
     for (const std::string& reason : health.reasons) {
-        std::cout << "  " << reason << '\n';
+        std::cout << "  " << TerminalText(reason) << '\n';
     }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
@@ -82,12 +84,12 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
         std::cout << "无标题宝贝: " << totals.itemsWithoutTitle.size()
                   << " 个 (页面被拦截或已改版?):";
         for (const auto& id : totals.itemsWithoutTitle) {
-            std::cout << ' ' << id;
+            std::cout << ' ' << TerminalText(id);
         }
         std::cout << '\n';
     }
     for (const auto& error : totals.errors) {
-        std::cout << "错误: " << error << '\n';
+        std::cout << "错误: " << TerminalText(error) << '\n';
     }
 }
 
