@@ -182,7 +182,7 @@ TEST_P(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
               20u);
 }
 
-TEST_P(AcquisitionTest, UnresolvedNickEndsWithTheCompletionLineAndSaysWhy) {
+TEST_P(AcquisitionTest, UnresolvedNickSaysWhyAndThenEndsWithTheCompletionLine) {
     AcquisitionHarness harness(GetParam());
     ASSERT_TRUE(harness.Analyse("nobody"));
     auto texts = harness.LogTexts();
@@ -190,8 +190,8 @@ TEST_P(AcquisitionTest, UnresolvedNickEndsWithTheCompletionLineAndSaysWhy) {
     EXPECT_EQ(texts[0], AcquisitionController::kIntroLine);
     EXPECT_EQ(texts[1], "开始读 nobody 的数据...");
     EXPECT_EQ(texts[2], "控制下载线程启动...");
-    EXPECT_EQ(texts[3], "程序执行完成!");
-    EXPECT_EQ(texts[4], OutcomeLogLine(RunOutcome::ShopNotFound));
+    EXPECT_EQ(texts[3], OutcomeLogLine(RunOutcome::ShopNotFound));
+    EXPECT_EQ(texts[4], "程序执行完成!");
     EXPECT_EQ(harness.Controller().CurrentRun()->Outcome(), RunOutcome::ShopNotFound);
     EXPECT_TRUE(harness.OpenStore().ReadShops().empty());
     EXPECT_FALSE(harness.Observer().running);

@@ -50,6 +50,12 @@ public:
     void ClearFaults();
     void SetVersionAnswer(std::string body);
     void SetLatency(int milliseconds);  // every answer waits this long
+    // Refuses clients that ask too often, from now on; a burst of 0 turns it off.
+    void SetRateLimit(RateLimit limit);
+    // Requests refused by the rate limit since Start, and how many of them arrived later than
+    // RateLimit::settleMs after the refusing began (a client that pauses sends none then).
+    std::size_t RefusedCount() const;
+    std::size_t RefusedLate() const;
     // Lets every request held right now (Fault::hold) answer; one that arrives later waits for
     // the next release (or ClearFaults before it arrives).
     void ReleaseHolds();

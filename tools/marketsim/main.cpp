@@ -2,7 +2,7 @@
 //
 //   marketsim [--port P] [--seed N] [--day N]
 //             [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
-//             [--latency MS] [--version-answer TEXT]
+//             [--latency MS] [--version-answer TEXT] [--block-demo-after N]
 //
 // Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop
 // (the demo shop first, then "blocked", a shop that sends every request after its 40th to the
@@ -33,6 +33,7 @@ struct Options {
     long dealPages = 3;
     long reviewPages = 3;
     long latencyMs = 0;
+    long blockDemoAfter = 0;  // the demo shop never blocks
     std::optional<std::string> versionAnswer;
 };
 
@@ -40,7 +41,7 @@ void PrintUsage(std::FILE* to) {
     std::fputs(
         "usage: marketsim [--port P] [--seed N] [--day N] [--load-shop ITEMS [--deal-pages D] "
         "[--review-pages R]]\n"
-        "                 [--latency MS] [--version-answer TEXT]\n"
+        "                 [--latency MS] [--version-answer TEXT] [--block-demo-after N]\n"
         "  --port P             port on 127.0.0.1, 0 for any free one (default 0)\n"
         "  --seed N             seed of the demo shop (default 1)\n"
         "  --day N              the demo shop as it stands on day N (default 1): items come\n"
@@ -49,7 +50,8 @@ void PrintUsage(std::FILE* to) {
         "  --deal-pages D       deal-record pages per load-shop item (default 3)\n"
         "  --review-pages R     review pages per load-shop item (default 3)\n"
         "  --latency MS         delay every answer by MS milliseconds\n"
-        "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n",
+        "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n"
+        "  --block-demo-after N the demo shop sends every request after its Nth to the login page\n",
         to);
 }
 
@@ -111,6 +113,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             ok = ParseNumber(value, 0, 10000, options.reviewPages);
         } else if (name == "--latency") {
             ok = ParseNumber(value, 0, 600000, options.latencyMs);
+        } else if (name == "--block-demo-after") {
+            ok = ParseNumber(value, 1, 1000000, options.blockDemoAfter);
         } else if (name == "--version-answer") {
             options.versionAnswer = Unescape(value);
         } else {
@@ -153,6 +157,10 @@ int main(int argc, char** argv) {
         std::vector<marketsim::Shop> shops;
         shops.push_back(marketsim::DemoShopOnDay(static_cast<std::uint32_t>(options.seed),
                                                  static_cast<int>(options.day)));
+        if (options.blockDemoAfter > 0) {
+            shops.back().blockMode = marketsim::Shop::BlockMode::LoginRedirect;
+            shops.back().blockAfter = static_cast<int>(options.blockDemoAfter);
+        }
         // A second shop for the demo's blocked run; listed after the demo shop.
         shops.push_back(marketsim::BlockedDemoShop(static_cast<std::uint32_t>(options.seed)));
         if (options.loadItems >= 0) {
