@@ -197,22 +197,22 @@ ViewTable ItemHistoryView(Store& store, const std::string& sid, const std::strin
     ViewTable table({{"AddTime", "分析时间"},
                      {"SID", "SID"},
                      {"listed", "已列出"},
-                     {"read", "已读取"},
                      {"price", "价格"},
                      {"sellcount", "30天售"},
                      {"allow_quantity", "库存"},
                      {"Commentcount", "评论数"},
-                     {"pv", "浏览量"}});
+                     {"pv", "浏览量"},
+                     {"read", "已读取"}});
     for (const HistoryPoint& point : ItemHistory(store, run, itemId)) {
         if (!point.read) {
             table.AddRow({point.runTime, point.sid, std::int64_t{point.listed ? 1 : 0},
-                          std::int64_t{0}, std::monostate{}, std::monostate{}, std::monostate{},
-                          std::monostate{}, std::monostate{}});
+                          std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{},
+                          std::monostate{}, std::int64_t{0}});
             continue;
         }
-        table.AddRow({point.runTime, point.sid, std::int64_t{1}, std::int64_t{1}, point.price,
+        table.AddRow({point.runTime, point.sid, std::int64_t{1}, point.price,
                       std::int64_t{point.sellcount}, std::int64_t{point.stock},
-                      std::int64_t{point.reviews}, std::int64_t{point.views}});
+                      std::int64_t{point.reviews}, std::int64_t{point.views}, std::int64_t{1}});
     }
     return table;
 }

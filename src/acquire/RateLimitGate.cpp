@@ -94,6 +94,11 @@ std::chrono::nanoseconds RateLimitGate::Take(TimePoint now) {
     return m_bucket ? m_bucket->Take(now) : std::chrono::nanoseconds(0);
 }
 
+std::chrono::nanoseconds RateLimitGate::PauseLeft(TimePoint now) const {
+    std::lock_guard lock(m_mutex);
+    return now < m_pauseUntil ? m_pauseUntil - now : std::chrono::nanoseconds(0);
+}
+
 int RateLimitGate::Pauses() const {
     std::lock_guard lock(m_mutex);
     return m_pauses;

@@ -50,6 +50,8 @@ public:
     // How long a new request must wait at `now`: what is left of the pause, or else the wait
     // for a token at the current pace (taken, so the caller must send after it).
     std::chrono::nanoseconds Take(TimePoint now);
+    // What is left of the pause at `now`; zero when none is under way.
+    std::chrono::nanoseconds PauseLeft(TimePoint now) const;
 
     int Pauses() const;
     std::chrono::milliseconds PausedFor() const;  // the pauses' lengths added up

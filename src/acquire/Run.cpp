@@ -446,23 +446,27 @@ bool Run::WaitBeforeRequest() {
     if (m_settings.options.delayMs > 0) {
         Pause(std::chrono::milliseconds(m_settings.options.delayMs));
     }
-    // A pause may begin while a worker waits for its token, so the gate is asked again until
-    // it lets the request go.
+    // A pause may begin while a worker waits for its token, so the gate is asked again after
+    // every wait; a request sent into a pause would only be refused again.
     for (;;) {
-        auto wait = m_gate.Take(RateLimitGate::Clock::now());
+        const auto now = RateLimitGate::Clock::now();
+        const auto wait = m_gate.Take(now);
         if (wait <= std::chrono::nanoseconds(0)) {
             return true;
         }
-        // Past a token's few milliseconds this is a pause the marketplace asked for: a stop
-        // ends it, and the request is not sent.
-        const bool pause = wait > std::chrono::seconds(1);
-        if (pause ? !PauseUnlessStopped(wait)
-                  : (Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
-                           std::chrono::milliseconds(1)),
-                     ShuttingDown())) {
+        if (m_gate.PauseLeft(now) > std::chrono::nanoseconds(0)) {
+            // A pause the marketplace asked for: a stop ends it, and the request is not sent.
+            if (!PauseUnlessStopped(wait)) {
+                return false;
+            }
+            continue;
+        }
+        Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
+              std::chrono::milliseconds(1));
+        if (ShuttingDown()) {
             return false;
         }
-        if (!pause) {
+        if (m_gate.PauseLeft(RateLimitGate::Clock::now()) <= std::chrono::nanoseconds(0)) {
             return true;
         }
     }

@@ -105,9 +105,10 @@ TEST(RunHealthEndToEnd, MissingViewsMakeADegradedRun) {
     Outcome outcome = AnalyseAndJudge(harness, "缺页小店", 2);
     EXPECT_EQ(outcome.report.verdict, Verdict::Degraded);
     EXPECT_EQ(outcome.outcome, RunOutcome::Complete);
-    // The failed item page leaves no views or further addresses behind it.
-    EXPECT_EQ(outcome.report.reasons, (std::vector<std::string>{"宝贝页: 1/5 失败 (HTTP 错误 1)",
-                                                                "浏览量: 1/4 失败 (HTTP 错误 1)"}));
+    // The failed item page leaves no views or further addresses behind it, and its item unread.
+    EXPECT_EQ(outcome.report.reasons,
+              (std::vector<std::string>{"1 / 5 个宝贝未读取", "宝贝页: 1/5 失败 (HTTP 错误 1)",
+                                        "浏览量: 1/4 失败 (HTTP 错误 1)"}));
     ASSERT_TRUE(outcome.row.has_value());
     EXPECT_EQ(outcome.row->verdict, "degraded");
     EXPECT_EQ(outcome.row->httpErrors, 2);
@@ -230,7 +231,9 @@ TEST(RunHealthEndToEnd, ListingWithoutItsSectionBlocksFromTheFirstListingPage) {
     harness.Sim().AddShop(BlockingShop(BlockMode::ListingWithoutSection, 0));
     Outcome outcome = AnalyseAndJudge(harness, "拦截小店");
     EXPECT_EQ(outcome.report.verdict, Verdict::Blocked);
-    EXPECT_EQ(outcome.outcome, RunOutcome::Blocked);
+    // A listing that promises pages and gives no id: its pages changed, which ends the run as a
+    // block does (exit code 6).
+    EXPECT_EQ(outcome.outcome, RunOutcome::ChangedPages);
     EXPECT_EQ(outcome.report.blockedAtRequest, 2);
     EXPECT_EQ(outcome.itemsStored, 0u);
     ASSERT_TRUE(outcome.row.has_value());

@@ -112,8 +112,9 @@ TEST_F(PartialCompareTest, ItemsNotReadInEitherRunAreUnreadAndLeftOutOfTheTotals
     }
     Item("2", "a", 12, 5);  // read, its price moved
     Item("2", "b", 0, 0);   // the zero row of a blocked item page
-    // c was never started; d and e are not in the newer run's rows at all, its listing was
-    // cut short, so neither is removed or new. f is queued only in the newer run.
+    // c was never started; d is missing from the newer run, whose listing was cut short, so it
+    // is not removed; e is new, for the older run read its whole listing; f is queued only in
+    // the newer run and never started.
     Item("2", "e", 10, 5);
     store.EndRunOutcome(Outcome("1", RunOutcome::Complete, true, 4, 4));
     store.EndRunOutcome(Outcome("2", RunOutcome::Truncated, false, 4, 2));
@@ -127,14 +128,18 @@ TEST_F(PartialCompareTest, ItemsNotReadInEitherRunAreUnreadAndLeftOutOfTheTotals
     const RunComparison c = CompareRuns(store, older, newer);
     EXPECT_TRUE(c.Partial());
     EXPECT_EQ(c.Count(ItemStatus::Kept), 1u);
-    EXPECT_EQ(c.Count(ItemStatus::New), 0u);
+    EXPECT_EQ(c.Count(ItemStatus::New), 1u);
     EXPECT_EQ(c.Count(ItemStatus::Removed), 0u);
-    EXPECT_EQ(c.Count(ItemStatus::Unread), 5u);  // b, e, c, d, f
-    ASSERT_EQ(c.ChangedItems().size(), 1u);
+    EXPECT_EQ(c.Count(ItemStatus::Unread), 4u);  // b, c, d, f
+    ASSERT_EQ(c.ChangedItems().size(), 2u);
     EXPECT_EQ(c.ChangedItems()[0].itemId, "a");
+    EXPECT_EQ(c.ChangedItems()[1].itemId, "e");
+    // a on both sides and e on the newer: the zeros of b and the figures of c and d count in
+    // neither total.
     EXPECT_EQ(c.olderTotals.items, 1u);
-    EXPECT_EQ(c.newerTotals.items, 1u);
-    EXPECT_DOUBLE_EQ(c.newerTotals.stockValue - c.olderTotals.stockValue, 10.0);
+    EXPECT_EQ(c.newerTotals.items, 2u);
+    EXPECT_DOUBLE_EQ(c.olderTotals.stockValue, 50.0);
+    EXPECT_DOUBLE_EQ(c.newerTotals.stockValue, 60.0 + 50.0);
     EXPECT_EQ(c.items.back().itemId, "f");
     EXPECT_EQ(c.items.back().Title(), "");
     const std::vector<std::string> lines = c.PartialLines();

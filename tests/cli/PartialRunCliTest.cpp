@@ -171,7 +171,7 @@ TEST(PartialRunCliTest, ABlockedRunsEmptyItemsAreUnreadNotChanged) {
 TEST(PartialRunCliTest, RefusalsForOurPacePauseTheWholeRunAndTheItemsAreStillRead) {
     TempDatabase db;
     MarketFixture market;
-    const marketsim::Shop shop = PlainShop("限流小店", "paced", 60, 4000);
+    const marketsim::Shop shop = PlainShop("限流小店", "paced", 30, 4000);
     market.Sim().AddShop(shop);
     for (int status : {429, 503}) {
         SCOPED_TRACE(status);
@@ -184,7 +184,7 @@ TEST(PartialRunCliTest, RefusalsForOurPacePauseTheWholeRunAndTheItemsAreStillRea
         const std::size_t lateBefore = market.Sim().RefusedLate();
         const CliResult run = Analyse(db, market, shop.nick, {"--threads", "6"});
         EXPECT_EQ(run.code, 0) << run.out;
-        EXPECT_TRUE(Has(run.out, "读取: 60 / 60 个宝贝\n")) << run.out;
+        EXPECT_TRUE(Has(run.out, "读取: 30 / 30 个宝贝\n")) << run.out;
         EXPECT_TRUE(Has(run.out, "限流暂停: ")) << run.out;
         EXPECT_GT(market.Sim().RefusedCount(), refusedBefore);
         // Only requests already under way when the refusing began arrive during it.
@@ -194,7 +194,7 @@ TEST(PartialRunCliTest, RefusalsForOurPacePauseTheWholeRunAndTheItemsAreStillRea
     // Every item's row has its title: nothing refused was stored as an item.
     const json items = json::parse(
         RunCli({"items", Runs(db).back()["SID"], "--db", db.Path(), "--format", "json"}).out);
-    ASSERT_EQ(items.size(), 60u);
+    ASSERT_EQ(items.size(), 30u);
     for (const json& item : items) {
         EXPECT_NE(item["title"], "") << item.dump();
     }
