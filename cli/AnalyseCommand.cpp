@@ -131,8 +131,8 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
         std::cout << "  " << reason << '\n';
     }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
-    for (const std::string& line : record.detail.empty() ? std::vector<std::string>{}
-                                                          : SplitLines(record.detail)) {
+    for (const std::string& line :
+         record.detail.empty() ? std::vector<std::string>{} : SplitLines(record.detail)) {
         std::cout << "  " << line << '\n';
     }
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';

@@ -26,8 +26,8 @@ public:
 };
 
 struct FetchedPage {
-    std::string raw;   // the bytes as received (GBK)
-    std::string text;  // decoded to UTF-8
+    std::string raw;                       // the bytes as received (GBK)
+    std::string text;                      // decoded to UTF-8
     AnswerClass answer = AnswerClass::Ok;  // as recorded for the run's health
 };
 

@@ -4,7 +4,8 @@
 
 namespace tarnwick {
 
-RateLimitGate::RateLimitGate(double ceiling) : m_ceiling(ceiling > 0 ? ceiling : 0), m_rate(m_ceiling) {
+RateLimitGate::RateLimitGate(double ceiling)
+    : m_ceiling(ceiling > 0 ? ceiling : 0), m_rate(m_ceiling) {
     if (m_rate > 0) {
         m_bucket.emplace(m_rate);
     }

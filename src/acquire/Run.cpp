@@ -437,9 +437,9 @@ HealthReport Run::JudgeHealth(const HealthTally& tally) const {
 
 bool Run::PauseUnlessStopped(std::chrono::nanoseconds duration) {
     std::unique_lock lock(m_mutex);
-    return !m_changed.wait_for(lock, m_shutdown.get_token(), duration,
-                               [this] { return m_stopRequested.load(); }) &&
-           !ShuttingDown();
+    return !m_changed.wait_for(lock, m_shutdown.get_token(), duration, [this] {
+        return m_stopRequested.load();
+    }) && !ShuttingDown();
 }
 
 bool Run::WaitBeforeRequest() {
@@ -523,8 +523,8 @@ RunOutcomeRow Run::OutcomeRow(DateTime ended) const {
     row.itemsRead = items.read;
     row.itemsNotRead = items.notRead;
     row.ratePauses = m_gate.Pauses();
-    row.ratePausedMs = static_cast<std::int32_t>(
-        std::min<std::int64_t>(m_gate.PausedFor().count(), INT32_MAX));
+    row.ratePausedMs =
+        static_cast<std::int32_t>(std::min<std::int64_t>(m_gate.PausedFor().count(), INT32_MAX));
     if (listing.Truncated()) {
         row.detail += "宝贝列表共 " + std::to_string(listing.promised) + " 页, 只读了前 " +
                       std::to_string(listing.toRead) + " 页 (上限 --max-list-pages " +

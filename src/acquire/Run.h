@@ -55,7 +55,7 @@ struct RunTotals {
     std::vector<std::string> errors;  // failures that ended a worker's work early
     // What the run read of the shop.
     ItemLedger::Counts items;
-    std::vector<std::string> itemsNotRead;   // ids of entries not read, in queue order
+    std::vector<std::string> itemsNotRead;    // ids of entries not read, in queue order
     std::vector<std::string> itemsNotStored;  // ids whose rows the store refused
     int ratePauses = 0;
     std::chrono::milliseconds ratePausedFor{0};
@@ -63,12 +63,12 @@ struct RunTotals {
 
 // How far the shop reader got through the listing.
 struct ListingProgress {
-    int promised = 0;   // pages page 1's page info promised
-    int toRead = 0;     // the pages the run meant to read: promised, or the limit below it
-    int read = 0;       // pages fetched (page 1 included)
-    int failed = 0;     // pages that could not be fetched
+    int promised = 0;    // pages page 1's page info promised
+    int toRead = 0;      // the pages the run meant to read: promised, or the limit below it
+    int read = 0;        // pages fetched (page 1 included)
+    int failed = 0;      // pages that could not be fetched
     int withoutIds = 0;  // pages that yielded no item id while the listing had yielded none
-    int ids = 0;        // ids queued
+    int ids = 0;         // ids queued
     bool ended = false;  // the reader went through every page it meant to read
     bool Truncated() const { return promised > toRead; }
     // Read to its end: every promised page fetched and nothing cut off.

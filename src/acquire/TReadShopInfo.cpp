@@ -91,12 +91,12 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     };
     FetchedPage first;
     try {
-        first = FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
-                          [&](const std::string& text) {
-                              const int promised = PageCount(text);
-                              return ListingHasShape(text, 1, promised) &&
-                                     yieldsIds(text, promised);
-                          });
+        first =
+            FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
+                      [&](const std::string& text) {
+                          const int promised = PageCount(text);
+                          return ListingHasShape(text, 1, promised) && yieldsIds(text, promised);
+                      });
     } catch (const FetchError&) {
         m_run->SetShopLookup(Run::ShopLookup::Unreachable);
         return;

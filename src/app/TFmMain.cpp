@@ -549,8 +549,7 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth(),
-                Db().ReadRunOutcomes());
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth(), Db().ReadRunOutcomes());
     // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);

@@ -82,8 +82,9 @@ const char* PostgresStore::SchemaText() {
 
 void PostgresStore::CreateSchema(const std::string& location) {
     PgConnection connection = PgConnection::Open(location);
-    static const char* const kTables[] = {"shoplist", "itemlist", "buyerlist", "ratelist",
-                                          "items",    "runkeys",  "runhealth", "runoutcome", "itemreads"};
+    static const char* const kTables[] = {"shoplist",  "itemlist",   "buyerlist",
+                                          "ratelist",  "items",      "runkeys",
+                                          "runhealth", "runoutcome", "itemreads"};
     std::string found;
     for (const char* table : kTables) {
         // Where unqualified names would create it: the first schema of the search path.
@@ -287,11 +288,10 @@ std::vector<ItemReadRow> PostgresStore::ReadItemReads(std::string_view sid) {
 }
 
 std::vector<BuyerRow> PostgresStore::ReadRunBuyersAfter(std::string_view sid, DateTime after) {
-    return ReadRows(
-        m_connection.Run(
-            "select * from BuyerList where sid=$1 and buytime>$2 order by buytime desc",
-            {PgConnection::Param(sid), PgConnection::Param(after)}),
-        kBuyerColumns);
+    return ReadRows(m_connection.Run(
+                        "select * from BuyerList where sid=$1 and buytime>$2 order by buytime desc",
+                        {PgConnection::Param(sid), PgConnection::Param(after)}),
+                    kBuyerColumns);
 }
 
 }  // namespace tarnwick

@@ -134,10 +134,10 @@ struct RunOutcomeRow {
     std::int32_t itemsListed = 0;    // distinct item ids the listing gave
     std::int32_t itemsQueued = 0;    // entries queued (an id listed twice is queued twice)
     std::int32_t itemsRead = 0;
-    std::int32_t itemsNotRead = 0;   // failed, blocked or never started
-    std::int32_t ratePauses = 0;     // pauses for a marketplace that refused us for our pace
+    std::int32_t itemsNotRead = 0;  // failed, blocked or never started
+    std::int32_t ratePauses = 0;    // pauses for a marketplace that refused us for our pace
     std::int32_t ratePausedMs = 0;
-    std::string detail;              // what the user is told beyond the counts, one a line
+    std::string detail;  // what the user is told beyond the counts, one a line
 
     bool operator==(const RunOutcomeRow&) const = default;
 };

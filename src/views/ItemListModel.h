@@ -6,8 +6,8 @@
 
 #include <QAbstractTableModel>
 
-#include "export/ItemSheet.h"
 #include "analysis/RunRecord.h"
+#include "export/ItemSheet.h"
 #include "store/Rows.h"
 
 namespace tarnwick {

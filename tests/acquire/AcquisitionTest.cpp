@@ -405,8 +405,8 @@ TEST_P(AcquisitionTest, EachItemsReadStateAndTheRunsCountsAreStored) {
     shop.items.push_back(shop.items[0]);  // listed twice: two entries, one id
     harness.Sim().AddShop(shop);
     harness.Sim().AddFault(Fault{.match = "/item.htm?id=1001", .status = 500});
-    harness.Sim().AddFault(
-        Fault{.match = "/item.htm?id=1002", .redirectTo = harness.Sim().BaseUrl() + "/member/login.jhtml"});
+    harness.Sim().AddFault(Fault{.match = "/item.htm?id=1002",
+                                 .redirectTo = harness.Sim().BaseUrl() + "/member/login.jhtml"});
     ASSERT_TRUE(harness.Analyse("记账小店", 1));
     const std::string sid = harness.Controller().CurrentRun()->RunId();
 

@@ -34,10 +34,10 @@ TEST(RunRecordTest, OldRunsAreCompleteAndStatesDecideEachItem) {
     EXPECT_TRUE(old.PartialText().empty());
 
     // An id listed twice is read when either of its downloads read it.
-    const RunRecord stopped(Outcome("s", RunOutcome::Stopped, true, 4, 2),
-                            {Read("s", 1, "1", ItemRead::Read), Read("s", 2, "2", ItemRead::Failed),
-                             Read("s", 3, "2", ItemRead::Read),
-                             Read("s", 4, "3", ItemRead::NotStarted)});
+    const RunRecord stopped(
+        Outcome("s", RunOutcome::Stopped, true, 4, 2),
+        {Read("s", 1, "1", ItemRead::Read), Read("s", 2, "2", ItemRead::Failed),
+         Read("s", 3, "2", ItemRead::Read), Read("s", 4, "3", ItemRead::NotStarted)});
     EXPECT_FALSE(stopped.Complete());
     EXPECT_TRUE(stopped.ItemWasRead("2"));
     EXPECT_FALSE(stopped.ItemWasRead("3"));

@@ -174,7 +174,8 @@ TEST(TFmReadDataTest, ARunThatIsNotCompleteEndsWithABoxThatSaysWhatHappened) {
         const char* nick;
         const char* says;
     };
-    for (const Case& c : {Case{"无此掌柜", "未找到该掌柜的店铺"}, Case{"blocked", "淘宝网拦截了本次分析"}}) {
+    for (const Case& c :
+         {Case{"无此掌柜", "未找到该掌柜的店铺"}, Case{"blocked", "淘宝网拦截了本次分析"}}) {
         SCOPED_TRACE(c.nick);
         MainWindowFixture f;
         f.Sim().AddShop(marketsim::BlockedDemoShop(1, 10));

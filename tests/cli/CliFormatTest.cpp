@@ -208,8 +208,8 @@ TEST_F(CliFormatTest, TableStaysTheDefaultWithItsCountLines) {
 TEST_F(CliFormatTest, ByteOrderMarkOnlyWhenAsked) {
     const std::string plain = View({"shops", "--format", "csv"}).out;
     const std::string marked = View({"shops", "--format", "csv", "--bom"}).out;
-    EXPECT_EQ(plain.rfind("SID,WWName,ShopURL,AddTime,Verdict,Outcome,ItemsRead,ItemsQueued\r\n", 0),
-              0u)
+    EXPECT_EQ(
+        plain.rfind("SID,WWName,ShopURL,AddTime,Verdict,Outcome,ItemsRead,ItemsQueued\r\n", 0), 0u)
         << plain;
     EXPECT_EQ(marked, "\xEF\xBB\xBF" + plain);
     EXPECT_EQ(CsvRows(marked), CsvRows(plain));

@@ -19,8 +19,7 @@ namespace {
 
 using nlohmann::json;
 
-marketsim::Shop PlainShop(const std::string& nick, const std::string& key, int items,
-                          int idBase) {
+marketsim::Shop PlainShop(const std::string& nick, const std::string& key, int items, int idBase) {
     marketsim::Shop shop;
     shop.nick = nick;
     shop.key = key;
@@ -60,16 +59,15 @@ std::vector<json> Runs(const TempDatabase& db) {
 
 json Compare(const TempDatabase& db, const std::string& older, const std::string& newer,
              std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {"compare", older, newer, "--db", db.Path(), "--format",
-                                     "json"};
+    std::vector<std::string> args = {"compare", older,      newer, "--db",
+                                     db.Path(), "--format", "json"};
     args.insert(args.end(), extra.begin(), extra.end());
     return json::parse(RunCli(args).out);
 }
 
 int CountStatus(const json& rows, const std::string& status) {
-    return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const json& row) {
-        return row["status"] == status;
-    }));
+    return static_cast<int>(std::count_if(
+        rows.begin(), rows.end(), [&](const json& row) { return row["status"] == status; }));
 }
 
 // 1: a run stopped after 15 of 45 items says so, and a comparison with a complete run calls
@@ -82,8 +80,8 @@ TEST(PartialRunCliTest, AStoppedRunIsMarkedAndItsUnreadItemsAreNeverRemoved) {
     ASSERT_EQ(Analyse(db, market, shop.nick, {"--threads", "1"}).code, 0);
 
     market.Sim().AddFault(marketsim::Fault{.match = "/item.htm?id=3014", .hold = true});
-    CliProcess stopped({"analyse", "--db", db.Path(), "--market", market.Base(), "--threads",
-                        "1", shop.nick});
+    CliProcess stopped(
+        {"analyse", "--db", db.Path(), "--market", market.Base(), "--threads", "1", shop.nick});
     ASSERT_TRUE(market.Sim().WaitForHeld(1));
     stopped.Interrupt();
     for (int i = 0; i < 1000 && !Has(stopped.Out(), "正在终止程序"); ++i) {
@@ -92,7 +90,8 @@ TEST(PartialRunCliTest, AStoppedRunIsMarkedAndItsUnreadItemsAreNeverRemoved) {
     market.Sim().ClearFaults();
     market.Sim().ReleaseHolds();
     EXPECT_EQ(stopped.Wait(), 5) << stopped.Err();
-    EXPECT_TRUE(Has(stopped.Out(), "读取: 15 / 45 个宝贝, 未读取 30 个: 3015 3016")) << stopped.Out();
+    EXPECT_TRUE(Has(stopped.Out(), "读取: 15 / 45 个宝贝, 未读取 30 个: 3015 3016"))
+        << stopped.Out();
     EXPECT_TRUE(Has(stopped.Out(), "运行状况: 数据不全 (degraded)")) << stopped.Out();
 
     const std::vector<json> runs = Runs(db);
@@ -205,8 +204,8 @@ TEST(PartialRunCliTest, RefusalsThatPersistEndTheRunAsRateLimited) {
     TempDatabase db;
     MarketFixture market;
     market.Sim().AddShop(PlainShop("拒绝小店", "refusing", 30, 5000));
-    market.Sim().SetRateLimit(marketsim::RateLimit{
-        .burst = 3, .windowMs = 60000, .retryAfter = "1", .forever = true});
+    market.Sim().SetRateLimit(
+        marketsim::RateLimit{.burst = 3, .windowMs = 60000, .retryAfter = "1", .forever = true});
     const CliResult run = Analyse(db, market, "拒绝小店", {"--threads", "4"});
     EXPECT_EQ(run.code, 7) << run.out;
     EXPECT_TRUE(Has(run.out, "结果: rate limited"));
@@ -239,7 +238,8 @@ TEST(PartialRunCliTest, AListingCutAtTheLimitIsTruncated) {
     const CliResult run = Analyse(db, market, shop.nick, {"--max-list-pages", "2"});
     EXPECT_EQ(run.code, 8) << run.out;
     EXPECT_TRUE(Has(run.out, "结果: truncated"));
-    EXPECT_TRUE(Has(run.out, "宝贝列表共 5 页, 只读了前 2 页 (上限 --max-list-pages 2), 还有 3 页未读"))
+    EXPECT_TRUE(
+        Has(run.out, "宝贝列表共 5 页, 只读了前 2 页 (上限 --max-list-pages 2), 还有 3 页未读"))
         << run.out;
     EXPECT_TRUE(Has(run.out, "运行状况: 数据不全 (degraded)"));
     EXPECT_EQ(Runs(db).back()["Outcome"], "truncated");

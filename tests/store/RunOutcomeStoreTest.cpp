@@ -14,8 +14,7 @@ namespace {
 class RunOutcomeStores : public ::testing::TestWithParam<StoreKind> {};
 
 INSTANTIATE_TEST_SUITE_P(Stores, RunOutcomeStores,
-                         testing::Values(StoreKind::File, StoreKind::Server),
-                         [](const auto& info) {
+                         testing::Values(StoreKind::File, StoreKind::Server), [](const auto& info) {
                              return info.param == StoreKind::File ? "File" : "Server";
                          });
 

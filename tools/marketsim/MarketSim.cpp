@@ -10,11 +10,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <deque>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <deque>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -489,8 +489,8 @@ std::optional<Answer> MarketSim::Impl::RateLimitAnswer(Kind kind) {
     if (rateLimit.burst <= 0) {
         return std::nullopt;
     }
-    const bool refusing = rateLimit.forever ? refusingSince != decltype(refusingSince){}
-                                            : now < refusingUntil;
+    const bool refusing =
+        rateLimit.forever ? refusingSince != decltype(refusingSince){} : now < refusingUntil;
     if (!refusing) {
         recentArrivals.push_back(now);
         while (!recentArrivals.empty() &&

@@ -51,7 +51,8 @@ void PrintUsage(std::FILE* to) {
         "  --review-pages R     review pages per load-shop item (default 3)\n"
         "  --latency MS         delay every answer by MS milliseconds\n"
         "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n"
-        "  --block-demo-after N the demo shop sends every request after its Nth to the login page\n",
+        "  --block-demo-after N the demo shop sends every request after its Nth to the login "
+        "page\n",
         to);
 }
 
