@@ -205,7 +205,7 @@ TEST(PartialRunCliTest, RefusalsThatPersistEndTheRunAsRateLimited) {
     MarketFixture market;
     market.Sim().AddShop(PlainShop("拒绝小店", "refusing", 30, 5000));
     market.Sim().SetRateLimit(
-        marketsim::RateLimit{.burst = 3, .windowMs = 60000, .retryAfter = "1", .forever = true});
+        marketsim::RateLimit{.burst = 3, .windowMs = 60000, .retryAfter = "1", .endless = true});
     const CliResult run = Analyse(db, market, "拒绝小店", {"--threads", "4"});
     EXPECT_EQ(run.code, 7) << run.out;
     EXPECT_TRUE(Has(run.out, "结果: rate limited"));

@@ -113,7 +113,7 @@ struct Shop {
 // ---- A marketplace that refuses clients for their pace. ----
 // Once more than `burst` requests arrived within `window`, every request is answered `status`
 // with `retryAfter` as its Retry-After header (none when empty) for `refuseFor`; with
-// `forever`, every request from then on. The IM card, the version answer and the stats are
+// `endless`, every request from then on. The IM card, the version answer and the stats are
 // never refused.
 struct RateLimit {
     int burst = 0;  // 0: off
@@ -121,7 +121,7 @@ struct RateLimit {
     int status = 429;
     std::string retryAfter = "1";
     int refuseForMs = 1000;
-    bool forever = false;
+    bool endless = false;
     // Requests still under way when the refusing begins arrive a little later; past this they
     // count as sent into the refusal.
     int settleMs = 300;

@@ -490,7 +490,7 @@ std::optional<Answer> MarketSim::Impl::RateLimitAnswer(Kind kind) {
         return std::nullopt;
     }
     const bool refusing =
-        rateLimit.forever ? refusingSince != decltype(refusingSince){} : now < refusingUntil;
+        rateLimit.endless ? refusingSince != decltype(refusingSince){} : now < refusingUntil;
     if (!refusing) {
         recentArrivals.push_back(now);
         while (!recentArrivals.empty() &&
