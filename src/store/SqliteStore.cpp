@@ -154,33 +154,43 @@ std::vector<RateRow> SqliteStore::ReadRates(std::string_view sid, std::string_vi
 }
 
 void SqliteStore::DeleteShop(std::string_view sid) {
-    // Each delete stands alone, as the rows were written: a failure leaves the tables after it
-    // as they were and the ones before it already emptied of the run.
+    // One transaction: a run is gone from every table or from none. Deleting a large run takes
+    // seconds, and a kill or a failure in between must not leave its shop row gone while its
+    // items, deal records and reviews stay behind where nothing lists them.
     static constexpr const char* kDeletes[] = {
         "delete from ShopList where SID=?",
         "delete from BuyerList where SID=?",
         "delete from RateList where SID=?",
         "delete from ItemList where SID=?",
     };
-    for (const char* sql : kDeletes) {
-        Statement& statement = m_db.Prepared(sql);
-        statement.Bind(1, sid);
-        m_db.Write(statement);
-    }
-    // The run's health and record go with it, last, so a failure above leaves them describing
-    // rows that are still there.
-    std::vector<const char*> records;
-    if (HasRunHealthTable()) {
-        records.push_back("delete from RunHealth where sid=?");
-    }
-    if (HasRunOutcomeTables()) {
-        records.push_back("delete from ItemReads where sid=?");
-        records.push_back("delete from RunOutcome where sid=?");
-    }
-    for (const char* sql : records) {
-        Statement& statement = m_db.Prepared(sql);
-        statement.Bind(1, sid);
-        m_db.Write(statement);
+    const bool withHealth = HasRunHealthTable();
+    const bool withRecord = HasRunOutcomeTables();
+    // Immediate: the write lock is waited for here, within the busy limits, rather than a
+    // delete finding it taken half-way.
+    m_db.Write(m_db.Prepared("begin immediate"));
+    try {
+        std::vector<const char*> deletes(std::begin(kDeletes), std::end(kDeletes));
+        if (withHealth) {
+            deletes.push_back("delete from RunHealth where sid=?");
+        }
+        if (withRecord) {
+            deletes.push_back("delete from ItemReads where sid=?");
+            deletes.push_back("delete from RunOutcome where sid=?");
+        }
+        for (const char* sql : deletes) {
+            Statement& statement = m_db.Prepared(sql);
+            statement.Bind(1, sid);
+            m_db.Write(statement);
+        }
+        m_db.Write(m_db.Prepared("commit"));
+    } catch (...) {
+        try {
+            m_db.Execute("rollback");
+        } catch (...) {
+            // The engine may have rolled back by itself (a full disk); the first failure is
+            // the one to report.
+        }
+        throw;
     }
 }
 
