@@ -83,7 +83,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
     for (const std::string& line :
          record.detail.empty() ? std::vector<std::string>{} : SplitLines(record.detail)) {
-        std::cout << "  " << line << '\n';
+        std::cout << "  " << TerminalText(line) << '\n';
     }
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
     std::cout << "读取: " << totals.items.read << " / " << totals.items.queued << " 个宝贝";
@@ -91,7 +91,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
         std::cout << ", 未读取 " << totals.items.notRead << " 个:";
         constexpr std::size_t kShown = 20;
         for (std::size_t i = 0; i < totals.itemsNotRead.size() && i < kShown; ++i) {
-            std::cout << ' ' << totals.itemsNotRead[i];
+            std::cout << ' ' << TerminalText(totals.itemsNotRead[i]);
         }
         if (totals.itemsNotRead.size() > kShown) {
             std::cout << " 等";

@@ -16,11 +16,11 @@ struct OutcomeText {
 };
 
 constexpr std::array<OutcomeText, 10> kOutcomes = {{
-    {RunOutcome::Complete, "complete", "完整"},
+    {RunOutcome::Complete, "complete", "完成"},
     {RunOutcome::ShopNotFound, "shop-not-found", "找不到店铺"},
     {RunOutcome::MarketUnreachable, "unreachable", "无法连接"},
     {RunOutcome::Stopped, "stopped", "已停止"},
-    {RunOutcome::StoreFailed, "store-failed", "保存失败"},
+    {RunOutcome::StoreFailed, "store-failed", "数据库写入失败"},
     {RunOutcome::Blocked, "blocked", "被拦截"},
     {RunOutcome::ChangedPages, "changed-pages", "页面改版"},
     {RunOutcome::RateLimited, "rate-limited", "被限流"},
@@ -67,7 +67,7 @@ const char* OutcomeLabel(RunOutcome outcome) {
             return text.label;
         }
     }
-    return "完整";
+    return "完成";
 }
 
 const char* ItemReadKey(ItemRead state) {

@@ -34,8 +34,7 @@ WatchedComparison ToWatched(const RunComparison& comparison, bool olderComplete,
         out.listedAfter =
             item.newer.has_value() || comparison.newerRecord.StateOf(item.itemId).has_value();
         // Without a stored record of the run, the row's title is all there is to go by.
-        out.before =
-            ReadFigures(item.older, item.olderRead || !comparison.olderRecord.Known());
+        out.before = ReadFigures(item.older, item.olderRead || !comparison.olderRecord.Known());
         out.after = ReadFigures(item.newer, item.newerRead || !comparison.newerRecord.Known());
         if (out.before && out.after) {
             out.soldBetween = std::max(item.ImpliedSales(), item.NewDealQuantity());

@@ -488,7 +488,8 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
 }
 
 std::optional<Answer> MarketSim::Impl::RateLimitAnswer(Kind kind) {
-    if (kind == kCard || kind == kVersion || kind == kStats || kind == kRedirect || kind == kClock) {
+    if (kind == kCard || kind == kVersion || kind == kStats || kind == kRedirect ||
+        kind == kClock) {
         return std::nullopt;
     }
     const auto now = std::chrono::steady_clock::now();
