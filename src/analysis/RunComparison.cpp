@@ -75,7 +75,11 @@ std::int64_t Difference(std::int32_t before, std::int32_t after) {
 
 const std::string& ItemComparison::Title() const {
     static const std::string none;
-    return newer ? newer->title : older ? older->title : none;
+    // The zero row of an item the newer run did not read has no title; the older may.
+    if (newer && (!newer->title.empty() || !older)) {
+        return newer->title;
+    }
+    return older ? older->title : none;
 }
 
 double ItemComparison::PriceChange() const {

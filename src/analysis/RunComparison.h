@@ -37,7 +37,8 @@ struct ItemComparison {
     bool olderRead = false;
     bool newerRead = false;
 
-    // The newer title when there is one; empty for an item neither run has a row of.
+    // The newer title when there is one, else the older; empty for an item neither run has a
+    // row of.
     const std::string& Title() const;
     // After less before, rounded to the fen, so that equal prices never show a change of
     // 0.0000001.
