@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "store/Store.h"
 
 namespace tarnwick {
