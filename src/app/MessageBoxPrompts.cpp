@@ -29,6 +29,8 @@ void NameButtons(QMessageBox& box) {
 int Run(QMessageBox::Icon icon, const QString& caption, const QString& text,
         QMessageBox::StandardButtons buttons, QWidget* owner) {
     QMessageBox box(icon, caption, text, buttons, owner);
+    // Messages name shops, items and addresses the competitor wrote: never markup.
+    box.setTextFormat(Qt::PlainText);
     // Addresses and paths in a message can be selected and copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     NameButtons(box);

@@ -25,6 +25,7 @@
 #include "views/ComparisonModel.h"
 #include "views/GridSetup.h"
 #include "views/ItemHistoryChart.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -74,7 +75,8 @@ TFmCompare::TFmCompare(Store& store, UserPrompts& prompts, RunComparison compari
     : QDialog(parent), m_store(store), m_prompts(prompts), m_comparison(std::move(comparison)) {
     setObjectName("TFmCompare");
     setWindowFlag(Qt::Window);
-    setWindowTitle(tr("与上次对比") + QStringLiteral(" - ") + Utf8Text(m_comparison.newer.WWName));
+    setWindowTitle(tr("与上次对比") + QStringLiteral(" - ") +
+                   ShownText(OneLine(CutText(Utf8Text(m_comparison.newer.WWName), kTipLength))));
     resize(kWidth, kHeight);
 
     auto* layout = new QVBoxLayout(this);
@@ -123,8 +125,9 @@ QWidget* TFmCompare::BuildHeader() {
     const RunComparison& c = m_comparison;
     lblRuns = new QLabel(tr("上次分析: %1    本次分析: %2    掌柜: %3")
                              .arg(DateTimeText(c.older.AddTime), DateTimeText(c.newer.AddTime),
-                                  Utf8Text(c.newer.WWName)));
+                                  ShownText(OneLine(Utf8Text(c.newer.WWName)))));
     lblRuns->setObjectName("lblRuns");
+    MakePlainLabel(*lblRuns);
     const std::size_t changedKept =
         c.ChangedCount() - c.Count(ItemStatus::New) - c.Count(ItemStatus::Removed);
     lblTotals =
@@ -137,6 +140,7 @@ QWidget* TFmCompare::BuildHeader() {
                             Movement(c.olderTotals.sellAmount, c.newerTotals.sellAmount, 2),
                             Movement(c.olderTotals.stockValue, c.newerTotals.stockValue, 2)));
     lblTotals->setObjectName("lblTotals");
+    MakePlainLabel(*lblTotals);
     texts->addWidget(lblRuns);
     texts->addWidget(lblTotals);
     layout->addLayout(texts, 1);

@@ -24,6 +24,7 @@
 #include "app/GuardedCall.h"
 #include "app/SaveFileDialog.h"
 #include "app/TFmCompare.h"
+#include "app/TFmFullText.h"
 #include "app/TFmReadData.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
@@ -38,6 +39,7 @@
 #include "views/CellText.h"
 #include "views/DetailLists.h"
 #include "views/ItemListView.h"
+#include "views/PlainText.h"
 #include "views/ShopTree.h"
 #include "views/WrappingButton.h"
 
@@ -125,9 +127,11 @@ void TFmMain::BuildFrame() {
     stat->setFixedHeight(kStatusBarHeight);
     m_statusPanel = new QLabel;
     m_statusPanel->setObjectName("m_statusPanel");
+    MakePlainLabel(*m_statusPanel);
     stat->addWidget(m_statusPanel, 1);
     m_healthPanel = new QLabel;
     m_healthPanel->setObjectName("m_healthPanel");
+    m_healthPanel->setTextFormat(Qt::PlainText);
     stat->addWidget(m_healthPanel);
 
     tic = new QSystemTrayIcon(ApplicationIcon(), this);
@@ -251,6 +255,13 @@ QWidget* TFmMain::BuildItemPanel() {
     pnlItem->setSizes({1000, kDetailHeight});
     connect(lst, &ItemListView::FocusedItemChanged, this,
             [this] { RunGuarded(m_prompts, this, [this] { lstChange(); }); });
+    connect(lst, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+        ShowFullText(tr("宝贝"), *lst->model(), index.row());
+    });
+    connect(rpnlDetail, &DetailLists::BuyerActivated, this,
+            [this](int row) { ShowFullText(tr("成交记录"), rpnlDetail->Buyers(), row); });
+    connect(rpnlDetail, &DetailLists::RateActivated, this,
+            [this](int row) { ShowFullText(tr("评价"), rpnlDetail->Rates(), row); });
     return pnlItem;
 }
 
@@ -278,6 +289,7 @@ QWidget* TFmMain::BuildListPart() {
 
     lblTotals = new QLabel;
     lblTotals->setObjectName("lblTotals");
+    lblTotals->setTextFormat(Qt::PlainText);
     lblTotals->setContentsMargins(4, 0, 4, 2);
     layout->addWidget(lblTotals);
 
@@ -515,7 +527,7 @@ void TFmMain::OpenOutside(const std::string& url) {
         return;
     }
     m_prompts.ShowMessage(this, tr("无法启动浏览器。请把下面的地址复制到浏览器中打开:") +
-                                    QStringLiteral("\n") + Utf8Text(url));
+                                    QStringLiteral("\n") + ShownText(Utf8Text(url)));
 }
 
 // ---- the shop tree ----
@@ -570,7 +582,7 @@ void TFmMain::tvClick() {
         return row.SID.starts_with(selected->Sid);
     });
     if (listed) {
-        SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
+        SetStatusText(tr("掌柜:") + ShownText(OneLine(Utf8Text(selected->WWName))));
         std::optional<RunHealthRow> health = tv->HealthOf(selected->Sid);
         m_healthPanel->setText(health && ShopTree::NeedsMark(health->verdict)
                                    ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
@@ -593,7 +605,7 @@ void TFmMain::DeleteSelectedShop() {
         return;
     }
     // The run's time follows the nick: of several runs of one shop, the user sees which goes.
-    QString named = Utf8Text(selected->WWName);
+    QString named = ShownText(OneLine(CutText(Utf8Text(selected->WWName), kTipLength)));
     if (const QString time = RunTimeText(*selected); !time.isEmpty()) {
         named += QStringLiteral(" (") + time + QLatin1Char(')');
     }
@@ -636,6 +648,13 @@ void TFmMain::ShowItemDetails() {
     // reviews of another item.
     rpnlDetail->ClearRates();
     rpnlDetail->ShowRates(Db().ReadRates(item->sid, item->ItemID, bound));
+}
+
+void TFmMain::ShowFullText(const QString& caption, const QAbstractItemModel& model, int row) {
+    if (!m_fullText) {
+        m_fullText = new TFmFullText(this);
+    }
+    m_fullText->ShowRow(caption, model, row);
 }
 
 // ---- exports ----

@@ -17,6 +17,7 @@
 #include "views/TShop.h"
 
 class QAbstractButton;
+class QAbstractItemModel;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,7 @@ class ItemListView;
 class ShopTree;
 class TCheckUpdate;
 class TFmCompare;
+class TFmFullText;
 class TFmReadData;
 class UrlOpener;
 class UserPrompts;
@@ -74,6 +76,8 @@ public:
     QSystemTrayIcon* TrayIcon() const { return tic; }
     // The comparison window opened last, while it is open.
     TFmCompare* CompareWindow() const;
+    // The view of a row's whole texts; null until a row is first opened.
+    TFmFullText* FullTextWindow() const { return m_fullText; }
 
     // The help or the upgrade page of this edition, in the default browser.
     void ShowSoftInfo(SoftInfoKind kind);
@@ -124,6 +128,7 @@ private:
     void LoadItemListIfShopChosen(TimeWindow window);
     void lstChange();
     void ShowItemDetails();
+    void ShowFullText(const QString& caption, const QAbstractItemModel& model, int row);
 
     Store& Db();
     void SetStatusText(const QString& text);
@@ -165,6 +170,7 @@ private:
     std::unique_ptr<TFmReadData> m_readData;
     std::unique_ptr<TCheckUpdate> m_versionCheck;
     QPointer<TFmCompare> m_compare;
+    TFmFullText* m_fullText = nullptr;  // owned as a child window
 };
 
 }  // namespace tarnwick

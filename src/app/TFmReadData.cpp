@@ -67,6 +67,7 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
     mmoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // In the free strip between the nick and the buttons, so that no control of the form moves.
     lblProgress = Place(new QLabel(this), "lblProgress", 96, 47, 337, 18);
+    lblProgress->setTextFormat(Qt::PlainText);
     // The workers count on their own threads; the figure is read a few times a second while
     // the dialog is shown rather than handed over per item.
     m_progressTimer = new QTimer(this);

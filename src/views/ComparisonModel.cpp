@@ -8,6 +8,7 @@
 
 #include "export/ComparisonSheet.h"
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -114,7 +115,9 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             if (column == kComparisonStatusColumn) {
                 return tr(std::get<std::string>(cell).c_str());
             }
-            return CellText(cell, kind);
+            const QString text = CellText(cell, kind);
+            return role == Qt::ToolTipRole ? QVariant(TipText(text))
+                                           : QVariant(ShownText(OneLine(text)));
         }
         case kSortRole:
             return SortValue(Cell(index.row(), column));

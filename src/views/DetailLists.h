@@ -43,6 +43,11 @@ public:
     // The user's (or the remembered) division between the two parts stays from now on.
     void KeepSizes() { m_sizesKept = true; }
 
+signals:
+    // Enter or a double click on a row of a grid.
+    void BuyerActivated(int row);
+    void RateActivated(int row);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

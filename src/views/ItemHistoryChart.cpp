@@ -5,12 +5,15 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QHelpEvent>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPen>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -70,6 +73,7 @@ ItemHistoryChart::ItemHistoryChart(QWidget* parent) : QChartView(parent) {
 void ItemHistoryChart::Clear() {
     m_price->clear();
     m_sold->clear();
+    m_title.clear();
     chart()->setTitle(tr("在对比表中选择一个宝贝，查看它历次分析的走势"));
     for (const QString& label : m_runs->categoriesLabels()) {
         m_runs->remove(label);
@@ -97,7 +101,8 @@ void ItemHistoryChart::ShowHistory(const std::string& title,
     }
     m_price->replace(prices);
     m_sold->replace(sold);
-    chart()->setTitle(Utf8Text(title));
+    m_title = Utf8Text(title);
+    ShowTitle();
     // Half a step of room on either side, so the first and the last point stay off the frame.
     m_runs->setStartValue(-0.5);
     m_runs->setRange(-0.5, points.empty() ? 0.5 : static_cast<qreal>(points.size()) - 0.5);
@@ -111,8 +116,36 @@ void ItemHistoryChart::ShowHistory(const std::string& title,
     Fit(*m_soldAxis, lowSold->y(), highSold->y());
 }
 
-QString ItemHistoryChart::Title() const {
-    return chart()->title();
+void ItemHistoryChart::ShowTitle() {
+    if (m_title.isEmpty()) {
+        return;
+    }
+    // The chart sets its title as HTML: the item's title goes in escaped, and cut to the
+    // chart's width by us, so that the chart's own cutting never splits an escape.
+    const int margins = 2 * (chart()->margins().left() + chart()->margins().right());
+    const QString line = ShownText(OneLine(m_title));
+    const QString shown = QFontMetrics(chart()->titleFont())
+                              .elidedText(line, Qt::ElideRight, std::max(40, width() - margins));
+    chart()->setTitle(shown.toHtmlEscaped());
+}
+
+void ItemHistoryChart::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    ShowTitle();
+}
+
+bool ItemHistoryChart::viewportEvent(QEvent* event) {
+    // The whole title over the title's band, the strip above the plot.
+    if (event->type() == QEvent::ToolTip && !m_title.isEmpty()) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (mapToScene(help->pos()).y() < chart()->plotArea().top()) {
+            QToolTip::showText(help->globalPos(), TipText(m_title), viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QChartView::viewportEvent(event);
 }
 
 }  // namespace tarnwick

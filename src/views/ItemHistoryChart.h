@@ -29,9 +29,17 @@ public:
 
     const QLineSeries& PriceSeries() const { return *m_price; }
     const QLineSeries& SoldSeries() const { return *m_sold; }
-    QString Title() const;
+    // The whole title of the item shown, as stored; the chart shows it cut to its width.
+    QString Title() const { return m_title; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    void ShowTitle();
+
+    QString m_title;
     QLineSeries* m_price;  // owned by the chart
     QLineSeries* m_sold;
     QCategoryAxis* m_runs;

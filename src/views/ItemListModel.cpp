@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -75,6 +76,10 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (role == kSortRole) {
         return SortValue(item, index.row(), column);
     }
+    if (role == kFullTextRole) {
+        return column == cxTitle ? QVariant(ShownText(Utf8Text(item.title)))
+                                 : data(index, Qt::DisplayRole);
+    }
     if (role == Qt::TextAlignmentRole) {
         bool text = column == cxTitle || column == cxDataTime;
         return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
@@ -89,7 +94,8 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         case cxIndex:
             return index.row() + 1;
         case cxTitle:
-            return role == Qt::ToolTipRole ? Utf8Text(item.title) : OneLine(Utf8Text(item.title));
+            return role == Qt::ToolTipRole ? TipText(Utf8Text(item.title))
+                                           : ShownText(OneLine(Utf8Text(item.title)));
         case cxPrice:
             return MoneyText(item.price);
         case cxSellCount:

@@ -8,6 +8,7 @@
 #include <QStyledItemDelegate>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -141,7 +142,8 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
     }
     for (const ShopRow& row : shops) {
         // Created with the tree as parent, which owns the node from here on.
-        auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
+        auto* node =
+            new QTreeWidgetItem(this, QStringList{ShownText(OneLine(Utf8Text(row.WWName)))});
         node->setIcon(0, m_icon);
         node->setData(0, kRecordRole, static_cast<qulonglong>(m_shops.size()));
         const TShop& shop =
@@ -150,22 +152,23 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
         node->setData(0, kRunTimeRole, time);
         auto counted = itemCounts.find(row.SID);
         const int items = counted == itemCounts.end() ? 0 : counted->second;
-        QString tip = node->text(0);
+        // A nick as long as a page gives up its room to the lines of ours under it.
+        QString tip = CutText(Utf8Text(row.WWName), kTipLength / 2);
         if (!time.isEmpty()) {
             tip += QLatin1Char('\n') + tr("分析时间 %1").arg(time);
         }
         tip += QLatin1Char('\n') + tr("共 %n 个宝贝", nullptr, items);
-        node->setToolTip(0, tip);
         auto found = m_health.find(row.SID);
         if (found == m_health.end() || !NeedsMark(found->second.verdict)) {
+            node->setToolTip(0, TipText(tip));
             continue;
         }
         const RunHealthRow& run = found->second;
         node->setIcon(0, run.verdict == "blocked" ? m_blockedIcon : m_degradedIcon);
         // The reasons are the run's own record, kept as it was written.
-        node->setToolTip(0, tip + QLatin1Char('\n') +
-                                tr("运行状况: %1").arg(VerdictText(run.verdict)) +
-                                QLatin1Char('\n') + Utf8Text(run.reasons));
+        node->setToolTip(
+            0, TipText(tip + QLatin1Char('\n') + tr("运行状况: %1").arg(VerdictText(run.verdict)) +
+                       QLatin1Char('\n') + Utf8Text(run.reasons)));
     }
 }
 
