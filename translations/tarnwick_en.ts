@@ -85,6 +85,13 @@
     </message>
 </context>
 <context>
+    <name>ExportFlow</name>
+    <message>
+        <source>导出失败.</source>
+        <translation>Export failed.</translation>
+    </message>
+</context>
+<context>
     <name>GridColumn</name>
     <message>
         <source>买家</source>
@@ -208,6 +215,225 @@
     </message>
 </context>
 <context>
+    <name>SystemText</name>
+    <message>
+        <source>请输入您要分析的同行的掌柜名,再点同行分析! 要分析的同行必须要在同行,且有在售中的宝贝.</source>
+        <translation>Enter the shopkeeper nick of the competitor to analyse, then start the analysis! The competitor must have items on sale.</translation>
+    </message>
+    <message>
+        <source>开始读 %1 的数据...</source>
+        <translation>Reading the data of %1...</translation>
+    </message>
+    <message>
+        <source>正在终止程序,此过程可能需要几分钟时间,请稍候...</source>
+        <translation>Stopping; this may take a few minutes, please wait...</translation>
+    </message>
+    <message>
+        <source>程序执行完成!</source>
+        <translation>Finished!</translation>
+    </message>
+    <message>
+        <source>运行状况未能保存: %1</source>
+        <translation>The run's health could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>宝贝 %1 已下载%2个买家.在第%3页仍在继续中...</source>
+        <translation>Item %1: %2 buyers read, still reading at page %3...</translation>
+    </message>
+    <message>
+        <source>宝贝 %1 共下载%2个买家.</source>
+        <translation>Item %1: %2 buyers read in all.</translation>
+    </message>
+    <message>
+        <source>宝贝 %1 已下载%2个评价.在第%3页仍在继续中...</source>
+        <translation>Item %1: %2 reviews read, still reading at page %3...</translation>
+    </message>
+    <message>
+        <source>宝贝 %1 共下载%2个评价.</source>
+        <translation>Item %1: %2 reviews read in all.</translation>
+    </message>
+    <message>
+        <source>连续%1个请求被拦截(登录页、验证页或页面改版),不再开始新的下载.</source>
+        <translation>%1 requests in a row were blocked (login, verification or changed pages); no further downloads start.</translation>
+    </message>
+    <message>
+        <source>未找到该掌柜的店铺, 请检查掌柜名是否正确.</source>
+        <translation>No shop was found for this shopkeeper; check that the nick is right.</translation>
+    </message>
+    <message>
+        <source>无法连接淘宝网, 所有请求均失败, 请检查网络后重试.</source>
+        <translation>Taobao could not be reached: every request failed. Check the network and try again.</translation>
+    </message>
+    <message>
+        <source>数据文件无法写入, 分析已提前结束, 已保存的数据保留.</source>
+        <translation>The database cannot be written: the analysis ended early; the rows stored are kept.</translation>
+    </message>
+    <message>
+        <source>正在下载 %1...</source>
+        <translation>Downloading %1...</translation>
+    </message>
+    <message>
+        <source>宝贝 %1 保存失败: %2</source>
+        <translation>Item %1 could not be saved: %2</translation>
+    </message>
+    <message>
+        <source>控制下载线程启动...</source>
+        <translation>Download control started...</translation>
+    </message>
+    <message>
+        <source>读取同行资料出错: %1</source>
+        <translation>Reading the competitor's shop failed: %1</translation>
+    </message>
+    <message>
+        <source>正在读第%1页宝贝列表...</source>
+        <translation>Reading page %1 of the item list...</translation>
+    </message>
+    <message>
+        <source>保存同行资料成功.</source>
+        <translation>The competitor's shop was saved.</translation>
+    </message>
+    <message>
+        <source>宝贝列表共%1页, 只读前%2页.</source>
+        <translation>The item list has %1 pages; only the first %2 are read.</translation>
+    </message>
+    <message>
+        <source>待下载列表增加%1个宝贝...</source>
+        <translation>%1 items added to the download list...</translation>
+    </message>
+    <message>
+        <source>运行状况: %1 - %2</source>
+        <translation>Run health: %1 - %2</translation>
+    </message>
+    <message>
+        <source>运行状况: %1</source>
+        <translation>Run health: %1</translation>
+    </message>
+    <message>
+        <source>从第 %1 个请求 (%2) 起被拦截: 登录页 %3, 验证页 %4, 页面改版 %5</source>
+        <translation>Blocked from request %1 (%2) on: login pages %3, verification pages %4, changed pages %5</translation>
+    </message>
+    <message>
+        <source>连续 %1 个请求被拦截, 已提前停止</source>
+        <translation>%1 requests in a row were blocked; stopped early</translation>
+    </message>
+    <message>
+        <source>全部 %1 个请求都失败了</source>
+        <translation>All %1 requests failed</translation>
+    </message>
+    <message>
+        <source>旺旺名片或第一页宝贝列表无法读取</source>
+        <translation>The IM card or the first item-list page could not be read</translation>
+    </message>
+    <message>
+        <source>没有发出任何请求</source>
+        <translation>No request was sent</translation>
+    </message>
+    <message>
+        <source>旺旺名片上没有店铺</source>
+        <translation>The IM card shows no shop</translation>
+    </message>
+    <message>
+        <source>%1: %2/%3 失败 (%4)</source>
+        <translation>%1: %2/%3 failed (%4)</translation>
+    </message>
+    <message>
+        <source>找不到数据文件： "%1" %2</source>
+        <translation>The database file was not found: "%1" %2</translation>
+    </message>
+    <message>
+        <source>无法连接数据库服务器： "%1" %2</source>
+        <translation>Cannot connect to the database server: "%1" %2</translation>
+    </message>
+    <message>
+        <source>无法写入文件 "%1"%2</source>
+        <translation>Cannot write the file "%1"%2</translation>
+    </message>
+    <message>
+        <source>无法创建工作簿 "%1"%2</source>
+        <translation>Cannot create the workbook "%1"%2</translation>
+    </message>
+    <message>
+        <source>无法写入单元格 %1%2</source>
+        <translation>Cannot write the cell %1%2</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>healthy</translation>
+    </message>
+    <message>
+        <source>数据不全</source>
+        <translation>incomplete</translation>
+    </message>
+    <message>
+        <source>被拦截</source>
+        <translation>blocked</translation>
+    </message>
+    <message>
+        <source>找不到店铺</source>
+        <translation>shop not found</translation>
+    </message>
+    <message>
+        <source>无法连接</source>
+        <translation>unreachable</translation>
+    </message>
+    <message>
+        <source>旺旺名片</source>
+        <translation>IM card</translation>
+    </message>
+    <message>
+        <source>宝贝列表页</source>
+        <translation>listing pages</translation>
+    </message>
+    <message>
+        <source>宝贝页</source>
+        <translation>item pages</translation>
+    </message>
+    <message>
+        <source>销量</source>
+        <translation>sold counts</translation>
+    </message>
+    <message>
+        <source>浏览量</source>
+        <translation>views</translation>
+    </message>
+    <message>
+        <source>成交记录</source>
+        <translation>deal records</translation>
+    </message>
+    <message>
+        <source>评价</source>
+        <translation>reviews</translation>
+    </message>
+    <message>
+        <source>HTTP 错误</source>
+        <translation>HTTP error</translation>
+    </message>
+    <message>
+        <source>网络错误</source>
+        <translation>network error</translation>
+    </message>
+    <message>
+        <source>超时</source>
+        <translation>timeout</translation>
+    </message>
+    <message>
+        <source>页面过大</source>
+        <translation>too large</translation>
+    </message>
+    <message>
+        <source>登录页</source>
+        <translation>login page</translation>
+    </message>
+    <message>
+        <source>验证页</source>
+        <translation>verification page</translation>
+    </message>
+    <message>
+        <source>页面改版</source>
+        <translation>changed page</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>第一次启动: 分析数据将保存在 %1</source>
@@ -232,20 +458,20 @@
 <context>
     <name>tarnwick::ItemHistoryChart</name>
     <message>
-        <source>价格</source>
-        <translation>Price</translation>
-    </message>
-    <message>
-        <source>30天售</source>
-        <translation>30d sold</translation>
-    </message>
-    <message>
         <source>分析时间</source>
         <translation>Run time</translation>
     </message>
     <message>
         <source>在对比表中选择一个宝贝，查看它历次分析的走势</source>
         <translation>Choose an item in the table to see it across the shop's runs</translation>
+    </message>
+    <message>
+        <source>价格 (左轴, 元)</source>
+        <translation>Price (left, yuan)</translation>
+    </message>
+    <message>
+        <source>30天售 (右轴, 件)</source>
+        <translation>30d sold (right, pieces)</translation>
     </message>
 </context>
 <context>
@@ -314,19 +540,15 @@
     </message>
     <message>
         <source>只看变化</source>
-        <translation>Changed only</translation>
+        <translation>Changed &amp;only</translation>
     </message>
     <message>
         <source>导出到EXCEL</source>
-        <translation>Export to Excel</translation>
+        <translation>Export to Exce&amp;l</translation>
     </message>
     <message>
         <source>导出CSV</source>
-        <translation>Export CSV</translation>
-    </message>
-    <message>
-        <source>导出失败.</source>
-        <translation>Export failed.</translation>
+        <translation>Export CS&amp;V</translation>
     </message>
     <message>
         <source>导出成功.</source>
@@ -342,6 +564,13 @@
     </message>
 </context>
 <context>
+    <name>tarnwick::TFmFullText</name>
+    <message>
+        <source>关闭</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
     <name>tarnwick::TFmMain</name>
     <message>
         <source>Halden软件-Quorvane V3.06</source>
@@ -352,64 +581,12 @@
         <translation>Corvell Software - Quorvane V3.06</translation>
     </message>
     <message>
-        <source>删除(&amp;D)</source>
-        <translation>&amp;Delete</translation>
-    </message>
-    <message>
-        <source>查看店铺(&amp;V)</source>
-        <translation>&amp;View shop</translation>
-    </message>
-    <message>
-        <source>删除店铺(&amp;E)</source>
-        <translation>D&amp;elete</translation>
-    </message>
-    <message>
         <source>筛选宝贝名称(&amp;F):</source>
         <translation>&amp;Filter items:</translation>
     </message>
     <message>
         <source>输入宝贝名称中的文字</source>
         <translation>Part of an item's title</translation>
-    </message>
-    <message>
-        <source>所有数据(&amp;1)</source>
-        <translation>All data (&amp;1)</translation>
-    </message>
-    <message>
-        <source>最近一周(&amp;2)</source>
-        <translation>Last week (&amp;2)</translation>
-    </message>
-    <message>
-        <source>最近一月(&amp;3)</source>
-        <translation>Last month (&amp;3)</translation>
-    </message>
-    <message>
-        <source>本周数据(&amp;4)</source>
-        <translation>This week (&amp;4)</translation>
-    </message>
-    <message>
-        <source>本月数据(&amp;5)</source>
-        <translation>This month (&amp;5)</translation>
-    </message>
-    <message>
-        <source>导出到EXCEL(&amp;L)</source>
-        <translation>Export to Exce&amp;l</translation>
-    </message>
-    <message>
-        <source>全选(&amp;S)</source>
-        <translation>&amp;Select all</translation>
-    </message>
-    <message>
-        <source>全不选(&amp;N)</source>
-        <translation>Select &amp;none</translation>
-    </message>
-    <message>
-        <source>反选(&amp;I)</source>
-        <translation>&amp;Invert</translation>
-    </message>
-    <message>
-        <source>导出勾选宝贝评价客户列表(&amp;R)</source>
-        <translation>Export &amp;reviewers of checked items</translation>
     </message>
     <message>
         <source> 软件已有新版,请升级.</source>
@@ -445,7 +622,7 @@
     </message>
     <message>
         <source>与上次对比</source>
-        <translation>Compare runs</translation>
+        <translation>&amp;Compare runs</translation>
     </message>
     <message>
         <source>请先在左边选择一个店铺。</source>
@@ -464,10 +641,6 @@
         <translation>The database is not open: "%1"</translation>
     </message>
     <message>
-        <source>导出失败.</source>
-        <translation>Export failed.</translation>
-    </message>
-    <message>
         <source>导出成功.</source>
         <translation>Export succeeded.</translation>
     </message>
@@ -478,6 +651,82 @@
     <message>
         <source>运行状况: %1</source>
         <translation>Run health: %1</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>查看店铺</source>
+        <translation>&amp;View shop</translation>
+    </message>
+    <message>
+        <source>删除店铺</source>
+        <translation>D&amp;elete</translation>
+    </message>
+    <message>
+        <source>宝贝</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>成交记录</source>
+        <translation>Deal record</translation>
+    </message>
+    <message>
+        <source>评价</source>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>所有数据</source>
+        <translation>All data (&amp;1)</translation>
+    </message>
+    <message>
+        <source>最近一周</source>
+        <translation>Last week (&amp;2)</translation>
+    </message>
+    <message>
+        <source>最近一月</source>
+        <translation>Last month (&amp;3)</translation>
+    </message>
+    <message>
+        <source>本周数据</source>
+        <translation>This week (&amp;4)</translation>
+    </message>
+    <message>
+        <source>本月数据</source>
+        <translation>This month (&amp;5)</translation>
+    </message>
+    <message>
+        <source>导出到EXCEL</source>
+        <translation>Export to Exce&amp;l</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>&amp;Select all</translation>
+    </message>
+    <message>
+        <source>全不选</source>
+        <translation>Select &amp;none</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>&amp;Invert</translation>
+    </message>
+    <message>
+        <source>导出勾选宝贝评价客户列表</source>
+        <translation>Export &amp;reviewers of checked items</translation>
+    </message>
+    <message>
+        <source>软件已有新版 (版本号 %1)。无法启动浏览器, 请把下面的升级地址复制到浏览器中打开:</source>
+        <translation>A new version (%1) is out. No web browser could be started; copy this upgrade address into a browser:</translation>
+    </message>
+    <message>
+        <source>正在分析...</source>
+        <translation>Analysing...</translation>
+    </message>
+    <message>
+        <source>正在分析: %1</source>
+        <translation>Analysing: %1</translation>
     </message>
 </context>
 <context>
@@ -491,22 +740,6 @@
         <translation>Shopkeeper</translation>
     </message>
     <message>
-        <source>开始分析(&amp;S)</source>
-        <translation>&amp;Start</translation>
-    </message>
-    <message>
-        <source>停止分析(&amp;P)</source>
-        <translation>Sto&amp;p</translation>
-    </message>
-    <message>
-        <source>最小化(&amp;M)</source>
-        <translation>&amp;Minimise</translation>
-    </message>
-    <message>
-        <source>关闭(&amp;C)</source>
-        <translation>&amp;Close</translation>
-    </message>
-    <message>
         <source>已完成 %1 / %2 个宝贝</source>
         <translation>%1 of %2 items done</translation>
     </message>
@@ -517,6 +750,34 @@
     <message>
         <source>设置线程数</source>
         <translation>&amp;Threads</translation>
+    </message>
+    <message>
+        <source>开始分析</source>
+        <translation>&amp;Start</translation>
+    </message>
+    <message>
+        <source>停止分析</source>
+        <translation>Sto&amp;p</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>&amp;Minimise</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>本次分析: 宝贝 %1 个, 成交记录 %2 条, 评价 %3 条, 请求 %4 次, 用时 %5.</source>
+        <translation>This run: %1 items, %2 deal records, %3 reviews, %4 requests, took %5.</translation>
     </message>
 </context>
 </TS>

@@ -1,8 +1,8 @@
 #include "app/TFmCompare.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +13,8 @@
 
 #include "analysis/ItemHistory.h"
 #include "analysis/ShopRuns.h"
+#include "app/ButtonKeys.h"
+#include "app/ExportFlow.h"
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
 #include "app/WaitCursor.h"
@@ -95,9 +97,20 @@ TFmCompare::TFmCompare(Store& store, UserPrompts& prompts, RunComparison compari
     tblCompare->setSortingEnabled(true);
     // Read order until the user asks for another: new items first, the removed ones last.
     tblCompare->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The form's widths, or what the captions and the states need in the interface's language
+    // where that is more (English ones are longer).
     const auto& columns = ComparisonColumns();
+    const QHeaderView& header = *tblCompare->horizontalHeader();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        tblCompare->setColumnWidth(static_cast<int>(i), columns[i].width);
+        const int section = static_cast<int>(i);
+        int width = std::max(columns[i].width, header.sectionSizeHint(section));
+        if (section == kComparisonStatusColumn) {
+            for (int row = 0; row < m_model->Count(); ++row) {
+                const QString state = m_model->index(row, section).data().toString();
+                width = std::max(width, tblCompare->fontMetrics().horizontalAdvance(state) + 16);
+            }
+        }
+        tblCompare->setColumnWidth(section, width);
     }
     chtHistory = new ItemHistoryChart;
     chtHistory->setObjectName("chtHistory");
@@ -128,6 +141,7 @@ QWidget* TFmCompare::BuildHeader() {
                                   ShownText(OneLine(Utf8Text(c.newer.WWName)))));
     lblRuns->setObjectName("lblRuns");
     MakePlainLabel(*lblRuns);
+    lblRuns->setWordWrap(true);
     const std::size_t changedKept =
         c.ChangedCount() - c.Count(ItemStatus::New) - c.Count(ItemStatus::Removed);
     lblTotals =
@@ -141,15 +155,17 @@ QWidget* TFmCompare::BuildHeader() {
                             Movement(c.olderTotals.stockValue, c.newerTotals.stockValue, 2)));
     lblTotals->setObjectName("lblTotals");
     MakePlainLabel(*lblTotals);
+    // Whole on a second line where the window is too narrow for it.
+    lblTotals->setWordWrap(true);
     texts->addWidget(lblRuns);
     texts->addWidget(lblTotals);
     layout->addLayout(texts, 1);
 
-    chkChangedOnly = new QCheckBox(tr("只看变化"));
+    chkChangedOnly = Keyed(new QCheckBox(tr("只看变化")), Qt::Key_O);
     chkChangedOnly->setObjectName("chkChangedOnly");
-    btnExportXlsx = new QPushButton(tr("导出到EXCEL"));
+    btnExportXlsx = Keyed(new QPushButton(tr("导出到EXCEL")), Qt::Key_L);
     btnExportXlsx->setObjectName("btnExportXlsx");
-    btnExportCsv = new QPushButton(tr("导出CSV"));
+    btnExportCsv = Keyed(new QPushButton(tr("导出CSV")), Qt::Key_V);
     btnExportCsv->setObjectName("btnExportCsv");
     layout->addWidget(chkChangedOnly);
     layout->addWidget(btnExportXlsx);
@@ -198,54 +214,24 @@ void TFmCompare::ShowChosenHistory() {
     chtHistory->ShowHistory(item.Title(), points);
 }
 
-namespace {
-
-std::string FileNameBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-}  // namespace
-
 void TFmCompare::btnExportXlsxClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(
-        this, SaveRequest{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()});
-    if (!chosen) {
-        return;
-    }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".xlsx");
-    }
-    try {
-        WaitCursor hourglass;
-        ExportComparisonToXlsx(ShownItems(), FileNameBytes(path));
-    } catch (const ExportError& error) {
-        m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, tr("导出失败."));
-        return;
-    }
-    m_prompts.ShowMessage(this, tr("导出成功."));
+    RunExport(m_prompts, this,
+              {{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()},
+               QStringLiteral("xlsx"),
+               [this](const std::string& path) {
+                   ExportComparisonToXlsx(ShownItems(), path);
+                   return tr("导出成功.");
+               }});
 }
 
 void TFmCompare::btnExportCsvClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(
-        this, SaveRequest{tr("CSV 文件 (*.csv)"), QStringLiteral("csv"), QString()});
-    if (!chosen) {
-        return;
-    }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
-    try {
-        WaitCursor hourglass;
-        WriteComparisonCsv(ShownItems(), FileNameBytes(path));
-    } catch (const ExportError& error) {
-        m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, tr("导出失败."));
-        return;
-    }
-    m_prompts.ShowMessage(this, tr("导出成功."));
+    RunExport(m_prompts, this,
+              {{tr("CSV 文件 (*.csv)"), QStringLiteral("csv"), QString()},
+               QStringLiteral("csv"),
+               [this](const std::string& path) {
+                   WriteComparisonCsv(ShownItems(), path);
+                   return tr("导出成功.");
+               }});
 }
 
 }  // namespace tarnwick

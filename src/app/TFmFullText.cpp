@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ButtonKeys.h"
 #include "views/CellText.h"
 
 namespace tarnwick {
@@ -28,7 +29,7 @@ TFmFullText::TFmFullText(QWidget* parent) : QDialog(parent) {
     layout->addWidget(mmoText, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    btnClose = new QPushButton(tr("关闭(&C)"));
+    btnClose = Keyed(new QPushButton(tr("关闭")), Qt::Key_C);
     btnClose->setObjectName("btnClose");
     buttons->addWidget(btnClose);
     layout->addLayout(buttons);

@@ -17,6 +17,8 @@
 #include "views/TShop.h"
 
 class QAbstractButton;
+class QButtonGroup;
+class QTimer;
 class QAbstractItemModel;
 class QAction;
 class QLabel;
@@ -69,6 +71,8 @@ public:
     QString StatusText() const;
     // The chosen run's verdict beside the shopkeeper, when the run is degraded or blocked.
     QString HealthStatusText() const;
+    // What the status bar says of the analysis under way; empty when none is.
+    QString RunStatusText() const;
     const std::optional<TShop>& CurrentShop() const { return m_currentShop; }
     TimeWindow CurrentTimeWindow() const { return m_timeWindow; }
     // Null until "分析店铺" is first pressed.
@@ -102,6 +106,7 @@ private:
     QWidget* BuildItemPanel();
     QWidget* BuildListPart();
     void ShowTotals();
+    void SetTabOrder();
     void OnClick(QAbstractButton* button, void (TFmMain::*handler)());
 
     void FormCreate();
@@ -133,7 +138,12 @@ private:
     Store& Db();
     void SetStatusText(const QString& text);
     std::string SoftInfoPage(SoftInfoKind kind) const;
-    void OpenOutside(const std::string& url);
+    // `lead` says what the address is for when no browser takes it.
+    void OpenOutside(const std::string& url, const QString& lead = QString());
+    QStringList RecentNicks() const;
+    // The run of the analyse dialog in the status bar and on the toolbar.
+    void ShowRun(bool running);
+    void ShowTimeWindow();
 
     Settings m_settings;
     UserPrompts& m_prompts;
@@ -165,6 +175,9 @@ private:
     DetailLists* rpnlDetail = nullptr;
     QLabel* m_statusPanel = nullptr;
     QLabel* m_healthPanel = nullptr;
+    QLabel* m_runPanel = nullptr;
+    QButtonGroup* m_windowButtons = nullptr;
+    QTimer* m_runTimer = nullptr;
     QSystemTrayIcon* tic = nullptr;
 
     std::unique_ptr<TFmReadData> m_readData;

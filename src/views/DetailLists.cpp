@@ -151,6 +151,19 @@ void DetailLists::ClearLabels() {
     lblCommentCount->clear();
 }
 
+void DetailLists::Clear() {
+    m_buyers->Clear();
+    m_rates->Clear();
+    ClearLabels();
+}
+
+QWidget* DetailLists::BuyerGrid() const {
+    return dbgBuyerList;
+}
+QWidget* DetailLists::RateGrid() const {
+    return dbgRateList;
+}
+
 QString DetailLists::BuyerCountLabel() const {
     return lblBuyerCount->text();
 }
