@@ -1,71 +1,20 @@
 #include "AnalyseCommand.h"
 
-#include <pthread.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <charconv>
-#include <csignal>
 #include <iostream>
 
 #include "ExitCodes.h"
+#include "Interrupts.h"
+#include "OptionChecks.h"
 #include "ProgressLine.h"
 #include "acquire/EventLoop.h"
+#include "export/TerminalText.h"
 #include "fetch/TextTools.h"
 #include "store/Clock.h"
 
 namespace tarnwick::cli {
 namespace {
-
-// "a number from 1 to 30, not 0": the option's name goes before it.
-CLI::Validator WholeNumberFrom(int least, int most) {
-    return CLI::Validator(
-        [least, most](std::string& given) -> std::string {
-            int value = 0;
-            auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
-            if (error != std::errc() || end != given.data() + given.size() || value < least ||
-                value > most) {
-                return "a number from " + std::to_string(least) + " to " + std::to_string(most) +
-                       ", not " + given;
-            }
-            return "";
-        },
-        "", "whole number");
-}
-
-// A rate a second: above 0 (no limit is the option left out) and at most `most`, past which
-// the marketplace would not notice a limit.
-CLI::Validator RateUpTo(double most) {
-    return CLI::Validator(
-        [most](std::string& given) -> std::string {
-            double value = 0;
-            auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
-            if (error != std::errc() || end != given.data() + given.size() || !(value > 0) ||
-                value > most) {
-                return "a number of requests a second above 0 and at most " +
-                       std::to_string(static_cast<int>(most)) + ", not " + given;
-            }
-            return "";
-        },
-        "", "number");
-}
-
-std::atomic<int> g_interrupts{0};
-
-extern "C" void OnInterrupt(int) {
-    if (g_interrupts.fetch_add(1) >= 1) {
-        // End of the signal itself, as a program without a handler would: the shell shows 130,
-        // a script running us stops as well, and nothing of the process runs on. SIGINT is
-        // blocked while its handler runs, so it is let through first.
-        std::signal(SIGINT, SIG_DFL);
-        sigset_t interrupt;
-        sigemptyset(&interrupt);
-        sigaddset(&interrupt, SIGINT);
-        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
-        raise(SIGINT);
-        _exit(kExitSecondInterrupt);  // only if the signal could not end us
-    }
-}
 
 class ConsoleObserver : public RunObserver {
 public:
@@ -73,7 +22,8 @@ public:
 
     void LogLineAdded(const std::string& line) override {
         ClearProgress();
-        std::cout << line << '\n';
+        // Log lines carry titles, nicks and answers of the marketplace.
+        std::cout << TerminalText(line) << '\n';
         std::cout.flush();
     }
     void LogCleared() override {}
@@ -118,7 +68,7 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
     std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
               << ")\n";
     for (const std::string& reason : health.reasons) {
-        std::cout << "  " << reason << '\n';
+        std::cout << "  " << TerminalText(reason) << '\n';
     }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
@@ -134,12 +84,12 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
         std::cout << "无标题宝贝: " << totals.itemsWithoutTitle.size()
                   << " 个 (页面被拦截或已改版?):";
         for (const auto& id : totals.itemsWithoutTitle) {
-            std::cout << ' ' << id;
+            std::cout << ' ' << TerminalText(id);
         }
         std::cout << '\n';
     }
     for (const auto& error : totals.errors) {
-        std::cout << "错误: " << error << '\n';
+        std::cout << "错误: " << TerminalText(error) << '\n';
     }
 }
 
@@ -189,7 +139,7 @@ void AnalyseCommand::Declare(CLI::App& app) {
     app.add_option("--max-rate", m_options.maxRate,
                    "Requests a second across all threads at most (no limit by default)")
         ->type_name("N")
-        ->check(RateUpTo(kMostRate))
+        ->check(NumberAbove0UpTo(kMostRate, "requests a second"))
         ->group("Politeness");
     app.add_option("--delay-ms", m_options.delayMs,
                    "A pause before each request of a thread, in milliseconds (none by default)")
@@ -230,7 +180,7 @@ int AnalyseCommand::Run() {
 
     EventLoop loop;
     ConsoleObserver observer(isatty(STDOUT_FILENO) == 1);
-    std::signal(SIGINT, OnInterrupt);
+    CatchInterrupts();
     int totalInterrupts = 0;
     std::shared_ptr<tarnwick::Run> run;
     {
@@ -254,18 +204,18 @@ int AnalyseCommand::Run() {
         while (!over()) {
             // Woken by every report; the time limit only paces the progress line and the
             // look at Ctrl-C, which a signal handler cannot safely report itself.
-            loop.RunUntil([&] { return over() || g_interrupts.load() > totalInterrupts; },
+            loop.RunUntil([&] { return over() || InterruptCount() > totalInterrupts; },
                           std::chrono::milliseconds(200));
-            if (g_interrupts.load() > 0 && !stopAsked) {
+            if (InterruptCount() > 0 && !stopAsked) {
                 stopAsked = true;
-                totalInterrupts = g_interrupts.load();
+                totalInterrupts = InterruptCount();
                 controller.Stop();
             }
             observer.ShowProgress(*run);
         }
         observer.ClearProgress();
     }
-    std::signal(SIGINT, SIG_DFL);
+    DefaultInterrupts();
     const RunOutcome outcome = run->Outcome();
     const HealthReport health =
         run->FinalHealth() ? *run->FinalHealth() : run->JudgeHealth(run->HealthSnapshot());

@@ -2,7 +2,9 @@
 
 #include <iostream>
 
+#include "ExitCodes.h"
 #include "export/TCheckUpdate.h"
+#include "export/TerminalText.h"
 #include "fetch/Endpoints.h"
 #include "fetch/HttpClient.h"
 
@@ -23,14 +25,20 @@ int CheckVersionCommand::Run() {
         endpoint = m_versionUrl;
     }
     HttpClient client;
-    const std::int32_t latest = CheckLatestVersion(client, endpoint, kProductName);
-    std::cout << latest << '\n';
-    if (latest > kProgramVersion) {
+    const VersionCheckResult check = CheckVersion(client, endpoint, kProductName);
+    // A failed check is not "no newer version": a script must be able to tell the two apart.
+    if (!check.failure.empty()) {
+        std::cerr << "tarnwick-cli: the version check failed: " << TerminalText(check.failure)
+                  << '\n';
+        return kExitStoreFailure;
+    }
+    std::cout << check.value << '\n';
+    if (check.value > kProgramVersion) {
         std::cout << "有新版本 (本程序 " << kProgramVersion << ")\n";
     } else {
         std::cout << "没有更新的版本 (本程序 " << kProgramVersion << ")\n";
     }
-    return 0;
+    return kExitComplete;
 }
 
 }  // namespace tarnwick::cli

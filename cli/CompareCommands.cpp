@@ -13,6 +13,7 @@
 #include "analysis/ShopRuns.h"
 #include "export/ComparisonExport.h"
 #include "export/ComparisonSheet.h"
+#include "export/TerminalText.h"
 #include "export/XlsxExport.h"
 
 namespace tarnwick::cli {
@@ -251,7 +252,7 @@ int CompareCommand::Run() {
     if (Format() == OutputFormat::Table) {
         Print(result.items);
         for (const std::string& line : result.summary) {
-            std::cout << line << '\n';
+            std::cout << TerminalText(line) << '\n';  // the nicks are the shops' own
         }
     } else {
         Emit(ComparisonView(result.shown));
@@ -260,8 +261,11 @@ int CompareCommand::Run() {
     std::ostream& said = Format() == OutputFormat::Table ? std::cout : std::cerr;
     try {
         if (!m_xlsx.empty()) {
-            ExportComparisonToXlsx(result.shown, m_xlsx);
+            const std::size_t cut = ExportComparisonToXlsx(result.shown, m_xlsx);
             said << "已导出到 " << m_xlsx << '\n';
+            if (cut > 0) {
+                said << CutCellsMessage(cut) << '\n';
+            }
         }
         if (!m_csv.empty()) {
             WriteComparisonCsv(result.shown, m_csv);

@@ -1,10 +1,11 @@
 #include "ExportCsvCommand.h"
 
-#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "ExportTarget.h"
 #include "ItemsCommand.h"
+#include "export/AtomicFile.h"
 #include "store/TimeWindow.h"
 
 namespace tarnwick::cli {
@@ -33,16 +34,9 @@ int ExportCsvCommand::Run() {
     RequireKnownRun(store, m_sid);
     const ViewTable table = ItemsCommand::ItemTable(store, m_sid, bound);
 
-    AtomicFile file(m_file);
-    {
-        std::ofstream out(file.TemporaryPath(), std::ios::binary | std::ios::trunc);
-        table.PrintCsv(out, m_bom);
-        out.close();
-        if (!out) {
-            throw std::runtime_error("cannot write " + m_file);
-        }
-    }
-    file.Commit();
+    std::ostringstream csv;
+    table.PrintCsv(csv, m_bom);
+    WriteFileAtomically(m_file, csv.str());
     std::cout << "导出成功.\n";
     return 0;
 }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -40,24 +39,6 @@ void RefuseUnwritable(const std::string& path) {
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
         throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
     }
-}
-
-AtomicFile::AtomicFile(std::string path)
-    : m_path(std::move(path)),
-      m_temporary(m_path + ".part" + std::to_string(static_cast<long>(getpid()))) {
-}
-
-AtomicFile::~AtomicFile() {
-    if (!m_committed) {
-        std::remove(m_temporary.c_str());
-    }
-}
-
-void AtomicFile::Commit() {
-    if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
-        throw std::runtime_error("cannot write " + m_path + ": " + std::strerror(errno));
-    }
-    m_committed = true;
 }
 
 }  // namespace tarnwick::cli

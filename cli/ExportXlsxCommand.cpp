@@ -41,13 +41,17 @@ int ExportXlsxCommand::Run() {
         extra.push_back(BuyersSheet(store, items));
         extra.push_back(ReviewsSheet(store, items));
     }
+    std::size_t cut = 0;
     try {
-        ExportItemListToXlsx(ItemListCaptions(), rows, m_file, extra);
+        cut = ExportItemListToXlsx(ItemListCaptions(), rows, m_file, extra);
     } catch (const ExportError& error) {
         std::cerr << "tarnwick-cli: " << error.what() << "\n导出失败.\n";
         return 1;
     }
     std::cout << "导出成功.\n";
+    if (cut > 0) {
+        std::cout << CutCellsMessage(cut) << '\n';
+    }
     return 0;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "export/TerminalText.h"
+
 namespace tarnwick::cli {
 namespace {
 
@@ -15,11 +17,18 @@ bool IsWide(char32_t c) {
 
 }  // namespace
 
-TextTable::TextTable(std::vector<std::string> header) : m_header(std::move(header)) {
+TextTable::TextTable(std::vector<std::string> header) {
+    for (const std::string& caption : header) {
+        m_header.push_back(TerminalText(caption));
+    }
 }
 
 void TextTable::AddRow(std::vector<std::string> cells) {
     cells.resize(m_header.size());
+    // Cleaned as they come in, so the widths below measure what will be printed.
+    for (std::string& cell : cells) {
+        cell = TerminalText(cell);
+    }
     m_rows.push_back(std::move(cells));
 }
 

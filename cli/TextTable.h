@@ -7,7 +7,9 @@
 namespace tarnwick::cli {
 
 // A table for the terminal: columns padded to the widest cell, where a Chinese character takes
-// two columns.
+// two columns. Every caption and cell goes through TerminalText: a cell shows a competitor's
+// control characters as escapes instead of passing them to the terminal, and a line end in it
+// as " / ".
 class TextTable {
 public:
     explicit TextTable(std::vector<std::string> header);

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "TextTable.h"
+#include "export/CsvWriter.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -41,20 +42,6 @@ void AppendCodePoint(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
 }
 
 std::string JsonString(const std::string& text) {
@@ -248,26 +235,27 @@ void ViewTable::PrintTable(std::ostream& out) const {
 }
 
 void ViewTable::PrintCsv(std::ostream& out, bool byteOrderMark) const {
+    CsvWriter csv(out);
     if (byteOrderMark) {
-        out << "\xEF\xBB\xBF";
+        csv.ByteOrderMark();
     }
-    auto printLine = [&](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            out << (i == 0 ? "" : ",") << CsvField(fields[i]);
-        }
-        out << "\r\n";
-    };
-    std::vector<std::string> names;
     for (const Column& column : m_columns) {
-        names.push_back(column.name);
+        csv.Text(column.name);
     }
-    printLine(names);
+    csv.EndRecord();
     for (const auto& row : m_rows) {
-        std::vector<std::string> fields;
         for (const ViewCell& cell : row) {
-            fields.push_back(PlainText(cell).value_or(""));
+            const std::optional<std::string> text = PlainText(cell);
+            if (!text) {
+                csv.Empty();
+            } else if (std::holds_alternative<std::int64_t>(cell) ||
+                       std::holds_alternative<double>(cell)) {
+                csv.Number(*text);
+            } else {
+                csv.Text(*text);
+            }
         }
-        printLine(fields);
+        csv.EndRecord();
     }
 }
 

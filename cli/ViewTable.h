@@ -36,9 +36,11 @@ public:
     std::size_t RowCount() const { return m_rows.size(); }
 
     void Print(OutputFormat format, std::ostream& out, bool byteOrderMark = false) const;
+    // Texts through TerminalText: no control character reaches the terminal.
     void PrintTable(std::ostream& out) const;
-    // RFC 4180: CR LF line ends, a field quoted when it holds a comma, a quotation mark or a line
-    // end. The mark lets spreadsheet programs see UTF-8 rather than the local code page.
+    // Through CsvWriter: RFC 4180 with CR LF line ends, texts that a spreadsheet would take for
+    // a formula kept text, numbers as numbers. The mark lets spreadsheet programs see UTF-8
+    // rather than the local code page.
     void PrintCsv(std::ostream& out, bool byteOrderMark) const;
     // One array of objects keyed by the column names.
     void PrintJson(std::ostream& out) const;

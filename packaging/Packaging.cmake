@@ -16,6 +16,13 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/${TARNWICK_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${TARNWICK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The user units that run `tarnwick-cli watch run` every quarter of an hour once enabled
+# (systemctl --user enable --now tarnwick-watch.timer); nothing runs until the user asks.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/tarnwick-watch.service.in
+               ${CMAKE_BINARY_DIR}/packaging/tarnwick-watch.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tarnwick-watch.service
+              ${CMAKE_SOURCE_DIR}/packaging/tarnwick-watch.timer
+        DESTINATION ${CMAKE_INSTALL_PREFIX}/lib/systemd/user)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)

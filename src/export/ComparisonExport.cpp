@@ -1,15 +1,15 @@
 #include "export/ComparisonExport.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <sstream>
 #include <type_traits>
 
 #include <xlsxwriter.h>
 
+#include "export/AtomicFile.h"
 #include "export/ComparisonSheet.h"
+#include "export/CsvWriter.h"
 #include "export/XlsxExport.h"
 #include "export/XlsxWorkbook.h"
 
@@ -108,26 +108,6 @@ void AddColourRules(XlsxWorkbook& book, lxw_worksheet* sheet, std::size_t rows) 
     AddRule(book, sheet, lastRow, priceCol, priceCol, rise);
 }
 
-// Text a spreadsheet program would take for a formula when the file is opened (a title that
-// begins with "=" or "+"): a leading apostrophe keeps it text, as the programs themselves do.
-std::string CsvText(const std::string& text) {
-    if (!text.empty() && std::strchr("=+-@", text.front()) != nullptr) {
-        return "'" + text;
-    }
-    return text;
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    }
-    return quoted + "\"";
-}
-
 std::string CsvNumber(double value, ComparisonValue kind) {
     if (!std::isfinite(value)) {
         return {};
@@ -140,7 +120,8 @@ std::string CsvNumber(double value, ComparisonValue kind) {
 
 }  // namespace
 
-void ExportComparisonToXlsx(const std::vector<ItemComparison>& items, const std::string& path) {
+std::size_t ExportComparisonToXlsx(const std::vector<ItemComparison>& items,
+                                   const std::string& path) {
     XlsxWorkbook book(path);
     lxw_worksheet* sheet = book.AddWorksheet(kSheetName);
     const std::vector<ComparisonColumn>& columns = ComparisonColumns();
@@ -154,7 +135,9 @@ void ExportComparisonToXlsx(const std::vector<ItemComparison>& items, const std:
 
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const auto col = static_cast<lxw_col_t>(c);
-        Check(book, worksheet_write_string(sheet, 0, col, columns[c].caption, captionFormat),
+        Check(book,
+              static_cast<lxw_error>(
+                  book.WriteText(sheet, 0, col, columns[c].caption, captionFormat)),
               "无法写入标题行");
         // About seven pixels to a character of the default font.
         Check(book, worksheet_set_column(sheet, col, col, columns[c].width / 7.0, nullptr),
@@ -173,11 +156,8 @@ void ExportComparisonToXlsx(const std::vector<ItemComparison>& items, const std:
                           where);
                 }
             } else if (const auto* text = std::get_if<std::string>(&cells[c])) {
-                const std::string clean = SheetText(*text);
-                if (!clean.empty()) {
-                    Check(book, worksheet_write_string(sheet, row, col, clean.c_str(), nullptr),
-                          where);
-                }
+                Check(book, static_cast<lxw_error>(book.WriteText(sheet, row, col, *text, nullptr)),
+                      where);
             }
         }
     }
@@ -187,49 +167,35 @@ void ExportComparisonToXlsx(const std::vector<ItemComparison>& items, const std:
                                static_cast<lxw_col_t>(columns.size() - 1)),
           "无法添加筛选");
     AddColourRules(book, sheet, items.size());
+    const std::size_t cut = book.CutCells();
     book.Close();
+    return cut;
 }
 
 std::string ComparisonCsv(const std::vector<ItemComparison>& items) {
     const std::vector<ComparisonColumn>& columns = ComparisonColumns();
-    std::string csv = "\xEF\xBB\xBF";
-    auto line = [&](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            csv += (i == 0 ? "" : ",") + CsvField(fields[i]);
-        }
-        csv += "\r\n";
-    };
-    line(ComparisonCaptions());
+    std::ostringstream out;
+    CsvWriter csv(out);
+    csv.ByteOrderMark();
+    csv.TextRecord(ComparisonCaptions());
     for (const ItemComparison& item : items) {
         const std::vector<SheetCell> cells = ComparisonSheetRow(item);
-        std::vector<std::string> fields;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (const auto* number = std::get_if<double>(&cells[c])) {
-                fields.push_back(CsvNumber(*number, columns[c].kind));
+                csv.Number(CsvNumber(*number, columns[c].kind));
             } else if (const auto* text = std::get_if<std::string>(&cells[c])) {
-                fields.push_back(CsvText(*text));
+                csv.Text(*text);
             } else {
-                fields.emplace_back();
+                csv.Empty();
             }
         }
-        line(fields);
+        csv.EndRecord();
     }
-    return csv;
+    return out.str();
 }
 
 void WriteComparisonCsv(const std::vector<ItemComparison>& items, const std::string& path) {
-    const std::string csv = ComparisonCsv(items);
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
-        out.close();
-    }
-    if (!out) {
-        const int error = errno;
-        throw ExportError("无法写入文件 \"" + path + "\"" +
-                          (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
-    }
+    WriteFileAtomically(path, ComparisonCsv(items));
 }
 
 }  // namespace tarnwick

@@ -11,13 +11,16 @@ namespace tarnwick {
 // from row 2, figures as numbers. The colours of the desktop table travel as conditional
 // formats, so they follow the values when the user edits or sorts the sheet: a negative price
 // change green, a positive one red, a new item's row blue, a removed item's row grey.
-// Throws ExportError with the reason when the file cannot be written.
-void ExportComparisonToXlsx(const std::vector<ItemComparison>& items, const std::string& path);
+// Returns the number of cells whose text was cut to the limit (see SheetText). Throws
+// ExportError with the reason when the file cannot be written.
+std::size_t ExportComparisonToXlsx(const std::vector<ItemComparison>& items,
+                                   const std::string& path);
 
 // The same rows as CSV text: UTF-8 with a byte-order mark (without it spreadsheet programs
-// read the Chinese as the local code page), CR LF line ends, fields quoted where needed.
+// read the Chinese as the local code page), through CsvWriter: CR LF line ends, fields quoted
+// where needed, texts that would be formulas kept text, figures as numbers.
 std::string ComparisonCsv(const std::vector<ItemComparison>& items);
-// Writes ComparisonCsv to the file, created or overwritten. Throws ExportError.
+// Writes ComparisonCsv to the file, created or replaced atomically. Throws ExportError.
 void WriteComparisonCsv(const std::vector<ItemComparison>& items, const std::string& path);
 
 }  // namespace tarnwick

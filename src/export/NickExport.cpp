@@ -1,12 +1,8 @@
 #include "export/NickExport.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <unordered_set>
 
-#include "export/XlsxExport.h"
+#include "export/AtomicFile.h"
 #include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
 #include "store/Store.h"
@@ -86,16 +82,29 @@ bool EndsWithTxt(const std::string& name) {
                                    kSuffix);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-[[noreturn]] void FailWriting(const std::string& path, int error) {
-    throw ExportError("无法写入文件 \"" + path + "\": " + std::strerror(error));
-}
-
 }  // namespace
+
+std::string NickLine(const std::string& nick) {
+    std::string line;
+    line.reserve(nick.size());
+    for (std::size_t i = 0; i < nick.size(); ++i) {
+        const auto c = static_cast<unsigned char>(nick[i]);
+        const auto next = i + 1 < nick.size() ? static_cast<unsigned char>(nick[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            line += ' ';
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {  // U+0080 .. U+009F
+            line += ' ';
+            i += 1;
+        } else if (c == 0xE2 && next == 0x80 && i + 2 < nick.size() &&
+                   (nick[i + 2] == '\xA8' || nick[i + 2] == '\xA9')) {  // U+2028, U+2029
+            line += ' ';
+            i += 2;
+        } else {
+            line += nick[i];
+        }
+    }
+    return line;
+}
 
 std::vector<std::string> CollectReviewerNicks(
     Store& store, const std::vector<std::pair<std::string, std::string>>& items) {
@@ -123,20 +132,10 @@ std::string NickFileName(const std::string& chosen) {
 void WriteNickFile(const std::string& path, const std::vector<std::string>& nicks) {
     std::string bytes;
     for (const std::string& nick : nicks) {
-        bytes += Utf8ToGbk(nick);
+        bytes += Utf8ToGbk(NickLine(nick));
         bytes += "\r\n";
     }
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        FailWriting(path, errno);
-    }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        FailWriting(path, errno);
-    }
-    // Buffered bytes only reach the disk here, so a full disk shows up at the close.
-    if (std::fclose(file.release()) != 0) {
-        FailWriting(path, errno);
-    }
+    WriteFileAtomically(path, bytes);
 }
 
 }  // namespace tarnwick

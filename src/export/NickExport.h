@@ -17,8 +17,13 @@ std::vector<std::string> CollectReviewerNicks(
 // The file the nicks go to: the chosen name with ".txt" appended, unless it already ends so.
 std::string NickFileName(const std::string& chosen);
 
-// One nick per line in GBK, each line ended by CR LF; the file is created or overwritten.
-// Throws ExportError when it cannot be written.
+// The nick as one line of the file: every control character (CR and LF among them, C1 too) and
+// the Unicode line and paragraph separators become blanks. A nick comes from a page; without
+// this, "victim\r\ninjected" would be two lines, two nicks to whoever reads the file.
+std::string NickLine(const std::string& nick);
+
+// One nick per line (NickLine) in GBK, each line ended by CR LF; the file is created or
+// replaced atomically. Throws ExportError when it cannot be written.
 void WriteNickFile(const std::string& path, const std::vector<std::string>& nicks);
 
 }  // namespace tarnwick

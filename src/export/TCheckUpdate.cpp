@@ -12,6 +12,26 @@ namespace {
 constexpr std::int32_t kCheckFailed = 1;
 constexpr std::int32_t kReadTimeoutMs = 60000;
 
+std::string FailureText(const FetchError& error) {
+    switch (error.kind()) {
+        case FetchError::Kind::Status:
+            return "HTTP " + std::to_string(error.status());
+        case FetchError::Kind::Redirect:
+            return "redirect";
+        case FetchError::Kind::Timeout:
+            return "timeout";
+        case FetchError::Kind::Network:
+            return "network";
+        case FetchError::Kind::TooLarge:
+            return "too large";
+        case FetchError::Kind::Scheme:
+            return "scheme";
+        case FetchError::Kind::Aborted:
+            return "aborted";
+    }
+    return "failed";
+}
+
 }  // namespace
 
 std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view product) {
@@ -24,7 +44,10 @@ std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view produc
         const std::string_view line = answer.substr(start, end - start);
         if (auto equals = line.find('='); equals != std::string_view::npos) {
             if (EqualsIgnoringAsciiCase(line.substr(0, equals), product)) {
-                return WholeNumber(line.substr(equals + 1));
+                // A negative version names no release; were it taken as a number it would only
+                // ever compare as older.
+                const std::int32_t value = WholeNumber(line.substr(equals + 1));
+                return value < 0 ? 0 : value;
             }
         }
         // A CR LF pair is one line end; the empty line between them would match nothing anyway.
@@ -33,18 +56,32 @@ std::int32_t ParseVersionAnswer(std::string_view answer, std::string_view produc
     return 0;
 }
 
-std::int32_t CheckLatestVersion(HttpClient& client, const std::string& endpoint,
-                                std::string_view product) {
+VersionCheckResult CheckVersion(HttpClient& client, const std::string& endpoint,
+                                std::string_view product, const VersionCheckLimits& limits) {
     client.SetReadTimeout(kReadTimeoutMs);
+    client.SetMaxBodyBytes(limits.maxAnswerBytes);
+    client.SetMaxFetchTime(static_cast<std::int32_t>(limits.maxTime.count()));
     // The endpoint is ours: a redirect means it moved or is being intercepted, so the answer
     // behind it is not trusted.
     client.SetFollowRedirects(false);
+    VersionCheckResult result;
     try {
-        return ParseVersionAnswer(client.Get(endpoint + "?softname=" + std::string(product)),
-                                  product);
-    } catch (const FetchError&) {
-        return kCheckFailed;
+        result.value =
+            ParseVersionAnswer(client.Get(endpoint + "?softname=" + std::string(product)), product);
+    } catch (const FetchError& error) {
+        result.value = kCheckFailed;
+        result.failure = FailureText(error);
+        const std::string detail = error.what();
+        if (!detail.empty() && detail != result.failure) {
+            result.failure += " (" + detail + ")";
+        }
     }
+    return result;
+}
+
+std::int32_t CheckLatestVersion(HttpClient& client, const std::string& endpoint,
+                                std::string_view product) {
+    return CheckVersion(client, endpoint, product).value;
 }
 
 TCheckUpdate::TCheckUpdate(std::string endpoint, std::function<void(std::int32_t)> notify)

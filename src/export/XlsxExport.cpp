@@ -2,12 +2,14 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <type_traits>
 
 #include <locale.h>
 
 #include <xlsxwriter.h>
 
+#include "export/TerminalText.h"
 #include "export/XlsxWorkbook.h"
 
 namespace tarnwick {
@@ -89,13 +91,10 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
             } else if constexpr (std::is_same_v<T, double>) {
                 WriteNumber(sheet, row, col, value, nullptr);
             } else if constexpr (std::is_same_v<T, std::string>) {
-                // An empty text would only make a blank cell; it stays as empty as A1.
-                const std::string text = SheetText(value);
-                if (!text.empty()) {
-                    Check(sheet,
-                          worksheet_write_string(sheet.worksheet, row, col, text.c_str(), nullptr),
-                          row, col);
-                }
+                Check(sheet,
+                      static_cast<lxw_error>(
+                          sheet.book.WriteText(sheet.worksheet, row, col, value, nullptr)),
+                      row, col);
             } else if constexpr (std::is_same_v<T, DateTime>) {
                 WriteNumber(sheet, row, col, value.Days(), sheet.dateTime);
             }
@@ -105,36 +104,92 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
 
 }  // namespace
 
-// The library writes text into the sheet's XML as it is, and XML cannot hold control
-// characters other than tab and line ends, nor U+FFFE and U+FFFF: one such character (a
-// decoded "&#1;" in a title) would make the whole workbook unreadable. They show as nothing,
-// so they are left out.
-std::string SheetText(const std::string& text) {
-    std::string clean;
-    clean.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            continue;
-        }
-        if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 || text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
-            i += 2;
-            continue;
-        }
-        clean += text[i];
+namespace {
+
+void AppendCodePoint(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    return clean;
 }
 
-void ExportItemListToXlsx(const std::vector<std::string>& captions,
-                          const std::vector<std::vector<SheetCell>>& rows,
-                          const std::string& path) {
-    ExportItemListToXlsx(captions, rows, path, {});
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-void ExportItemListToXlsx(const std::vector<std::string>& captions,
-                          const std::vector<std::vector<SheetCell>>& rows, const std::string& path,
-                          const std::vector<ExtraSheet>& extraSheets) {
+// "_x" four hex digits "_": what readers of the format take for an escaped character.
+bool EscapeLookalikeAt(std::string_view text, std::size_t at) {
+    return text.size() - at >= 7 && text[at] == '_' &&
+           (text[at + 1] == 'x' || text[at + 1] == 'X') && IsHexDigit(text[at + 2]) &&
+           IsHexDigit(text[at + 3]) && IsHexDigit(text[at + 4]) && IsHexDigit(text[at + 5]) &&
+           text[at + 6] == '_';
+}
+
+}  // namespace
+
+SheetString SheetText(std::string_view text) {
+    // The library measures the text we hand it, escapes included, so the limit counts them;
+    // UTF-16 units, as the spreadsheet programs count, are never fewer than code points.
+    constexpr std::size_t kKept = kMaxCellText - 1;  // room for the "…"
+    SheetString result;
+    std::string& out = result.text;
+    out.reserve(text.size());
+    std::size_t units = 0;
+    std::size_t fitting = 0;  // bytes of out within kKept units
+    for (std::size_t i = 0; i < text.size();) {
+        if (EscapeLookalikeAt(text, i)) {
+            // The underscore written as its own escape: "_x005F_x000D_" reads "_x000D_".
+            out += "_x005F_";
+            units += 7;
+            ++i;
+        } else if (const char32_t c = NextCodePoint(text, i);
+                   c == 0 || c == 0xFFFE || c == 0xFFFF) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "_x%04X_", static_cast<unsigned>(c));
+            out += escape;
+            units += 7;
+        } else {
+            AppendCodePoint(out, c);
+            units += c >= 0x10000 ? 2 : 1;
+        }
+        if (units <= kKept) {
+            fitting = out.size();
+        }
+    }
+    if (units > kMaxCellText) {
+        out.resize(fitting);
+        out += "…";
+        result.cut = true;
+    }
+    return result;
+}
+
+std::string CutCellsMessage(std::size_t cutCells) {
+    return std::to_string(cutCells) + " 个单元格的文字超过 " + std::to_string(kMaxCellText) +
+           " 个字符, 已截断.";
+}
+
+std::size_t ExportItemListToXlsx(const std::vector<std::string>& captions,
+                                 const std::vector<std::vector<SheetCell>>& rows,
+                                 const std::string& path) {
+    return ExportItemListToXlsx(captions, rows, path, {});
+}
+
+std::size_t ExportItemListToXlsx(const std::vector<std::string>& captions,
+                                 const std::vector<std::vector<SheetCell>>& rows,
+                                 const std::string& path,
+                                 const std::vector<ExtraSheet>& extraSheets) {
     const CNumbersOnThisThread numbers;
     XlsxWorkbook book(path);
     lxw_worksheet* worksheet = book.AddWorksheet("sheet1");
@@ -164,7 +219,9 @@ void ExportItemListToXlsx(const std::vector<std::string>& captions,
             }
         }
     }
+    const std::size_t cut = book.CutCells();
     book.Close();
+    return cut;
 }
 
 }  // namespace tarnwick

@@ -6,13 +6,14 @@
 
 #include <xlsxwriter.h>
 
+#include "export/AtomicFile.h"
 #include "export/XlsxExport.h"
 
 namespace tarnwick {
 
-XlsxWorkbook::XlsxWorkbook(std::string path) : m_path(std::move(path)) {
-    // Nothing touches the file system before Close, so a bad path is only reported there.
-    m_book = workbook_new(m_path.c_str());
+XlsxWorkbook::XlsxWorkbook(std::string path)
+    : m_path(std::move(path)), m_file(std::make_unique<AtomicFile>(m_path)) {
+    m_book = workbook_new(m_file->WritablePath().c_str());
     if (m_book == nullptr) {
         throw ExportError("无法创建工作簿 \"" + m_path +
                           "\": " + lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
@@ -26,7 +27,10 @@ XlsxWorkbook::~XlsxWorkbook() {
 }
 
 XlsxWorkbook::XlsxWorkbook(XlsxWorkbook&& other) noexcept
-    : m_book(std::exchange(other.m_book, nullptr)), m_path(std::move(other.m_path)) {
+    : m_book(std::exchange(other.m_book, nullptr)),
+      m_path(std::move(other.m_path)),
+      m_file(std::move(other.m_file)),
+      m_cutCells(other.m_cutCells) {
 }
 
 XlsxWorkbook& XlsxWorkbook::operator=(XlsxWorkbook&& other) noexcept {
@@ -36,6 +40,8 @@ XlsxWorkbook& XlsxWorkbook::operator=(XlsxWorkbook&& other) noexcept {
         }
         m_book = std::exchange(other.m_book, nullptr);
         m_path = std::move(other.m_path);
+        m_file = std::move(other.m_file);
+        m_cutCells = other.m_cutCells;
     }
     return *this;
 }
@@ -64,6 +70,16 @@ lxw_format* XlsxWorkbook::AddFormat() {
     return format;
 }
 
+int XlsxWorkbook::WriteText(lxw_worksheet* sheet, std::uint32_t row, std::uint16_t col,
+                            std::string_view text, lxw_format* format) {
+    const SheetString cell = SheetText(text);
+    if (cell.text.empty()) {
+        return LXW_NO_ERROR;
+    }
+    m_cutCells += cell.cut ? 1 : 0;
+    return worksheet_write_string(sheet, row, col, cell.text.c_str(), format);
+}
+
 void XlsxWorkbook::Close() {
     if (m_book == nullptr) {
         throw ExportError("工作簿 \"" + m_path + "\" 已经关闭");
@@ -73,6 +89,7 @@ void XlsxWorkbook::Close() {
     lxw_error error = workbook_close(std::exchange(m_book, nullptr));
     const int systemError = errno;
     if (error == LXW_NO_ERROR) {
+        m_file->Commit();
         return;
     }
     std::string message = "无法写入文件 \"" + m_path + "\": " + lxw_strerror(error);

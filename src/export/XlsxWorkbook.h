@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -8,11 +12,14 @@ struct lxw_format;
 
 namespace tarnwick {
 
-// A libxlsxwriter workbook that is only written to its file by Close. Dropped without Close (an
-// export that failed half-way), it is freed and no file appears.
+class AtomicFile;
+
+// A libxlsxwriter workbook that is only written to its file by Close, through an AtomicFile:
+// the library writes the temporary file, which takes the target's name once complete. Dropped
+// without Close (an export that failed half-way), it is freed and the target stays as it was.
 class XlsxWorkbook {
 public:
-    // Throws ExportError when the workbook cannot be created.
+    // Throws ExportError when the workbook or its temporary file cannot be created.
     explicit XlsxWorkbook(std::string path);
     ~XlsxWorkbook();
     XlsxWorkbook(XlsxWorkbook&& other) noexcept;
@@ -27,6 +34,14 @@ public:
     lxw_format* AddNumberFormat(const std::string& numberFormat);
     lxw_format* AddFormat();
 
+    // The one way a text goes into a cell of ours: through SheetText, so that it fits and
+    // reads back as stored. An empty text leaves the cell blank. Returns the library's code
+    // (an lxw_error), which the caller checks with the cell's name at hand.
+    int WriteText(lxw_worksheet* sheet, std::uint32_t row, std::uint16_t col, std::string_view text,
+                  lxw_format* format);
+    // Cells whose text WriteText cut to the limit so far.
+    std::size_t CutCells() const { return m_cutCells; }
+
     // Writes the file and frees the workbook, also when writing fails. Throws ExportError
     // naming the path and the reason.
     void Close();
@@ -38,6 +53,8 @@ public:
 private:
     lxw_workbook* m_book = nullptr;
     std::string m_path;
+    std::unique_ptr<AtomicFile> m_file;
+    std::size_t m_cutCells = 0;
 };
 
 }  // namespace tarnwick

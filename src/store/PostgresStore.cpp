@@ -174,20 +174,32 @@ std::vector<RateRow> PostgresStore::ReadRates(std::string_view sid, std::string_
 }
 
 void PostgresStore::DeleteShop(std::string_view sid) {
-    // Each delete commits by itself, as in the file: a failure leaves the tables after it as
-    // they were and the ones before it already emptied of the run.
+    // One transaction, as in the file: a run is gone from every table or from none. A lost
+    // connection rolls back on the server; the statement that found out throws, so nothing
+    // after it runs outside the transaction.
     static const std::string kDeletes[] = {
         "delete from ShopList where SID=$1",
         "delete from BuyerList where SID=$1",
         "delete from RateList where SID=$1",
         "delete from ItemList where SID=$1",
     };
-    for (const std::string& sql : kDeletes) {
-        m_connection.Run(sql, {PgConnection::Param(sid)});
-    }
-    // The run's health goes with it, last, as in the file.
-    if (HasRunHealthTable()) {
-        m_connection.Run("delete from RunHealth where sid=$1", {PgConnection::Param(sid)});
+    const bool withHealth = HasRunHealthTable();
+    m_connection.Run("begin", {});
+    try {
+        for (const std::string& sql : kDeletes) {
+            m_connection.Run(sql, {PgConnection::Param(sid)});
+        }
+        if (withHealth) {
+            m_connection.Run("delete from RunHealth where sid=$1", {PgConnection::Param(sid)});
+        }
+        m_connection.Run("commit", {});
+    } catch (...) {
+        try {
+            m_connection.Run("rollback", {});
+        } catch (...) {
+            // A connection that is gone has rolled back already.
+        }
+        throw;
     }
 }
 

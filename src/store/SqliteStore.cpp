@@ -152,26 +152,39 @@ std::vector<RateRow> SqliteStore::ReadRates(std::string_view sid, std::string_vi
 }
 
 void SqliteStore::DeleteShop(std::string_view sid) {
-    // Each delete stands alone, as the rows were written: a failure leaves the tables after it
-    // as they were and the ones before it already emptied of the run.
+    // One transaction: a run is gone from every table or from none. Deleting a large run takes
+    // seconds, and a kill or a failure in between must not leave its shop row gone while its
+    // items, deal records and reviews stay behind where nothing lists them.
     static constexpr const char* kDeletes[] = {
         "delete from ShopList where SID=?",
         "delete from BuyerList where SID=?",
         "delete from RateList where SID=?",
         "delete from ItemList where SID=?",
     };
-    for (const char* sql : kDeletes) {
-        Statement& statement = m_db.Prepared(sql);
-        statement.Bind(1, sid);
-        m_db.Write(statement);
-    }
-    // The run's health goes with it, last, so a failure above leaves it describing rows that
-    // are still there.
-    if (HasRunHealthTable()) {
-        Statement& statement = m_db.Prepared("delete from RunHealth where sid=?");
-        statement.Bind(1, sid);
-        const std::lock_guard lock(m_db.WriteMutex());
-        statement.Run();
+    const bool withHealth = HasRunHealthTable();
+    // Immediate: the write lock is waited for here, within the busy limits, rather than a
+    // delete finding it taken half-way.
+    m_db.Write(m_db.Prepared("begin immediate"));
+    try {
+        for (const char* sql : kDeletes) {
+            Statement& statement = m_db.Prepared(sql);
+            statement.Bind(1, sid);
+            m_db.Write(statement);
+        }
+        if (withHealth) {
+            Statement& statement = m_db.Prepared("delete from RunHealth where sid=?");
+            statement.Bind(1, sid);
+            m_db.Write(statement);
+        }
+        m_db.Write(m_db.Prepared("commit"));
+    } catch (...) {
+        try {
+            m_db.Execute("rollback");
+        } catch (...) {
+            // The engine may have rolled back by itself (a full disk); the first failure is
+            // the one to report.
+        }
+        throw;
     }
 }
 

@@ -58,6 +58,10 @@ void CliProcess::Interrupt() {
     kill(m_pid, SIGINT);
 }
 
+void CliProcess::Kill() {
+    kill(m_pid, SIGKILL);
+}
+
 std::string CliProcess::Read(const char* name) const {
     std::ifstream in(m_folder / name, std::ios::binary);
     std::stringstream text;

@@ -20,6 +20,7 @@ public:
 
     int Wait();
     void Interrupt();
+    void Kill();  // SIGKILL: the process gets no chance to clean up
     std::string Out() const { return Read("out"); }
     std::string Err() const { return Read("err"); }
 

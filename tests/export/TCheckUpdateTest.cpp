@@ -78,6 +78,42 @@ TEST(VersionCheckTest, FailedCheckGivesOne) {
     }
 }
 
+TEST(VersionCheckTest, NegativeOrOutOfRangeValuesCountAsNoNumber) {
+    for (const char* answer : {"tarnwick=-5", "tarnwick=-2147483648", "tarnwick=2147483648"}) {
+        EXPECT_EQ(ParseVersionAnswer(answer, "tarnwick"), 0) << answer;
+    }
+    EXPECT_EQ(ParseVersionAnswer("tarnwick=2147483647", "tarnwick"), 2147483647);
+}
+
+// An endpoint that sends too much or trickles is given up, with the reason, within the limits.
+TEST(VersionCheckTest, TheCheckIsBoundedInBytesAndTime) {
+    struct Case {
+        std::string what;
+        Fault fault;
+        std::string failure;
+    };
+    const std::vector<Case> cases = {
+        {"one byte too many", Fault{.match = "/version", .bodyBytes = 64 * 1024 + 1}, "too large"},
+        {"at the limit", Fault{.match = "/version", .bodyBytes = 64 * 1024}, ""},
+        {"a trickle", Fault{.match = "/version", .trickleMs = 100}, "timeout"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MarketFixture market;
+        market.Sim().SetVersionAnswer("tarnwick=300\r\nand some more text to trickle");
+        market.Sim().AddFault(c.fault);
+        HttpClient client;
+        const auto before = std::chrono::steady_clock::now();
+        const VersionCheckResult result =
+            CheckVersion(client, market.GetEndpoints().versionEndpoint, kProductName,
+                         VersionCheckLimits{64 * 1024, std::chrono::milliseconds(800)});
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(10));
+        EXPECT_EQ(result.failure.substr(0, c.failure.size()), c.failure) << result.failure;
+        EXPECT_EQ(result.failure.empty(), c.failure.empty()) << result.failure;
+        EXPECT_EQ(result.value, c.failure.empty() ? 0 : 1);
+    }
+}
+
 TEST(VersionCheckTest, UnreachableEndpointGivesOne) {
     std::string endpoint;
     {

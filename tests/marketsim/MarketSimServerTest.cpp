@@ -327,3 +327,32 @@ TEST_F(MarketSimServer, StatsCountRequestsByKind) {
 
 }  // namespace
 }  // namespace marketsim::test
+
+namespace marketsim::test {
+namespace {
+
+TEST_F(MarketSimServer, TheTestClockIsSetAndMovedWithoutWaiting) {
+    std::tm start{};
+    start.tm_year = 2026 - 1900;
+    start.tm_mon = 2;
+    start.tm_mday = 1;
+    start.tm_hour = 9;
+    start.tm_isdst = -1;
+    m_sim.SetClock(std::mktime(&start));
+    const std::string first = Get("/_sim/clock").body;
+    EXPECT_EQ(first.substr(0, 16), "2026-03-01 09:00") << first;
+    EXPECT_EQ(first.size(), 23u) << first;
+    m_sim.AdvanceClock(std::chrono::hours(24 + 3));
+    EXPECT_EQ(Get("/_sim/clock").body.substr(0, 16), "2026-03-02 12:00");
+    EXPECT_EQ(m_sim.ClockText().substr(0, 16), "2026-03-02 12:00");
+    // Its own path, not the shops': neither counted nor caught by a fault on every request.
+    Fault everything;
+    everything.match = "/";
+    everything.status = 500;
+    m_sim.AddFault(everything);
+    EXPECT_EQ(Get("/_sim/clock").status, 200);
+    EXPECT_NE(m_sim.StatsText().find("total 0\n"), std::string::npos) << m_sim.StatsText();
+}
+
+}  // namespace
+}  // namespace marketsim::test

@@ -75,3 +75,23 @@ TEST(ShopDaysTest, DealsOfADayAreNewestFirstAndLaterThanEveryEarlierOne) {
 
 }  // namespace
 }  // namespace marketsim
+
+namespace marketsim {
+namespace {
+
+TEST(ShopDaysTest, TwoItemsTakeTurnsSellingOutAndComingBack) {
+    const Shop day1 = DemoShopOnDay(1, 1);
+    const Shop day2 = DemoShopOnDay(1, 2);
+    const Shop day3 = DemoShopOnDay(1, 3);
+    const Shop day4 = DemoShopOnDay(1, 4);
+    EXPECT_GT(day1.items[6].stock, 0);
+    EXPECT_EQ(day2.items[6].stock, 0);
+    EXPECT_EQ(day3.items[6].stock, 200);
+    EXPECT_EQ(day4.items[6].stock, 0);
+    EXPECT_EQ(day2.items[8].stock, day1.items[8].stock);
+    EXPECT_EQ(day3.items[8].stock, 0);
+    EXPECT_EQ(day4.items[8].stock, 200);
+}
+
+}  // namespace
+}  // namespace marketsim

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "HttpWire.h"
 #include "MarketPages.h"
 #include "ShopCatalog.h"
+#include "ShopTime.h"
 #include "Socket.h"
 #include "fetch/Gbk.h"
 
@@ -58,17 +60,18 @@ enum Kind : std::size_t {
     kLogin,
     kOther,
     kStats,
+    kClock,
     kKindCount
 };
 constexpr std::array<const char*, kKindCount> kKindNames = {
-    "card",    "list",    "item",     "dealquantity", "itemviews", "deals",
-    "reviews", "version", "redirect", "login",        "other",     "stats"};
+    "card",    "list",     "item",  "dealquantity", "itemviews", "deals", "reviews",
+    "version", "redirect", "login", "other",        "stats",     "clock"};
 
 // Where a shop that shuts us out sends every request.
 constexpr const char* kLoginPath = "/member/login.jhtml";
 
 Kind KindOf(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, Kind>, 10> kPaths = {{
+    static constexpr std::array<std::pair<std::string_view, Kind>, 11> kPaths = {{
         {kLoginPath, kLogin},
         {"/wangwang/ming_pian_without_avatar.htm", kCard},
         {"/item.htm", kItem},
@@ -79,6 +82,7 @@ Kind KindOf(std::string_view path) {
         {"/version", kVersion},
         {"/redirect", kRedirect},
         {"/_sim/stats", kStats},
+        {"/_sim/clock", kClock},
     }};
     for (const auto& [known, kind] : kPaths) {
         if (path == known) {
@@ -185,6 +189,8 @@ struct MarketSim::Impl {
 
     ShopCatalog catalog;
     std::atomic<int> latencyMs{0};
+    // The test clock runs at the real pace, this far ahead of (or behind) the real one.
+    std::atomic<std::int64_t> clockOffsetMs{0};
     std::atomic<bool> recording{true};
     std::array<std::atomic<std::uint64_t>, kKindCount> counts{};
 
@@ -227,6 +233,7 @@ struct MarketSim::Impl {
     void WaitForStop();
     std::string Base() const;
     std::string Stats() const;
+    std::string ClockTextNow() const;
 };
 
 void MarketSim::Impl::AcceptLoop() {
@@ -422,7 +429,7 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     // The hops of a redirect chain and the stats are the server's own; a fault that matched
     // the original target must not match them again.
     std::optional<Fault> fault;
-    if (kind != kRedirect && kind != kStats) {
+    if (kind != kRedirect && kind != kStats && kind != kClock) {
         fault = FindFault(request.target);
     }
     if (fault && fault->hold && !WaitForRelease()) {
@@ -577,6 +584,12 @@ Answer MarketSim::Impl::Route(const Target& target, bool identicalFurtherPages) 
             answer.body = std::make_shared<const std::string>(Stats());
             return answer;
         }
+        case kClock: {
+            Answer answer;
+            answer.contentType = "text/plain; charset=utf-8";
+            answer.body = std::make_shared<const std::string>(ClockTextNow());
+            return answer;
+        }
         case kList:
             return FromPage(catalog.ItemList(path, target.PageParam("pageNum")));
         case kLogin: {
@@ -680,6 +693,17 @@ std::string MarketSim::Impl::Stats() const {
     return "total " + std::to_string(total) + "\n" + lines;
 }
 
+std::string MarketSim::Impl::ClockTextNow() const {
+    using namespace std::chrono;
+    const std::int64_t ms =
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() +
+        clockOffsetMs.load();
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    char text[8];
+    std::snprintf(text, sizeof text, ".%03d", static_cast<int>(ms % 1000));
+    return TimeText(seconds) + text;
+}
+
 MarketSim::MarketSim() : m_impl(std::make_unique<Impl>()) {
 }
 
@@ -709,6 +733,21 @@ void MarketSim::ClearFaults() {
 void MarketSim::SetVersionAnswer(std::string body) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->versionAnswer = std::move(body);
+}
+
+void MarketSim::SetClock(std::time_t localTime) {
+    using namespace std::chrono;
+    const std::int64_t now =
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    m_impl->clockOffsetMs = static_cast<std::int64_t>(localTime) * 1000 - now;
+}
+
+void MarketSim::AdvanceClock(std::chrono::seconds by) {
+    m_impl->clockOffsetMs += duration_cast<std::chrono::milliseconds>(by).count();
+}
+
+std::string MarketSim::ClockText() const {
+    return m_impl->ClockTextNow();
 }
 
 void MarketSim::SetLatency(int milliseconds) {

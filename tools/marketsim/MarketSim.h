@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,7 @@ struct RecordedRequest {
 //   /version?softname=<name>                                             version list
 //   /redirect?to=<target>&left=N                                         redirect chains
 //   /_sim/stats                                                          request counts
+//   /_sim/clock                                                          the test clock
 // Anything else is a 404.
 class MarketSim {
 public:
@@ -50,6 +52,12 @@ public:
     void ClearFaults();
     void SetVersionAnswer(std::string body);
     void SetLatency(int milliseconds);  // every answer waits this long
+    // A clock for the programs under test, which they read from /_sim/clock as
+    // "YYYY-MM-DD HH:MM:SS.SSS" local time: the real time until set, then running on from the
+    // time set at the real pace. Lets a test or the demo move a day ahead without waiting.
+    void SetClock(std::time_t localTime);
+    void AdvanceClock(std::chrono::seconds by);
+    std::string ClockText() const;
     // Lets every request held right now (Fault::hold) answer; one that arrives later waits for
     // the next release (or ClearFaults before it arrives).
     void ReleaseHolds();

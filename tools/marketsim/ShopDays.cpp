@@ -18,6 +18,10 @@ constexpr int kNewItemsPerDay = 2;
 constexpr std::string_view kNewIdPrefix = "170";
 constexpr int kRestockedIndex = 4;
 constexpr int kRestock = 200;
+// Two items that take turns selling out: one on even days, the other on odd days, each coming
+// back the day after. Neither is among those that get deals, so their stock moves only here.
+constexpr std::size_t kSoldOutEven = 6;
+constexpr std::size_t kSoldOutOdd = 8;
 constexpr int kViewsPerPiece = 25;
 
 // Prices are handled in fen: the page shows what we write, and the reader parses it back.
@@ -106,6 +110,14 @@ void AdvanceDemoShop(Shop& shop, int day, std::uint32_t seed) {
     }
     if (shop.items.size() > kRestockedIndex) {
         shop.items[kRestockedIndex].stock += kRestock;
+    }
+    if (shop.items.size() > kSoldOutOdd) {
+        Item& out = shop.items[day % 2 == 0 ? kSoldOutEven : kSoldOutOdd];
+        Item& back = shop.items[day % 2 == 0 ? kSoldOutOdd : kSoldOutEven];
+        out.stock = 0;
+        if (back.stock == 0) {
+            back.stock = kRestock;
+        }
     }
 
     for (int k = 1; k <= kNewItemsPerDay; ++k) {

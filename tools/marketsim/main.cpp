@@ -2,7 +2,7 @@
 //
 //   marketsim [--port P] [--seed N] [--day N]
 //             [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
-//             [--latency MS] [--version-answer TEXT]
+//             [--latency MS] [--version-answer TEXT] [--clock TIME|+N{m,h,d}]
 //
 // Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop
 // (the demo shop first, then "blocked", a shop that sends every request after its 40th to the
@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -34,13 +35,14 @@ struct Options {
     long reviewPages = 3;
     long latencyMs = 0;
     std::optional<std::string> versionAnswer;
+    std::optional<std::time_t> clock;
 };
 
 void PrintUsage(std::FILE* to) {
     std::fputs(
         "usage: marketsim [--port P] [--seed N] [--day N] [--load-shop ITEMS [--deal-pages D] "
         "[--review-pages R]]\n"
-        "                 [--latency MS] [--version-answer TEXT]\n"
+        "                 [--latency MS] [--version-answer TEXT] [--clock TIME|+N{m,h,d}]\n"
         "  --port P             port on 127.0.0.1, 0 for any free one (default 0)\n"
         "  --seed N             seed of the demo shop (default 1)\n"
         "  --day N              the demo shop as it stands on day N (default 1): items come\n"
@@ -49,7 +51,10 @@ void PrintUsage(std::FILE* to) {
         "  --deal-pages D       deal-record pages per load-shop item (default 3)\n"
         "  --review-pages R     review pages per load-shop item (default 3)\n"
         "  --latency MS         delay every answer by MS milliseconds\n"
-        "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n",
+        "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n"
+        "  --clock TIME         the test clock of /_sim/clock starts at TIME (\"YYYY-MM-DD "
+        "HH:MM\"\n"
+        "                       local time) or so far ahead of now (+90m, +6h, +1d)\n",
         to);
 }
 
@@ -64,6 +69,32 @@ bool ParseNumber(std::string_view text, long low, long high, long& out) {
     }
     out = value;
     return true;
+}
+
+// "YYYY-MM-DD HH:MM[:SS]" local time, or "+N" and a unit (m, h, d) from now.
+bool ParseClock(std::string_view text, std::time_t& out) {
+    if (text.starts_with('+') && text.size() >= 3) {
+        long count = 0;
+        const char unit = text.back();
+        const long perUnit = unit == 'm' ? 60 : unit == 'h' ? 3600 : unit == 'd' ? 86400 : 0;
+        if (perUnit == 0 || !ParseNumber(text.substr(1, text.size() - 2), 0, 36500L * 24, count)) {
+            return false;
+        }
+        out = std::time(nullptr) + static_cast<std::time_t>(count * perUnit);
+        return true;
+    }
+    std::tm local{};
+    const std::string copy(text);
+    const char* end = strptime(copy.c_str(), "%Y-%m-%d %H:%M", &local);
+    if (end != nullptr && *end == ':') {
+        end = strptime(end + 1, "%S", &local);
+    }
+    if (end == nullptr || *end != '\0') {
+        return false;
+    }
+    local.tm_isdst = -1;
+    out = std::mktime(&local);
+    return out != static_cast<std::time_t>(-1);
 }
 
 // A shell cannot easily pass a line end in an argument, and the version list is made of lines.
@@ -111,6 +142,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             ok = ParseNumber(value, 0, 10000, options.reviewPages);
         } else if (name == "--latency") {
             ok = ParseNumber(value, 0, 600000, options.latencyMs);
+        } else if (name == "--clock") {
+            std::time_t clock = 0;
+            ok = ParseClock(value, clock);
+            options.clock = clock;
         } else if (name == "--version-answer") {
             options.versionAnswer = Unescape(value);
         } else {
@@ -147,6 +182,9 @@ int main(int argc, char** argv) {
         marketsim::MarketSim sim;
         sim.SetRecordRequests(false);
         sim.SetLatency(static_cast<int>(options.latencyMs));
+        if (options.clock) {
+            sim.SetClock(*options.clock);
+        }
         if (options.versionAnswer) {
             sim.SetVersionAnswer(*options.versionAnswer);
         }
