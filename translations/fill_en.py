@@ -187,6 +187,8 @@ ENGLISH = {
     "无法写入文件 \"%1\"%2": "Cannot write the file \"%1\"%2",
     "无法创建工作簿 \"%1\"%2": "Cannot create the workbook \"%1\"%2",
     "无法写入单元格 %1%2": "Cannot write the cell %1%2",
+    "%1 个单元格的文字超过 %2 个字符, 已截断.":
+        "The text of %1 cells was longer than %2 characters and was cut.",
     "旺旺名片": "IM card",
     "宝贝列表页": "listing pages",
     "宝贝页": "item pages",

@@ -432,6 +432,10 @@
         <source>页面改版</source>
         <translation>changed page</translation>
     </message>
+    <message>
+        <source>%1 个单元格的文字超过 %2 个字符, 已截断.</source>
+        <translation>The text of %1 cells was longer than %2 characters and was cut.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

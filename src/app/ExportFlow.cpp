@@ -22,7 +22,7 @@ void RunExport(UserPrompts& prompts, QWidget* owner, const ExportJob& job) {
     if (!job.suffix.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
         path += QLatin1Char('.') + job.suffix;
     }
-    QString done;
+    ExportDone done;
     try {
         WaitCursor hourglass;
         done = job.write(QFile::encodeName(path).toStdString());
@@ -32,7 +32,11 @@ void RunExport(UserPrompts& prompts, QWidget* owner, const ExportJob& job) {
         prompts.ShowMessage(owner, QCoreApplication::translate("ExportFlow", "导出失败."));
         return;
     }
-    prompts.ShowMessage(owner, done);
+    prompts.ShowMessage(owner, done.message);
+    if (done.cutCells > 0) {
+        prompts.ShowMessage(owner,
+                            SystemText(QString::fromStdString(CutCellsMessage(done.cutCells))));
+    }
 }
 
 }  // namespace tarnwick

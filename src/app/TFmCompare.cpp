@@ -219,8 +219,7 @@ void TFmCompare::btnExportXlsxClick() {
               {{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()},
                QStringLiteral("xlsx"),
                [this](const std::string& path) {
-                   ExportComparisonToXlsx(ShownItems(), path);
-                   return tr("导出成功.");
+                   return ExportDone{tr("导出成功."), ExportComparisonToXlsx(ShownItems(), path)};
                }});
 }
 
@@ -230,7 +229,7 @@ void TFmCompare::btnExportCsvClick() {
                QStringLiteral("csv"),
                [this](const std::string& path) {
                    WriteComparisonCsv(ShownItems(), path);
-                   return tr("导出成功.");
+                   return ExportDone{tr("导出成功.")};
                }});
 }
 

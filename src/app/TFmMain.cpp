@@ -795,9 +795,9 @@ void TFmMain::btnExportClick() {
                   [this](const std::string& path) {
                       // The lines shown, in the order shown: with no filter and no sort, every
                       // item in the order it was loaded.
-                      ExportItemListToXlsx(ItemListCaptions(),
-                                           lst->Model().SheetRows(lst->ShownRows()), path);
-                      return tr("导出成功.");
+                      const std::size_t cut = ExportItemListToXlsx(
+                          ItemListCaptions(), lst->Model().SheetRows(lst->ShownRows()), path);
+                      return ExportDone{tr("导出成功."), cut};
                   }};
     if (!job.request.proposedName.isEmpty()) {
         job.request.proposedName += QStringLiteral(".xlsx");
@@ -834,7 +834,7 @@ void TFmMain::btnExportBuyerClick() {
                             const std::vector<std::string> nicks = CollectReviewerNicks(
                                 Db(), lst->Model().CheckedItems(lst->ShownRows()));
                             WriteNickFile(NickFileName(path), nicks);
-                            return tr("成功导出 %1 个用户.").arg(nicks.size());
+                            return ExportDone{tr("成功导出 %1 个用户.").arg(nicks.size())};
                         }};
     RunExport(m_prompts, this, job);
 }

@@ -75,6 +75,7 @@ const std::vector<Form>& Forms() {
         {QT_TRANSLATE_NOOP("SystemText", "无法写入文件 \"%1\"%2"), {AsIs, AsIs}},
         {QT_TRANSLATE_NOOP("SystemText", "无法创建工作簿 \"%1\"%2"), {AsIs, AsIs}},
         {QT_TRANSLATE_NOOP("SystemText", "无法写入单元格 %1%2"), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "%1 个单元格的文字超过 %2 个字符, 已截断."), {AsIs, AsIs}},
     };
     return forms;
 }

@@ -2,6 +2,8 @@
 // and chart title shows them as their characters, never as markup, and a long one is cut.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QGraphicsScene>
@@ -286,6 +288,39 @@ TEST(PlainTextHelperTest, HiddenCharactersShowAndCutsKeepWholeCharacters) {
     EXPECT_EQ(TipText(QString()), QString());
     EXPECT_EQ(ShownTip(TipText(QStringLiteral("<b>x</b> & y\nz"))),
               QStringLiteral("<b>x</b> & y\nz"));
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+// A title past a workbook cell's limit: the export still writes, cut, and says how many cells
+// it cut after the form's own message.
+TEST(PlainTextExportTest, AWorkbookThatCutATextSaysSoAfterItsSuccess) {
+    MainWindowFixture f;
+    {
+        Store store = f.OpenStore();
+        ShopRow shop;
+        shop.SID = "20260301100000000";
+        shop.WWName = "长标题店";
+        shop.AddTime = DateTime::FromText("2026-03-01 10:00:00.000");
+        store.AppendShop(shop);
+        ItemRow item;
+        item.sid = shop.SID;
+        item.ItemID = "1";
+        item.title = std::string(40000, 'x');
+        store.AppendItem(item);
+    }
+    f.OpenWindow();
+    f.ClickTreeNode(0);
+    f.prompts.saveAnswers = {QString::fromStdString((f.Folder().Folder() / "long").string())};
+    f.Click("btnExport");
+    EXPECT_EQ(f.prompts.Texts(RecordingPrompts::Kind::Message),
+              (std::vector<QString>{QStringLiteral("导出成功."),
+                                    QStringLiteral("1 个单元格的文字超过 32767 个字符, 已截断.")}));
+    EXPECT_TRUE(std::filesystem::exists(f.Folder().Folder() / "long.xlsx"));
 }
 
 }  // namespace
