@@ -128,12 +128,23 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// "_x" four hex digits "_": what readers of the format take for an escaped character.
+// Whether the text at `at` starts with something written as "_" in the file: the underscore
+// itself, or a character that goes in as an escape of the format (the library's for the
+// control characters but tab and LF, ours for NUL, U+FFFE and U+FFFF), which begins with one.
+bool WrittenWithUnderscore(std::string_view text, std::size_t at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    return c == '_' || (c < 0x20 && c != '\t' && c != '\n') ||
+           text.substr(at, 3) == "\xEF\xBF\xBE" || text.substr(at, 3) == "\xEF\xBF\xBF";
+}
+
+// "_x" four hex digits, then what the file will hold as "_": readers of the format would take
+// it for an escaped character ("_x000D_" for a carriage return, or "_x0041" before a control
+// character whose escape supplies the closing "_").
 bool EscapeLookalikeAt(std::string_view text, std::size_t at) {
     return text.size() - at >= 7 && text[at] == '_' &&
            (text[at + 1] == 'x' || text[at + 1] == 'X') && IsHexDigit(text[at + 2]) &&
            IsHexDigit(text[at + 3]) && IsHexDigit(text[at + 4]) && IsHexDigit(text[at + 5]) &&
-           text[at + 6] == '_';
+           WrittenWithUnderscore(text, at + 6);
 }
 
 }  // namespace
