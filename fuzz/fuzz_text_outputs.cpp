@@ -10,6 +10,7 @@
 
 #include "FuzzChecks.h"
 #include "TextTable.h"
+#include "base/Utf8.h"
 #include "export/CsvWriter.h"
 #include "export/NickExport.h"
 #include "export/TerminalText.h"
@@ -18,7 +19,6 @@
 namespace {
 
 using tarnwick::fuzz::Require;
-using tarnwick::fuzz::ValidUtf8;
 
 // Nothing a terminal acts on: C0 but the table's own line ends, DEL, C1, the bidirectional
 // controls.
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cells.push_back(text);
 
     const std::string shown = tarnwick::TerminalText(text);
-    Require(TerminalSafe(shown, false) && ValidUtf8(shown));
+    Require(TerminalSafe(shown, false) && tarnwick::IsValidUtf8(shown));
 
     tarnwick::cli::TextTable table({"a", "b"});
     table.AddRow(cells);
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const tarnwick::SheetString sheet = tarnwick::SheetText(text);
-    Require(ValidUtf8(sheet.text));
+    Require(tarnwick::IsValidUtf8(sheet.text));
     Require(sheet.text.find('\0') == std::string::npos);
     std::size_t units = 0;
     for (char32_t c : CodePoints(sheet.text)) {

@@ -17,7 +17,7 @@
 #include "app/ButtonKeys.h"
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "views/CellText.h"
 #include "views/PlainText.h"
 #include "views/SystemText.h"

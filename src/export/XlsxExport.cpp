@@ -9,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include "base/Utf8.h"
 #include "export/TerminalText.h"
 #include "export/XlsxWorkbook.h"
 
@@ -106,24 +107,6 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
 
 namespace {
 
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -171,7 +154,7 @@ SheetString SheetText(std::string_view text) {
             out += escape;
             units += 7;
         } else {
-            AppendCodePoint(out, c);
+            AppendUtf8(out, c);
             units += c >= 0x10000 ? 2 : 1;
         }
         if (units <= kKept) {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <Qt>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 
