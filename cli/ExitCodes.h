@@ -13,7 +13,9 @@ enum ExitCode : int {
     kExitShopNotFound = 3,
     kExitUnreachable = 4,
     kExitStopped = 5,
-    kExitBlocked = 6,
+    kExitBlocked = 6,  // also a listing whose pages changed their shape
+    kExitRateLimited = 7,
+    kExitTruncated = 8,
     kExitSecondInterrupt = 130,  // the shell's code for a process ended by SIGINT
 };
 

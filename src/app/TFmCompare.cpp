@@ -157,6 +157,18 @@ QWidget* TFmCompare::BuildHeader() {
     MakePlainLabel(*lblTotals);
     // Whole on a second line where the window is too narrow for it.
     lblTotals->setWordWrap(true);
+    // First, when either run did not read the whole shop: the figures below leave its unread
+    // items out, and missing items are not called removed.
+    QStringList partial;
+    for (const std::string& line : c.PartialLines()) {
+        partial << SystemText(Utf8Text(line));
+    }
+    lblPartial = new QLabel(partial.join(QLatin1Char('\n')));
+    lblPartial->setObjectName("lblPartial");
+    lblPartial->setTextFormat(Qt::PlainText);
+    lblPartial->setStyleSheet(QStringLiteral("color: #a33;"));
+    lblPartial->setVisible(!partial.isEmpty());
+    texts->addWidget(lblPartial);
     texts->addWidget(lblRuns);
     texts->addWidget(lblTotals);
     layout->addLayout(texts, 1);
