@@ -203,6 +203,73 @@ ENGLISH = {
     "登录页": "login page",
     "验证页": "verification page",
     "页面改版": "changed page",
+    # How a run ended and what it read, where a run did not read the whole shop.
+    "未读取": "Not read",
+    "  未读取 %1": "  Not read %1",
+    "本次分析不完整 - %1": "Incomplete run - %1",
+    "SystemText|完成": "complete",
+    "SystemText|已停止": "stopped",
+    "SystemText|数据库写入失败": "store failed",
+    "SystemText|被限流": "rate limited",
+    "SystemText|被截断": "truncated",
+    "SystemText|未结束": "not finished",
+    "淘宝网拒绝了过于频繁的请求, 全部线程暂停 %1 秒后再试...":
+        "Taobao refused requests that came too fast; every thread pauses for %1 s, then "
+        "tries again...",
+    "连续%1次暂停后淘宝网仍然拒绝请求, 不再开始新的下载.":
+        "Taobao still refused requests after %1 pauses in a row; no further downloads start.",
+    "宝贝列表页面已改版, 未能读出任何宝贝, 本次分析不完整.":
+        "The item list pages have changed and no item could be read: this analysis is "
+        "incomplete.",
+    "淘宝网多次拒绝过于频繁的请求, 分析已提前结束, 请稍后再试或降低线程数.":
+        "Taobao kept refusing requests as too frequent and the analysis ended early; try "
+        "again later or with fewer threads.",
+    "宝贝列表页数超过上限, 只读了前面的部分, 本次分析不完整.":
+        "The item list has more pages than the limit and only the first were read: this "
+        "analysis is incomplete.",
+    "%1: 读取 %2 / %3 个宝贝": "%1: %2 of %3 items read",
+    "%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完":
+        "%1: %2 of %3 items read, the item list not read to its end",
+    "%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完 (%4 / %5 页)":
+        "%1: %2 of %3 items read, the item list not read to its end (%4 of %5 pages)",
+    "较早的分析 %1 不完整 - %2": "The older analysis %1 is incomplete - %2",
+    "较新的分析 %1 不完整 - %2": "The newer analysis %1 is incomplete - %2",
+    "%1 个宝贝未读取, 不算作新上架、已下架或有变化, 也不计入合计":
+        "%1 items were not read: they count as neither new, removed nor changed, and are left "
+        "out of the totals",
+    "分析已完成, 但不完整: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 可稍后重新分析以补全.":
+        "The analysis finished but is incomplete: %1 of %2 items were read. Items not read "
+        "show as \"Not read\" in comparisons and never as removed. Analyse again later to "
+        "complete it.",
+    "分析已停止: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 需要完整数据时请重新分析.":
+        "The analysis was stopped: %1 of %2 items were read. Items not read show as \"Not "
+        "read\" in comparisons and never as removed. Analyse again for complete figures.",
+    "淘宝网拦截了本次分析 (登录页、验证页或页面改版): 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 请稍后再试, 并减少线程数.":
+        "Taobao blocked this analysis (login, verification or changed pages): %1 of %2 items "
+        "were read. Items not read show as \"Not read\" in comparisons and never as removed. "
+        "Try again later with fewer threads.",
+    "淘宝网多次拒绝过于频繁的请求, 分析已提前结束: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 请稍后再试, 并减少线程数.":
+        "Taobao kept refusing requests as too frequent and the analysis ended early: %1 of "
+        "%2 items were read. Items not read show as \"Not read\" in comparisons and never "
+        "as removed. Try again later with fewer threads.",
+    "数据无法保存, 分析已提前结束: 读取了 %1 / %2 个宝贝. 请检查磁盘空间和数据文件的写入权限后重新分析.":
+        "The data could not be saved and the analysis ended early: %1 of %2 items were read. "
+        "Check the free disk space and that the database file can be written, then analyse "
+        "again.",
+    "宝贝列表页数超过上限, 只读了前 %1 页 (共 %2 页): 读取了 %3 / %4 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架.":
+        "The item list has more pages than the limit: only the first %1 of %2 pages were "
+        "read, and %3 of %4 items. Items not read show as \"Not read\" in comparisons and "
+        "never as removed.",
+    "%1 / %2 个宝贝未读取": "%1 of %2 items not read",
+    "宝贝列表未读完": "the item list not read to its end",
+    "宝贝列表未读完: 读了 %1 / %2 页": "the item list not read to its end: %1 of %2 pages read",
+    "宝贝列表未读完: 读了 %1 / %2 页 (超过页数上限 %3)":
+        "the item list not read to its end: %1 of %2 pages read (past the page limit %3)",
+    "宝贝列表共 %1 页, 只读了前 %2 页 (上限 --max-list-pages %3), 还有 %4 页未读":
+        "The item list has %1 pages; only the first %2 were read (limit --max-list-pages %3), "
+        "%4 pages left unread",
+    "宝贝列表 %1 页无法读取": "%1 item list pages could not be read",
+    "未能保存的宝贝:%1": "Items not stored:%1",
 }
 
 path = sys.argv[1]

@@ -436,6 +436,126 @@
         <source>%1 个单元格的文字超过 %2 个字符, 已截断.</source>
         <translation>The text of %1 cells was longer than %2 characters and was cut.</translation>
     </message>
+    <message>
+        <source>淘宝网拒绝了过于频繁的请求, 全部线程暂停 %1 秒后再试...</source>
+        <translation>Taobao refused requests that came too fast; every thread pauses for %1 s, then tries again...</translation>
+    </message>
+    <message>
+        <source>连续%1次暂停后淘宝网仍然拒绝请求, 不再开始新的下载.</source>
+        <translation>Taobao still refused requests after %1 pauses in a row; no further downloads start.</translation>
+    </message>
+    <message>
+        <source>宝贝列表页面已改版, 未能读出任何宝贝, 本次分析不完整.</source>
+        <translation>The item list pages have changed and no item could be read: this analysis is incomplete.</translation>
+    </message>
+    <message>
+        <source>淘宝网多次拒绝过于频繁的请求, 分析已提前结束, 请稍后再试或降低线程数.</source>
+        <translation>Taobao kept refusing requests as too frequent and the analysis ended early; try again later or with fewer threads.</translation>
+    </message>
+    <message>
+        <source>宝贝列表页数超过上限, 只读了前面的部分, 本次分析不完整.</source>
+        <translation>The item list has more pages than the limit and only the first were read: this analysis is incomplete.</translation>
+    </message>
+    <message>
+        <source>%1: 读取 %2 / %3 个宝贝</source>
+        <translation>%1: %2 of %3 items read</translation>
+    </message>
+    <message>
+        <source>%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完</source>
+        <translation>%1: %2 of %3 items read, the item list not read to its end</translation>
+    </message>
+    <message>
+        <source>%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完 (%4 / %5 页)</source>
+        <translation>%1: %2 of %3 items read, the item list not read to its end (%4 of %5 pages)</translation>
+    </message>
+    <message>
+        <source>较早的分析 %1 不完整 - %2</source>
+        <translation>The older analysis %1 is incomplete - %2</translation>
+    </message>
+    <message>
+        <source>较新的分析 %1 不完整 - %2</source>
+        <translation>The newer analysis %1 is incomplete - %2</translation>
+    </message>
+    <message>
+        <source>%1 个宝贝未读取, 不算作新上架、已下架或有变化, 也不计入合计</source>
+        <translation>%1 items were not read: they count as neither new, removed nor changed, and are left out of the totals</translation>
+    </message>
+    <message>
+        <source>分析已完成, 但不完整: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为"未读取", 不算作下架. 可稍后重新分析以补全.</source>
+        <translation>The analysis finished but is incomplete: %1 of %2 items were read. Items not read show as "Not read" in comparisons and never as removed. Analyse again later to complete it.</translation>
+    </message>
+    <message>
+        <source>分析已停止: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为"未读取", 不算作下架. 需要完整数据时请重新分析.</source>
+        <translation>The analysis was stopped: %1 of %2 items were read. Items not read show as "Not read" in comparisons and never as removed. Analyse again for complete figures.</translation>
+    </message>
+    <message>
+        <source>淘宝网拦截了本次分析 (登录页、验证页或页面改版): 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为"未读取", 不算作下架. 请稍后再试, 并减少线程数.</source>
+        <translation>Taobao blocked this analysis (login, verification or changed pages): %1 of %2 items were read. Items not read show as "Not read" in comparisons and never as removed. Try again later with fewer threads.</translation>
+    </message>
+    <message>
+        <source>淘宝网多次拒绝过于频繁的请求, 分析已提前结束: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为"未读取", 不算作下架. 请稍后再试, 并减少线程数.</source>
+        <translation>Taobao kept refusing requests as too frequent and the analysis ended early: %1 of %2 items were read. Items not read show as "Not read" in comparisons and never as removed. Try again later with fewer threads.</translation>
+    </message>
+    <message>
+        <source>数据无法保存, 分析已提前结束: 读取了 %1 / %2 个宝贝. 请检查磁盘空间和数据文件的写入权限后重新分析.</source>
+        <translation>The data could not be saved and the analysis ended early: %1 of %2 items were read. Check the free disk space and that the database file can be written, then analyse again.</translation>
+    </message>
+    <message>
+        <source>宝贝列表页数超过上限, 只读了前 %1 页 (共 %2 页): 读取了 %3 / %4 个宝贝. 未读取的宝贝在对比中显示为"未读取", 不算作下架.</source>
+        <translation>The item list has more pages than the limit: only the first %1 of %2 pages were read, and %3 of %4 items. Items not read show as "Not read" in comparisons and never as removed.</translation>
+    </message>
+    <message>
+        <source>%1 / %2 个宝贝未读取</source>
+        <translation>%1 of %2 items not read</translation>
+    </message>
+    <message>
+        <source>宝贝列表未读完</source>
+        <translation>the item list not read to its end</translation>
+    </message>
+    <message>
+        <source>宝贝列表未读完: 读了 %1 / %2 页</source>
+        <translation>the item list not read to its end: %1 of %2 pages read</translation>
+    </message>
+    <message>
+        <source>宝贝列表未读完: 读了 %1 / %2 页 (超过页数上限 %3)</source>
+        <translation>the item list not read to its end: %1 of %2 pages read (past the page limit %3)</translation>
+    </message>
+    <message>
+        <source>宝贝列表共 %1 页, 只读了前 %2 页 (上限 --max-list-pages %3), 还有 %4 页未读</source>
+        <translation>The item list has %1 pages; only the first %2 were read (limit --max-list-pages %3), %4 pages left unread</translation>
+    </message>
+    <message>
+        <source>宝贝列表 %1 页无法读取</source>
+        <translation>%1 item list pages could not be read</translation>
+    </message>
+    <message>
+        <source>未能保存的宝贝:%1</source>
+        <translation>Items not stored:%1</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>complete</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>数据库写入失败</source>
+        <translation>store failed</translation>
+    </message>
+    <message>
+        <source>被限流</source>
+        <translation>rate limited</translation>
+    </message>
+    <message>
+        <source>被截断</source>
+        <translation>truncated</translation>
+    </message>
+    <message>
+        <source>未结束</source>
+        <translation>not finished</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -482,7 +602,7 @@
     <name>tarnwick::ItemListModel</name>
     <message>
         <source>未读取</source>
-        <translation>not read</translation>
+        <translation>Not read</translation>
     </message>
 </context>
 <context>

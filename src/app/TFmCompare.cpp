@@ -28,6 +28,7 @@
 #include "views/GridSetup.h"
 #include "views/ItemHistoryChart.h"
 #include "views/PlainText.h"
+#include "views/SystemText.h"
 
 namespace tarnwick {
 

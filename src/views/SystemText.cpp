@@ -57,6 +57,37 @@ const std::vector<Form>& Forms() {
         {QT_TRANSLATE_NOOP("SystemText", "保存同行资料成功."), {}},
         {QT_TRANSLATE_NOOP("SystemText", "宝贝列表共%1页, 只读前%2页."), {AsIs, AsIs}},
         {QT_TRANSLATE_NOOP("SystemText", "待下载列表增加%1个宝贝..."), {AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "淘宝网拒绝了过于频繁的请求, 全部线程暂停 %1 秒后再试..."),
+         {AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "连续%1次暂停后淘宝网仍然拒绝请求, 不再开始新的下载."),
+         {AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表页面已改版, 未能读出任何宝贝, 本次分析不完整."),
+         {}},
+        {QT_TRANSLATE_NOOP("SystemText",
+                           "淘宝网多次拒绝过于频繁的请求, 分析已提前结束, 请稍后再试或降低线程数."),
+         {}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表页数超过上限, 只读了前面的部分, 本次分析不完整."),
+         {}},
+        // What a run that did not read the whole shop read: the tree, the status bar, the
+        // comparison's head and the box at the end of a run.
+        {QT_TRANSLATE_NOOP("SystemText", "%1: 读取 %2 / %3 个宝贝"), {Words, AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完"),
+         {Words, AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "%1: 读取 %2 / %3 个宝贝, 宝贝列表未读完 (%4 / %5 页)"),
+         {Words, AsIs, AsIs, AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "较早的分析 %1 不完整 - %2"), {AsIs, Text}},
+        {QT_TRANSLATE_NOOP("SystemText", "较新的分析 %1 不完整 - %2"), {AsIs, Text}},
+        {QT_TRANSLATE_NOOP("SystemText",
+                           "%1 个宝贝未读取, 不算作新上架、已下架或有变化, 也不计入合计"),
+         {AsIs}},
+        // clang-format off
+        {QT_TRANSLATE_NOOP("SystemText", "分析已完成, 但不完整: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 可稍后重新分析以补全."), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "分析已停止: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 需要完整数据时请重新分析."), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "淘宝网拦截了本次分析 (登录页、验证页或页面改版): 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 请稍后再试, 并减少线程数."), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "淘宝网多次拒绝过于频繁的请求, 分析已提前结束: 读取了 %1 / %2 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架. 请稍后再试, 并减少线程数."), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "数据无法保存, 分析已提前结束: 读取了 %1 / %2 个宝贝. 请检查磁盘空间和数据文件的写入权限后重新分析."), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表页数超过上限, 只读了前 %1 页 (共 %2 页): 读取了 %3 / %4 个宝贝. 未读取的宝贝在对比中显示为\"未读取\", 不算作下架."), {AsIs, AsIs, AsIs, AsIs}},
+        // clang-format on
         // A run's health: the log's verdict line and the reasons stored with the run.
         {QT_TRANSLATE_NOOP("SystemText", "运行状况: %1 - %2"), {Words, Text}},
         {QT_TRANSLATE_NOOP("SystemText", "运行状况: %1"), {Words}},
@@ -68,6 +99,17 @@ const std::vector<Form>& Forms() {
         {QT_TRANSLATE_NOOP("SystemText", "旺旺名片或第一页宝贝列表无法读取"), {}},
         {QT_TRANSLATE_NOOP("SystemText", "没有发出任何请求"), {}},
         {QT_TRANSLATE_NOOP("SystemText", "旺旺名片上没有店铺"), {}},
+        {QT_TRANSLATE_NOOP("SystemText", "%1 / %2 个宝贝未读取"), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表未读完"), {}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表未读完: 读了 %1 / %2 页"), {AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表未读完: 读了 %1 / %2 页 (超过页数上限 %3)"),
+         {AsIs, AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP(
+             "SystemText",
+             "宝贝列表共 %1 页, 只读了前 %2 页 (上限 --max-list-pages %3), 还有 %4 页未读"),
+         {AsIs, AsIs, AsIs, AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "宝贝列表 %1 页无法读取"), {AsIs}},
+        {QT_TRANSLATE_NOOP("SystemText", "未能保存的宝贝:%1"), {AsIs}},
         {QT_TRANSLATE_NOOP("SystemText", "%1: %2/%3 失败 (%4)"), {Words, AsIs, AsIs, Words}},
         // The stores' and the exports' failures.
         {QT_TRANSLATE_NOOP("SystemText", "找不到数据文件： \"%1\" %2"), {AsIs, AsIs}},
@@ -104,6 +146,13 @@ const std::vector<const char*>& Words() {
             QT_TRANSLATE_NOOP("SystemText", "登录页"),
             QT_TRANSLATE_NOOP("SystemText", "验证页"),
             QT_TRANSLATE_NOOP("SystemText", "页面改版"),
+            // How a run ended, and the refusal of requests that came too fast.
+            QT_TRANSLATE_NOOP("SystemText", "完成"),
+            QT_TRANSLATE_NOOP("SystemText", "已停止"),
+            QT_TRANSLATE_NOOP("SystemText", "数据库写入失败"),
+            QT_TRANSLATE_NOOP("SystemText", "被限流"),
+            QT_TRANSLATE_NOOP("SystemText", "被截断"),
+            QT_TRANSLATE_NOOP("SystemText", "未结束"),
         };
         std::stable_sort(all.begin(), all.end(), [](const char* a, const char* b) {
             return QString::fromUtf8(a).size() > QString::fromUtf8(b).size();

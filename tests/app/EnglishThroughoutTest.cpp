@@ -21,6 +21,8 @@
 #include <QXmlStreamReader>
 
 #include "TestShops.h"
+#include "acquire/RunOutcome.h"
+#include "analysis/RunRecord.h"
 #include "app/Language.h"
 #include "app/MessageBoxPrompts.h"
 #include "app/TFmCompare.h"
@@ -152,6 +154,31 @@ TEST_F(EnglishThroughoutTest, TheCoresTextsHaveEnglishFormsAndStayChineseInChine
     UseLanguage(Language::Chinese);
     for (const Case& c : cases) {
         EXPECT_EQ(SystemText(QString::fromUtf8(c.core)), QString::fromUtf8(c.core));
+    }
+}
+
+// Built by the core's own functions, so that a reworded core text cannot slip past the forms.
+TEST_F(EnglishThroughoutTest, WhatARunThatDidNotReadTheShopSaysIsEnglishForEveryOutcome) {
+    using enum RunOutcome;
+    for (RunOutcome outcome : {Complete, ShopNotFound, MarketUnreachable, Stopped, StoreFailed,
+                               Blocked, ChangedPages, RateLimited, Truncated, Running}) {
+        for (int listComplete : {0, 1}) {
+            RunOutcomeRow row;
+            row.sid = "20260301100000000";
+            row.outcome = OutcomeKey(outcome);
+            row.listPages = 5;
+            row.listPagesRead = listComplete ? 5 : 2;
+            row.listComplete = listComplete;
+            row.itemsQueued = 30;
+            row.itemsRead = 12;
+            row.itemsNotRead = 18;
+            const std::string texts[] = {OutcomeNotice(row), std::string(OutcomeLogLine(outcome)),
+                                         RunRecord(row, {}).PartialText()};
+            for (const std::string& text : texts) {
+                const QString shown = SystemText(QString::fromStdString(text));
+                EXPECT_FALSE(HasChinese(shown)) << OutcomeKey(outcome) << ": " << text;
+            }
+        }
     }
 }
 

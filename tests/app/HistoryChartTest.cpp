@@ -89,6 +89,7 @@ std::vector<HistoryPoint> Points(const std::vector<std::pair<double, int>>& figu
         HistoryPoint point;
         point.runTime = time;
         point.listed = true;
+        point.read = true;
         point.price = price;
         point.sellcount = sold;
         points.push_back(point);
