@@ -31,7 +31,9 @@ const char* ExitCodeText() {
            "  5    analyse: stopped by Ctrl-C; the rows read so far are kept\n"
            "  6    analyse: the marketplace blocked the run (login or verification pages, pages\n"
            "       without their usual shape); the rows read so far are kept\n"
-           "  130  analyse: a second Ctrl-C ended the program at once\n";
+           "  9    watch run: a watched run did not complete (its \"监控失败\" alert is stored)\n"
+           "  10   watch run, notify test: a notification channel did not take an alert\n"
+           "  130  analyse, watch run: a second Ctrl-C ended the program at once\n";
 }
 
 }  // namespace tarnwick::cli

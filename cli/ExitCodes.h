@@ -14,6 +14,8 @@ enum ExitCode : int {
     kExitUnreachable = 4,
     kExitStopped = 5,
     kExitBlocked = 6,
+    kExitWatchFailed = 9,        // watch run: a watched run did not complete
+    kExitNotifyFailed = 10,      // watch run, notify test: a channel did not take an alert
     kExitSecondInterrupt = 130,  // the shell's code for a process ended by SIGINT
 };
 
