@@ -9,9 +9,9 @@
 #include "OptionChecks.h"
 #include "ProgressLine.h"
 #include "acquire/EventLoop.h"
+#include "base/Clock.h"
+#include "base/Text.h"
 #include "export/TerminalText.h"
-#include "fetch/TextTools.h"
-#include "store/Clock.h"
 
 namespace tarnwick::cli {
 namespace {

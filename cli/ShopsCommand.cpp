@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "fetch/TextTools.h"
+#include "base/Text.h"
 
 namespace tarnwick::cli {
 

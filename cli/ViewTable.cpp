@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "TextTable.h"
+#include "base/Utf8.h"
 #include "export/CsvWriter.h"
 
 namespace tarnwick::cli {
@@ -23,24 +24,6 @@ std::string TableTime(DateTime time) {
         return time.ToText().substr(0, 19);
     } catch (const InvalidDateTime&) {
         return "";
-    }
-}
-
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
 
@@ -92,6 +75,8 @@ std::optional<std::string> PlainText(const ViewCell& cell) {
                 }
                 return NumberText(value);
             } else if constexpr (std::is_same_v<T, std::string>) {
+                // Stored texts come from pages and may hold anything; a JSON reader refuses
+                // the whole document for one stray byte.
                 return ValidUtf8(value);
             } else {
                 return IsoDateTime(value);
@@ -113,51 +98,6 @@ std::optional<OutputFormat> ParseOutputFormat(std::string_view name) {
         return OutputFormat::Json;
     }
     return std::nullopt;
-}
-
-std::string ValidUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            c = lead & 0x1F;
-            least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            c = lead & 0x0F;
-            least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            c = lead & 0x07;
-            least = 0x10000;
-        }
-        bool good = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; good && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            good = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
-        if (good && (c < least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) {
-            good = false;
-        }
-        if (good) {
-            out.append(text.substr(i, length));
-            i += length;
-        } else {
-            AppendCodePoint(out, 0xFFFD);
-            ++i;
-        }
-    }
-    return out;
 }
 
 std::optional<std::string> IsoDateTime(DateTime time) {

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick::cli {
 
@@ -49,11 +49,6 @@ private:
     std::vector<Column> m_columns;
     std::vector<std::vector<ViewCell>> m_rows;
 };
-
-// Text as valid UTF-8: every byte that does not begin or continue a well-formed sequence
-// becomes U+FFFD. Stored texts come from pages and may hold anything; a JSON reader refuses
-// the whole document for one stray byte.
-std::string ValidUtf8(std::string_view text);
 
 // "2026-03-01T09:05:07.250"; nothing for the zero value, which the store holds where no time
 // was read, or for a value that names no time.

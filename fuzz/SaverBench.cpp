@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "store/Clock.h"
-#include "store/DateTime.h"
+#include "base/Clock.h"
+#include "base/DateTime.h"
 
 namespace tarnwick::fuzz {
 

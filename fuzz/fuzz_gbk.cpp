@@ -5,16 +5,16 @@
 #include <string>
 
 #include "FuzzChecks.h"
+#include "base/Utf8.h"
 #include "fetch/Gbk.h"
 
 using tarnwick::fuzz::Require;
-using tarnwick::fuzz::ValidUtf8;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 
     const std::string decoded = tarnwick::GbkToUtf8(bytes);
-    Require(ValidUtf8(decoded));
+    Require(tarnwick::IsValidUtf8(decoded));
     if (decoded.find("\xEF\xBF\xBD") == std::string::npos) {
         // Nothing was damaged: the round trip is exact.
         Require(tarnwick::GbkToUtf8(tarnwick::Utf8ToGbk(decoded)) == decoded);
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string encoded = tarnwick::Utf8ToGbk(bytes);
     Require(encoded.size() <= 2 * bytes.size());
-    Require(ValidUtf8(tarnwick::GbkToUtf8(encoded)));
+    Require(tarnwick::IsValidUtf8(tarnwick::GbkToUtf8(encoded)));
     return 0;
 }

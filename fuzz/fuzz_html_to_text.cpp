@@ -3,10 +3,10 @@
 #include <string>
 
 #include "FuzzChecks.h"
+#include "base/Utf8.h"
 #include "fetch/HtmlToText.h"
 
 using tarnwick::fuzz::Require;
-using tarnwick::fuzz::ValidUtf8;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string fragment(reinterpret_cast<const char*>(data), size);
@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(text.empty() || (static_cast<unsigned char>(text.front()) >= 33 &&
                              static_cast<unsigned char>(text.back()) >= 33));
-    if (ValidUtf8(fragment)) {
-        Require(ValidUtf8(text));
+    if (tarnwick::IsValidUtf8(fragment)) {
+        Require(tarnwick::IsValidUtf8(text));
     }
     return 0;
 }

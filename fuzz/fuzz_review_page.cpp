@@ -6,6 +6,7 @@
 #include "FuzzChecks.h"
 #include "SaverBench.h"
 #include "acquire/ReviewReader.h"
+#include "base/Text.h"
 #include "fetch/TextTools.h"
 
 using tarnwick::fuzz::Require;

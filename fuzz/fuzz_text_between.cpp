@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/Text.h"
 #include "fetch/TextTools.h"
 
 namespace {

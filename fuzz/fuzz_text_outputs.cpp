@@ -10,6 +10,7 @@
 
 #include "FuzzChecks.h"
 #include "TextTable.h"
+#include "base/Utf8.h"
 #include "export/CsvWriter.h"
 #include "export/NickExport.h"
 #include "export/TerminalText.h"
@@ -18,7 +19,6 @@
 namespace {
 
 using tarnwick::fuzz::Require;
-using tarnwick::fuzz::ValidUtf8;
 
 // Nothing a terminal acts on: C0 but the table's own line ends, DEL, C1, the bidirectional
 // controls.
@@ -59,20 +59,37 @@ int Hex(char c) {
     return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
 }
 
-// The cell text as a spreadsheet program reads it: each _xHHHH_ one character.
+// The cell text as the file holds it: the library writes the control characters but tab and
+// LF as _xHHHH_ escapes.
+std::string AsWritten(const std::string& cell) {
+    std::string written;
+    for (char c : cell) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\n') {
+            const char* hex = "0123456789ABCDEF";
+            written += std::string("_x00") + hex[byte >> 4] + hex[byte & 0xF] + "_";
+        } else {
+            written += c;
+        }
+    }
+    return written;
+}
+
+// The file's text as a spreadsheet program reads it: each _xHHHH_ one character.
 std::u32string ReadCell(const std::string& cell) {
+    const std::string written = AsWritten(cell);
     std::u32string read;
-    for (std::size_t i = 0; i < cell.size();) {
-        if (cell.size() - i >= 7 && cell.compare(i, 2, "_x") == 0 && cell[i + 6] == '_' &&
-            std::isxdigit(static_cast<unsigned char>(cell[i + 2])) &&
-            std::isxdigit(static_cast<unsigned char>(cell[i + 3])) &&
-            std::isxdigit(static_cast<unsigned char>(cell[i + 4])) &&
-            std::isxdigit(static_cast<unsigned char>(cell[i + 5]))) {
-            read += static_cast<char32_t>(Hex(cell[i + 2]) << 12 | Hex(cell[i + 3]) << 8 |
-                                          Hex(cell[i + 4]) << 4 | Hex(cell[i + 5]));
+    for (std::size_t i = 0; i < written.size();) {
+        if (written.size() - i >= 7 && written.compare(i, 2, "_x") == 0 && written[i + 6] == '_' &&
+            std::isxdigit(static_cast<unsigned char>(written[i + 2])) &&
+            std::isxdigit(static_cast<unsigned char>(written[i + 3])) &&
+            std::isxdigit(static_cast<unsigned char>(written[i + 4])) &&
+            std::isxdigit(static_cast<unsigned char>(written[i + 5]))) {
+            read += static_cast<char32_t>(Hex(written[i + 2]) << 12 | Hex(written[i + 3]) << 8 |
+                                          Hex(written[i + 4]) << 4 | Hex(written[i + 5]));
             i += 7;
         } else {
-            read += tarnwick::NextCodePoint(cell, i);
+            read += tarnwick::NextCodePoint(written, i);
         }
     }
     return read;
@@ -98,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cells.push_back(text);
 
     const std::string shown = tarnwick::TerminalText(text);
-    Require(TerminalSafe(shown, false) && ValidUtf8(shown));
+    Require(TerminalSafe(shown, false) && tarnwick::IsValidUtf8(shown));
 
     tarnwick::cli::TextTable table({"a", "b"});
     table.AddRow(cells);
@@ -122,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const tarnwick::SheetString sheet = tarnwick::SheetText(text);
-    Require(ValidUtf8(sheet.text));
+    Require(tarnwick::IsValidUtf8(sheet.text));
     Require(sheet.text.find('\0') == std::string::npos);
     std::size_t units = 0;
     for (char32_t c : CodePoints(sheet.text)) {

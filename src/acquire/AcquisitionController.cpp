@@ -6,9 +6,9 @@
 
 #include "acquire/TItemListControlThr.h"
 #include "acquire/TReadShopInfo.h"
+#include "base/Clock.h"
+#include "base/Text.h"
 #include "fetch/Gbk.h"
-#include "fetch/TextTools.h"
-#include "store/Clock.h"
 #include "store/Store.h"
 
 namespace tarnwick {

@@ -4,11 +4,13 @@
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
 #include "acquire/Run.h"
+#include "base/Clock.h"
+#include "base/Text.h"
 #include "fetch/HtmlToText.h"
 #include "fetch/HttpClient.h"
 #include "fetch/RecordMatcher.h"
 #include "fetch/TextTools.h"
-#include "store/Clock.h"
+#include "store/DateTime.h"
 #include "store/Store.h"
 
 namespace tarnwick {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

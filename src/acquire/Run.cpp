@@ -3,7 +3,7 @@
 #include <condition_variable>
 #include <thread>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "store/Store.h"
 
 namespace tarnwick {

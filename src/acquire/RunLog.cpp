@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fetch/TextTools.h"
+#include "base/Text.h"
 
 namespace tarnwick {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

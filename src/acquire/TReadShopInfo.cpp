@@ -5,11 +5,12 @@
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
+#include "base/Clock.h"
+#include "base/Text.h"
 #include "fetch/HttpClient.h"
 #include "fetch/RecordMatcher.h"
 #include "fetch/ShopIdentity.h"
 #include "fetch/TextTools.h"
-#include "store/Clock.h"
 #include "store/Store.h"
 
 namespace tarnwick {

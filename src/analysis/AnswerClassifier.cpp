@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/Text.h"
 #include "fetch/TextTools.h"
 
 namespace tarnwick {

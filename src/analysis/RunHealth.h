@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "analysis/AnswerClassifier.h"
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "store/Rows.h"
 
 namespace tarnwick {

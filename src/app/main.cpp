@@ -10,7 +10,7 @@
 #include "app/MessageBoxPrompts.h"
 #include "app/QtTranslations.h"
 #include "app/TFmMain.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "store/DataFolder.h"
 
 int main(int argc, char* argv[]) {

@@ -4,7 +4,7 @@
 #include <variant>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "store/Rows.h"
 
 namespace tarnwick {

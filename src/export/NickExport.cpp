@@ -2,9 +2,10 @@
 
 #include <unordered_set>
 
+#include "base/Text.h"
+#include "base/Utf8.h"
 #include "export/AtomicFile.h"
 #include "fetch/Gbk.h"
-#include "fetch/TextTools.h"
 #include "store/Store.h"
 
 namespace tarnwick {
@@ -25,19 +26,6 @@ char32_t FoldLetter(char32_t c) {
         return 0x0451;
     }
     return c;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The nick as it compares without regard to case. Only letters that fold are re-encoded;

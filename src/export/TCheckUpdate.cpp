@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "base/Text.h"
 #include "fetch/HttpClient.h"
 #include "fetch/TextTools.h"
 

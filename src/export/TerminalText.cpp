@@ -2,28 +2,12 @@
 
 #include <cstdio>
 
+#include "base/Utf8.h"
+
 namespace tarnwick {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // What a terminal acts on rather than shows: the C0 and C1 controls, DEL (some terminals
 // erase with it), and the bidirectional embeddings, overrides and isolates that reorder what
@@ -86,7 +70,7 @@ std::string TerminalText(std::string_view text) {
             std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
             out += escape;
         } else {
-            AppendCodePoint(out, c);
+            AppendUtf8(out, c);
         }
     }
     return out;

@@ -9,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include "base/Utf8.h"
 #include "export/TerminalText.h"
 #include "export/XlsxWorkbook.h"
 
@@ -106,34 +107,27 @@ void WriteCell(const Sheet& sheet, lxw_row_t row, lxw_col_t col, const SheetCell
 
 namespace {
 
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// "_x" four hex digits "_": what readers of the format take for an escaped character.
+// Whether the text at `at` starts with something written as "_" in the file: the underscore
+// itself, or a character that goes in as an escape of the format (the library's for the
+// control characters but tab and LF, ours for NUL, U+FFFE and U+FFFF), which begins with one.
+bool WrittenWithUnderscore(std::string_view text, std::size_t at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    return c == '_' || (c < 0x20 && c != '\t' && c != '\n') ||
+           text.substr(at, 3) == "\xEF\xBF\xBE" || text.substr(at, 3) == "\xEF\xBF\xBF";
+}
+
+// "_x" four hex digits, then what the file will hold as "_": readers of the format would take
+// it for an escaped character ("_x000D_" for a carriage return, or "_x0041" before a control
+// character whose escape supplies the closing "_").
 bool EscapeLookalikeAt(std::string_view text, std::size_t at) {
     return text.size() - at >= 7 && text[at] == '_' &&
            (text[at + 1] == 'x' || text[at + 1] == 'X') && IsHexDigit(text[at + 2]) &&
            IsHexDigit(text[at + 3]) && IsHexDigit(text[at + 4]) && IsHexDigit(text[at + 5]) &&
-           text[at + 6] == '_';
+           WrittenWithUnderscore(text, at + 6);
 }
 
 }  // namespace
@@ -160,7 +154,7 @@ SheetString SheetText(std::string_view text) {
             out += escape;
             units += 7;
         } else {
-            AppendCodePoint(out, c);
+            AppendUtf8(out, c);
             units += c >= 0x10000 ? 2 : 1;
         }
         if (units <= kKept) {

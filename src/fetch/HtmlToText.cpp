@@ -10,6 +10,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
+#include "base/Text.h"
 #include "fetch/TextTools.h"
 
 namespace tarnwick {

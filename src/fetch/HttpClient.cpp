@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "base/Text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -48,22 +50,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // Addresses come out of pages and redirect answers: a "file://" or "gopher://" one must never
 // reach libcurl, which would read local files or talk raw bytes to local services.
 bool IsWebAddress(std::string_view address) {
-    auto hasScheme = [&](std::string_view scheme) {
-        if (address.size() < scheme.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < scheme.size(); ++i) {
-            char c = address[i];
-            if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
-            if (c != scheme[i]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return hasScheme("http://") || hasScheme("https://");
+    return StartsWithIgnoringAsciiCase(address, "http://") ||
+           StartsWithIgnoringAsciiCase(address, "https://");
 }
 
 }  // namespace

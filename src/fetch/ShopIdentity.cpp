@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
 

@@ -132,18 +132,6 @@ std::size_t SkipDigits(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-std::string Trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(static_cast<unsigned char>(text[begin]))) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(static_cast<unsigned char>(text[end - 1]))) {
-        --end;
-    }
-    return std::string(text.substr(begin, end - begin));
-}
-
 std::string TextBetween(std::string_view text, std::string_view startMarker,
                         std::string_view endMarker) {
     if (startMarker.empty() || endMarker.empty()) {
@@ -176,19 +164,6 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     }
     result.append(text.substr(done));
     return result;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::int32_t WholeNumber(std::string_view text) {

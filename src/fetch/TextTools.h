@@ -6,17 +6,11 @@
 
 namespace tarnwick {
 
-// Removes leading and trailing bytes whose code is below 33 (blanks and control characters).
-std::string Trim(std::string_view text);
-
 // The text between the first start marker and the first end marker after it, both excluded.
 // Markers are found with ASCII letters compared without case; the result keeps the text's own
 // case. Empty when either marker is empty or missing.
 std::string TextBetween(std::string_view text, std::string_view startMarker,
                         std::string_view endMarker);
-
-// True when the two texts are equal once ASCII letters are compared without case.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Every occurrence of `from` replaced by `to`, letter case compared exactly.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

@@ -13,6 +13,8 @@
 
 #include <sqlite3.h>
 
+#include "base/Text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -57,19 +59,6 @@ private:
         throw DatabaseError(sqlite3_errmsg(db));
     }
     throw DatabaseError(sqlite3_errstr(rc));
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 int CheckedLength(std::size_t size) {
@@ -277,7 +266,7 @@ int Statement::ColumnIndex(std::string_view name) const {
         if (columnName == nullptr) {
             throw DatabaseError(sqlite3_errstr(SQLITE_NOMEM));
         }
-        if (EqualsIgnoringCase(columnName, name)) {
+        if (EqualsIgnoringAsciiCase(columnName, name)) {
             return i;
         }
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

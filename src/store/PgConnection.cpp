@@ -8,6 +8,7 @@
 
 #include <libpq-fe.h>
 
+#include "base/Text.h"
 #include "store/Database.h"
 
 namespace tarnwick {
@@ -56,13 +57,6 @@ public:
     using DatabaseError::DatabaseError;
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 }  // namespace
 
 // ---- PgResult ----
@@ -97,7 +91,7 @@ int PgResult::ColumnIndex(std::string_view name) const {
     const int count = PQnfields(m_result);
     for (int i = 0; i < count; ++i) {
         const char* columnName = PQfname(m_result, i);
-        if (columnName != nullptr && EqualsIgnoringCase(columnName, name)) {
+        if (columnName != nullptr && EqualsIgnoringAsciiCase(columnName, name)) {
             return i;
         }
     }

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 struct pg_conn;
 struct pg_result;

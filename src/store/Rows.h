@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

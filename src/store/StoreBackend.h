@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "store/Rows.h"
 #include "store/WatchRows.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <variant>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "store/Rows.h"
 
 namespace tarnwick {

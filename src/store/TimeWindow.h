@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

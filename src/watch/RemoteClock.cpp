@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "base/Text.h"
 #include "fetch/HttpClient.h"
-#include "fetch/TextTools.h"
 
 namespace tarnwick {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 
 namespace tarnwick {
 

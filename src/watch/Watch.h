@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "watch/AlertRules.h"
 #include "watch/Schedule.h"
 

@@ -2,7 +2,7 @@
 
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 
 namespace tarnwick {
 

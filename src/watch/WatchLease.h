@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 

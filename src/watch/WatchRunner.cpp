@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "watch/AlertSummary.h"
 
 namespace tarnwick {

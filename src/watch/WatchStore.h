@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/DateTime.h"
 #include "notify/NotifyChannel.h"
-#include "store/DateTime.h"
 #include "watch/AlertRules.h"
 #include "watch/Watch.h"
 #include "watch/WatchedComparison.h"

@@ -8,6 +8,7 @@
 #include "ShopModels.h"
 #include "fetch/HttpClient.h"
 #include "fetch/TextTools.h"
+#include "store/DateTime.h"
 #include "store/PgConnection.h"
 #include "support/AcquisitionHarness.h"
 

@@ -9,7 +9,7 @@
 #include "ShopModels.h"
 #include "acquire/Run.h"
 #include "acquire/RunOutcome.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "support/AcquisitionHarness.h"
 
 namespace tarnwick::test {

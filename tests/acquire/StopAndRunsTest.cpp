@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "ShopModels.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "support/AcquisitionHarness.h"
 
 namespace tarnwick::test {

@@ -12,7 +12,7 @@
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
 #include "app/TFmReadData.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "store/Store.h"
 #include "support/AcquisitionHarness.h"
 #include "views/ItemListView.h"

@@ -15,7 +15,7 @@
 #include "app/TFmMain.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 #include "support/MarketFixture.h"
 #include "support/TempDatabase.h"
 

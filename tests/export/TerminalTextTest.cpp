@@ -49,23 +49,5 @@ TEST(TerminalTextTest, WhatATerminalWouldActOnShowsAsAnEscape) {
     }
 }
 
-// Whatever the bytes, nothing the terminal acts on survives.
-TEST(TerminalTextTest, NoByteSequenceLetsAControlThrough) {
-    for (int a = 0; a < 256; ++a) {
-        for (int b = 0; b < 256; b += 3) {
-            const std::string text = {static_cast<char>(a), static_cast<char>(b), '\xAE', 'z'};
-            const std::string shown = TerminalText(text);
-            for (std::size_t i = 0; i < shown.size(); ++i) {
-                const auto c = static_cast<unsigned char>(shown[i]);
-                const auto next =
-                    i + 1 < shown.size() ? static_cast<unsigned char>(shown[i + 1]) : 0;
-                ASSERT_FALSE(c < 0x20 || c == 0x7F) << a << " " << b;
-                ASSERT_FALSE(c == 0xC2 && next >= 0x80 && next <= 0x9F) << a << " " << b;
-            }
-            ASSERT_EQ(shown.find("\xE2\x80\xAE"), std::string::npos) << a << " " << b;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace tarnwick::test

@@ -21,8 +21,8 @@
 #include "acquire/AcquisitionController.h"
 #include "acquire/EventLoop.h"
 #include "acquire/RunObserver.h"
+#include "base/Clock.h"
 #include "export/ItemSheet.h"
-#include "store/Clock.h"
 #include "store/Store.h"
 #include "support/MarketFixture.h"
 #include "support/TempDatabase.h"
@@ -334,6 +334,8 @@ TEST_F(XlsxExportTest, EveryTextReadsBackAsStoredAndOddNumbersAreLeftOut) {
         {std::string("_x000D_"), "_x000D_"},
         {std::string("a_x0041_b_X00e9_c_x005F_"), "a_x0041_b_X00e9_c_x005F_"},
         {std::string("_x00_ _xZZZZ_"), "_x00_ _xZZZZ_"},
+        // ... also where the escape of the next character would supply the closing "_".
+        {std::string("_x0041\x01z _x0aAA\0", 16), std::string("_x0041\x01z _x0aAA\0", 16)},
         // Bytes that are not UTF-8 would make the shared strings malformed XML.
         {std::string("gbk \xC1\xAC\xD2\xC2 \xff"),
          "gbk \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD"},

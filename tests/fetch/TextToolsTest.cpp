@@ -11,29 +11,6 @@
 namespace tarnwick {
 namespace {
 
-struct TrimCase {
-    std::string_view text;
-    std::string_view expected;
-};
-
-TEST(Trim, RemovesOnlyBytesBelow33AtBothEnds) {
-    const TrimCase cases[] = {
-        {"", ""},
-        {" \t\r\n", ""},
-        {"  x  ", "x"},
-        {"\x01\x1Fx y\x20", "x y"},
-        {"a \t b", "a \t b"},
-        // 0x7F and the bytes of a UTF-8 no-break space are not blanks by this rule.
-        {"\x7Fx\x7F", "\x7Fx\x7F"},
-        {"\xC2\xA0x\xC2\xA0", "\xC2\xA0x\xC2\xA0"},
-        {"\n中文\n", "中文"},
-        {std::string_view("\0x\0", 3), "x"},
-    };
-    for (const TrimCase& c : cases) {
-        EXPECT_EQ(Trim(c.text), c.expected) << "text: \"" << c.text << '"';
-    }
-}
-
 struct BetweenCase {
     std::string_view name;
     std::string_view text;

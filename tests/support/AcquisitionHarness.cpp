@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 
 namespace tarnwick::test {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "watch/WatchRunner.h"
 
 namespace tarnwick {

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Text.h"
+
 namespace marketsim {
 namespace {
-
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -54,7 +52,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
 bool HasToken(std::string_view list, std::string_view token) {
     while (!list.empty()) {
         std::size_t comma = list.find(',');
-        if (EqualsNoCase(TrimBlanks(list.substr(0, comma)), token)) {
+        if (tarnwick::EqualsIgnoringAsciiCase(TrimBlanks(list.substr(0, comma)), token)) {
             return true;
         }
         if (comma == std::string_view::npos) {
@@ -66,12 +64,6 @@ bool HasToken(std::string_view list, std::string_view token) {
 }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
 
 std::size_t FindHeadEnd(std::string_view buffer) {
     std::size_t crlf = buffer.find("\r\n\r\n");
@@ -125,7 +117,7 @@ bool ParseRequestHead(std::string_view head, RequestHead& out) {
 
 std::string HeaderValue(const HeaderList& headers, std::string_view name) {
     for (const auto& [headerName, value] : headers) {
-        if (EqualsNoCase(headerName, name)) {
+        if (tarnwick::EqualsIgnoringAsciiCase(headerName, name)) {
             return value;
         }
     }

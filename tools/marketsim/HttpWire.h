@@ -33,7 +33,6 @@ bool ParseRequestHead(std::string_view head, RequestHead& out);
 bool WantsClose(const RequestHead& request);
 
 std::string HeaderValue(const HeaderList& headers, std::string_view name);  // first, no case
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // "%XX" becomes its byte; everything else, '+' included, stays as it is. A '%' that is not
 // followed by two hex digits is kept literally.

@@ -28,6 +28,7 @@
 #include "ShopCatalog.h"
 #include "ShopTime.h"
 #include "Socket.h"
+#include "base/Text.h"
 #include "fetch/Gbk.h"
 
 namespace marketsim {
@@ -37,8 +38,9 @@ std::string RecordedRequest::Header(std::string_view name) const {
 }
 
 bool RecordedRequest::HasHeader(std::string_view name) const {
-    return std::any_of(headers.begin(), headers.end(),
-                       [&](const auto& header) { return EqualsNoCase(header.first, name); });
+    return std::any_of(headers.begin(), headers.end(), [&](const auto& header) {
+        return tarnwick::EqualsIgnoringAsciiCase(header.first, name);
+    });
 }
 
 namespace {

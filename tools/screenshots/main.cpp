@@ -28,7 +28,7 @@
 #include "app/TFmCompare.h"
 #include "app/TFmMain.h"
 #include "app/TFmReadData.h"
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "views/ComparisonModel.h"
 #include "views/ItemHistoryChart.h"
 #include "views/ItemListView.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 
