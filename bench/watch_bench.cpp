@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "store/Clock.h"
+#include "base/Clock.h"
 #include "store/Store.h"
 #include "support/TempDatabase.h"
 #include "watch/StoreWatchStore.h"

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <iostream>
 
-#include "fetch/TextTools.h"
+#include "base/Text.h"
 #include "store/WatchRows.h"
 #include "watch/AlertRules.h"
 

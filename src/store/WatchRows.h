@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "store/DateTime.h"
+#include "base/DateTime.h"
 
 namespace tarnwick {
 
