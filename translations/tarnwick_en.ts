@@ -249,14 +249,29 @@
     </message>
 </context>
 <context>
+    <name>tarnwick::ItemListModel</name>
+    <message>
+        <source>未读取</source>
+        <translation>not read</translation>
+    </message>
+</context>
+<context>
     <name>tarnwick::ItemListView</name>
     <message>
         <source>共 %1 个宝贝  销售总额 %2  库存 %3</source>
         <translation>%1 items  Sales total %2  Stock %3</translation>
     </message>
+    <message>
+        <source>  未读取 %1</source>
+        <translation>  Not read %1</translation>
+    </message>
 </context>
 <context>
     <name>tarnwick::ShopTree</name>
+    <message>
+        <source>本次分析不完整 - %1</source>
+        <translation>Incomplete run - %1</translation>
+    </message>
     <message>
         <source>分析时间 %1</source>
         <translation>Analysed %1</translation>

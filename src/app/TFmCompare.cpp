@@ -137,6 +137,18 @@ QWidget* TFmCompare::BuildHeader() {
                             Movement(c.olderTotals.sellAmount, c.newerTotals.sellAmount, 2),
                             Movement(c.olderTotals.stockValue, c.newerTotals.stockValue, 2)));
     lblTotals->setObjectName("lblTotals");
+    // First, when either run did not read the whole shop: the figures below leave its unread
+    // items out, and missing items are not called removed.
+    QStringList partial;
+    for (const std::string& line : c.PartialLines()) {
+        partial << Utf8Text(line);
+    }
+    lblPartial = new QLabel(partial.join(QLatin1Char('\n')));
+    lblPartial->setObjectName("lblPartial");
+    lblPartial->setTextFormat(Qt::PlainText);
+    lblPartial->setStyleSheet(QStringLiteral("color: #a33;"));
+    lblPartial->setVisible(!partial.isEmpty());
+    texts->addWidget(lblPartial);
     texts->addWidget(lblRuns);
     texts->addWidget(lblTotals);
     layout->addLayout(texts, 1);

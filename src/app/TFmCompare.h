@@ -61,6 +61,7 @@ private:
     ComparisonModel* m_model = nullptr;  // owned as child objects
     ComparisonFilter* m_filter = nullptr;
     QLabel* lblRuns = nullptr;
+    QLabel* lblPartial = nullptr;
     QLabel* lblTotals = nullptr;
     QCheckBox* chkChangedOnly = nullptr;
     QPushButton* btnExportXlsx = nullptr;

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/RunRecord.h"
 #include "app/AppIcons.h"
 #include "app/GuardedCall.h"
 #include "app/SaveFileDialog.h"
@@ -548,7 +549,7 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth());
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth(), Db().ReadRunOutcomes());
     // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
@@ -572,9 +573,15 @@ void TFmMain::tvClick() {
     if (listed) {
         SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
         std::optional<RunHealthRow> health = tv->HealthOf(selected->Sid);
-        m_healthPanel->setText(health && ShopTree::NeedsMark(health->verdict)
-                                   ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
-                                   : QString());
+        QString status = health && ShopTree::NeedsMark(health->verdict)
+                             ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
+                             : QString();
+        // A run that did not read the whole shop says so, beside its verdict.
+        const QString partial = tv->PartialTextOf(selected->Sid);
+        if (!partial.isEmpty()) {
+            status += (status.isEmpty() ? QString() : QStringLiteral("  ")) + partial;
+        }
+        m_healthPanel->setText(status);
     }
     RefreshShopViews();
 }
@@ -618,7 +625,7 @@ void TFmMain::LoadItemList(TimeWindow window) {
     m_timeWindow = window;
     std::vector<ItemRow> items =
         Db().ReadItems(m_currentShop->Sid, LowerBound(window, m_clock.Now()));
-    lst->Model().Fill(std::move(items));
+    lst->Model().Fill(std::move(items), RunRecord::Load(Db(), m_currentShop->Sid));
 }
 
 void TFmMain::lstChange() {

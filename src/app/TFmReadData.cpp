@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
@@ -44,7 +45,10 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
       }) {
     setObjectName("TFmReadData");
     setWindowTitle(tr("分析店铺"));
-    setFixedSize(kClientWidth, kClientHeight);
+    // The form's size at first; larger, the log gets the room, so its long lines can be read.
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
+    setSizeGripEnabled(true);
     setModal(true);
 
     cbbInputType = Place(new QComboBox(this), "cbbInputType", 16, 24, 89, kFieldHeight);
@@ -113,14 +117,28 @@ void TFmReadData::showEvent(QShowEvent* event) {
     }
 }
 
+void TFmReadData::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The form's controls keep their places; the nick and the log take the new room.
+    const int right = width() - 16;
+    edtInput->resize(right - edtInput->x(), edtInput->height());
+    lblProgress->resize(right - lblProgress->x(), lblProgress->height());
+    mmoLog->resize(right - mmoLog->x(), height() - 17 - mmoLog->y());
+}
+
 void TFmReadData::FormShow() {
-    edtInput->clear();
     cbbInputType->setCurrentIndex(0);
-    m_controller->Reset();
-    // A run that goes on behind the reset can still be stopped from here; a new start stays
-    // possible as well.
+    // One run at a time: while one goes on, the dialog shows that run (its nick, its log and
+    // its counter) and it can be stopped, not started again.
     std::shared_ptr<Run> run = m_controller->CurrentRun();
-    btnStop->setEnabled(run && !run->Completed());
+    if (run && !run->Completed()) {
+        edtInput->setText(Utf8Text(run->Nick()));
+        btnStart->setEnabled(false);
+        btnStop->setEnabled(true);
+    } else {
+        edtInput->clear();
+        m_controller->Reset();
+    }
     ShowProgress();
     m_progressTimer->start();
     edtInput->setFocus();
@@ -188,6 +206,20 @@ void TFmReadData::RunningChanged(bool running) {
     btnStart->setEnabled(!running);
     btnStop->setEnabled(running);
     ShowProgress();
+}
+
+void TFmReadData::RunCompleted() {
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    if (!run) {
+        return;
+    }
+    ShowProgress();
+    // Said once the log has its last line, and only while the user is looking: a hidden
+    // dialog's run tells the tree and the status bar instead.
+    const std::string notice = OutcomeNotice(run->OutcomeRow(DateTime()));
+    if (!notice.empty() && isVisible()) {
+        m_prompts.ShowInfoBox(this, Utf8Text(notice));
+    }
 }
 
 }  // namespace tarnwick

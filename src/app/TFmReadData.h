@@ -45,6 +45,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormShow();
@@ -56,6 +57,7 @@ private:
     void LogLineAdded(const std::string& line) override;
     void LogCleared() override;
     void RunningChanged(bool running) override;
+    void RunCompleted() override;
 
     void OnClick(QPushButton* button, void (TFmReadData::*handler)());
     void ShowProgress();

@@ -1,5 +1,6 @@
 #include "store/PostgresStore.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -101,9 +102,10 @@ const char* PostgresStore::SchemaText() {
 
 void PostgresStore::CreateSchema(const std::string& location) {
     PgConnection connection = PgConnection::Open(location);
-    static const char* const kTables[] = {"shoplist",    "itemlist",    "buyerlist",     "ratelist",
-                                          "items",       "runkeys",     "runhealth",     "watches",
-                                          "watchleases", "watchalerts", "notifychannels"};
+    static const char* const kTables[] = {"shoplist",      "itemlist", "buyerlist",   "ratelist",
+                                          "items",         "runkeys",  "runhealth",   "runoutcome",
+                                          "itemreads",     "watches",  "watchleases", "watchalerts",
+                                          "notifychannels"};
     std::string found;
     for (const char* table : kTables) {
         // Where unqualified names would create it: the first schema of the search path.
@@ -205,6 +207,7 @@ void PostgresStore::DeleteShop(std::string_view sid) {
         "delete from ItemList where SID=$1",
     };
     const bool withHealth = HasRunHealthTable();
+    const bool withRecord = HasRunOutcomeTables();
     m_connection.Run("begin", {});
     try {
         for (const std::string& sql : kDeletes) {
@@ -212,6 +215,10 @@ void PostgresStore::DeleteShop(std::string_view sid) {
         }
         if (withHealth) {
             m_connection.Run("delete from RunHealth where sid=$1", {PgConnection::Param(sid)});
+        }
+        if (withRecord) {
+            m_connection.Run("delete from ItemReads where sid=$1", {PgConnection::Param(sid)});
+            m_connection.Run("delete from RunOutcome where sid=$1", {PgConnection::Param(sid)});
         }
         m_connection.Run("commit", {});
     } catch (...) {
@@ -415,6 +422,57 @@ std::int32_t PostgresStore::AddChannel(const ChannelRow& row) {
 bool PostgresStore::RemoveChannel(std::int32_t id) {
     return m_connection.Run("delete from NotifyChannels where ChannelID=$1", {Param(id)})
                .Affected() > 0;
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+bool PostgresStore::HasRunOutcomeTables() {
+    const PgResult result = m_connection.Run(
+        "select to_regclass('runoutcome') is not null and to_regclass('itemreads') is not null",
+        {});
+    return result.Rows() > 0 && result.Text(0, 0) == "t";
+}
+
+void PostgresStore::AppendRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = InsertSql("RunOutcome", kRunOutcomeColumns, Dollar);
+    m_connection.Run(sql, ParamsOf(kRunOutcomeColumns, row));
+}
+
+bool PostgresStore::UpdateRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = UpdateByFirstSql("RunOutcome", kRunOutcomeColumns, Dollar);
+    std::vector<std::string> params = ParamsOf(kRunOutcomeColumns, row);
+    // The key, first among the columns, goes last, where the where clause wants it.
+    std::rotate(params.begin(), params.begin() + 1, params.end());
+    return m_connection.Run(sql, params).Affected() > 0;
+}
+
+std::vector<RunOutcomeRow> PostgresStore::ReadRunOutcomes(std::optional<std::string_view> sid) {
+    if (!sid) {
+        return ReadRows(m_connection.Run("select * from RunOutcome", {}), kRunOutcomeColumns);
+    }
+    return ReadRows(
+        m_connection.Run("select * from RunOutcome where sid=$1", {PgConnection::Param(*sid)}),
+        kRunOutcomeColumns);
+}
+
+void PostgresStore::AppendItemRead(const ItemReadRow& row) {
+    static const std::string sql = InsertSql("ItemReads", kItemReadColumns, Dollar);
+    m_connection.Run(sql, ParamsOf(kItemReadColumns, row));
+}
+
+std::vector<ItemReadRow> PostgresStore::ReadItemReads(std::string_view sid) {
+    return ReadRows(m_connection.Run("select * from ItemReads where sid=$1 order by seq",
+                                     {PgConnection::Param(sid)}),
+                    kItemReadColumns);
+}
+
+std::vector<BuyerRow> PostgresStore::ReadRunBuyersAfter(std::string_view sid, DateTime after) {
+    return ReadRows(m_connection.Run(
+                        "select * from BuyerList where sid=$1 and buytime>$2 order by buytime desc",
+                        {PgConnection::Param(sid), PgConnection::Param(after)}),
+                    kBuyerColumns);
 }
 
 }  // namespace tarnwick

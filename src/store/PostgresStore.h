@@ -42,6 +42,13 @@ public:
     bool HasRunHealthTable() override;
     void AppendRunHealth(const RunHealthRow& row) override;
     std::vector<RunHealthRow> ReadRunHealth(std::optional<std::string_view> sid) override;
+    bool HasRunOutcomeTables() override;
+    void AppendRunOutcome(const RunOutcomeRow& row) override;
+    bool UpdateRunOutcome(const RunOutcomeRow& row) override;
+    std::vector<RunOutcomeRow> ReadRunOutcomes(std::optional<std::string_view> sid) override;
+    void AppendItemRead(const ItemReadRow& row) override;
+    std::vector<ItemReadRow> ReadItemReads(std::string_view sid) override;
+    std::vector<BuyerRow> ReadRunBuyersAfter(std::string_view sid, DateTime after) override;
 
     bool HasWatchTables() override;
     void CreateWatchTables() override;

@@ -179,17 +179,21 @@ void SqliteStore::DeleteShop(std::string_view sid) {
         "delete from ItemList where SID=?",
     };
     const bool withHealth = HasRunHealthTable();
+    const bool withRecord = HasRunOutcomeTables();
     // Immediate: the write lock is waited for here, within the busy limits, rather than a
     // delete finding it taken half-way.
     m_db.Write(m_db.Prepared("begin immediate"));
     try {
-        for (const char* sql : kDeletes) {
-            Statement& statement = m_db.Prepared(sql);
-            statement.Bind(1, sid);
-            m_db.Write(statement);
-        }
+        std::vector<const char*> deletes(std::begin(kDeletes), std::end(kDeletes));
         if (withHealth) {
-            Statement& statement = m_db.Prepared("delete from RunHealth where sid=?");
+            deletes.push_back("delete from RunHealth where sid=?");
+        }
+        if (withRecord) {
+            deletes.push_back("delete from ItemReads where sid=?");
+            deletes.push_back("delete from RunOutcome where sid=?");
+        }
+        for (const char* sql : deletes) {
+            Statement& statement = m_db.Prepared(sql);
             statement.Bind(1, sid);
             m_db.Write(statement);
         }
@@ -224,19 +228,33 @@ std::map<std::string, int> SqliteStore::CountItemsPerRun() {
     return counts;
 }
 
-bool SqliteStore::ClaimRunKey(std::string_view sid, DateTime) {
+bool SqliteStore::ClaimRunKey(std::string_view sid, DateTime claimedAt) {
+    if (HasTable("RunKeys")) {
+        // Rows brought in from elsewhere carry keys never claimed here; their ShopList row
+        // holds the key as well.
+        Statement& claim = m_db.Prepared(
+            "insert into RunKeys (SID, ClaimedAt) select ?1, ?2 where not exists (select 1 from "
+            "ShopList where SID = ?1) on conflict (SID) do nothing");
+        claim.Bind(1, sid).Bind(2, claimedAt);
+        m_db.Write(claim);
+        return sqlite3_changes(m_db.Handle()) == 1;
+    }
     Statement& query = m_db.Prepared("select count(*) from ShopList where SID=?");
     const ResetOnExit reset(query);
     query.Bind(1, sid);
     return !(query.Step() && query.Int(0) > 0);
 }
 
-bool SqliteStore::HasRunHealthTable() {
+bool SqliteStore::HasTable(const char* name) {
     Statement& query = m_db.Prepared(
-        "select count(*) from sqlite_master where type='table' and name='RunHealth' collate "
-        "nocase");
+        "select count(*) from sqlite_master where type='table' and name=? collate nocase");
     const ResetOnExit reset(query);
+    query.Bind(1, std::string_view(name));
     return query.Step() && query.Int(0) > 0;
+}
+
+bool SqliteStore::HasRunHealthTable() {
+    return HasTable("RunHealth");
 }
 
 void SqliteStore::AppendRunHealth(const RunHealthRow& row) {
@@ -428,6 +446,59 @@ bool SqliteStore::RemoveChannel(std::int32_t id) {
     remove.Bind(1, id);
     m_db.Write(remove);
     return sqlite3_changes(m_db.Handle()) > 0;
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+bool SqliteStore::HasRunOutcomeTables() {
+    return HasTable("RunOutcome") && HasTable("ItemReads");
+}
+
+void SqliteStore::AppendRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = InsertSql("RunOutcome", kRunOutcomeColumns, Question);
+    AppendRow(m_db, sql, kRunOutcomeColumns, row);
+}
+
+bool SqliteStore::UpdateRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = UpdateByFirstSql("RunOutcome", kRunOutcomeColumns, Question);
+    Statement& update = m_db.Prepared(sql.c_str());
+    // The key, first among the columns, goes last, where the where clause wants it.
+    for (std::size_t i = 1; i < kRunOutcomeColumns.size(); ++i) {
+        std::visit([&](auto member) { update.Bind(static_cast<int>(i), row.*member); },
+                   kRunOutcomeColumns[i].member);
+    }
+    update.Bind(static_cast<int>(kRunOutcomeColumns.size()), row.sid);
+    m_db.Write(update);
+    return sqlite3_changes(m_db.Handle()) > 0;
+}
+
+std::vector<RunOutcomeRow> SqliteStore::ReadRunOutcomes(std::optional<std::string_view> sid) {
+    if (!sid) {
+        return ReadRows(m_db.Prepared("select * from RunOutcome"), kRunOutcomeColumns);
+    }
+    Statement& query = m_db.Prepared("select * from RunOutcome where sid=?");
+    query.Bind(1, *sid);
+    return ReadRows(query, kRunOutcomeColumns);
+}
+
+void SqliteStore::AppendItemRead(const ItemReadRow& row) {
+    static const std::string sql = InsertSql("ItemReads", kItemReadColumns, Question);
+    AppendRow(m_db, sql, kItemReadColumns, row);
+}
+
+std::vector<ItemReadRow> SqliteStore::ReadItemReads(std::string_view sid) {
+    Statement& query = m_db.Prepared("select * from ItemReads where sid=? order by seq");
+    query.Bind(1, sid);
+    return ReadRows(query, kItemReadColumns);
+}
+
+std::vector<BuyerRow> SqliteStore::ReadRunBuyersAfter(std::string_view sid, DateTime after) {
+    Statement& query =
+        m_db.Prepared("select * from BuyerList where sid=? and buytime>? order by buytime desc");
+    query.Bind(1, sid).Bind(2, after);
+    return ReadRows(query, kBuyerColumns);
 }
 
 }  // namespace tarnwick

@@ -106,8 +106,30 @@ public:
     std::int32_t AddChannel(const ChannelRow& row) { return m_backend->AddChannel(row); }
     bool RemoveChannel(std::int32_t id) { return m_backend->RemoveChannel(id); }
 
+    // What each run read of the shop, in tables that older stores lack. Without them nothing
+    // is written or read and nothing fails, as with RunHealth.
+    bool HasRunOutcomeTables() { return m_backend->HasRunOutcomeTables(); }
+    // The run's row when it begins; quietly nothing without the tables.
+    void BeginRunOutcome(const RunOutcomeRow& row);
+    // The run's row when it ends, replacing the one it began with (or added when that is
+    // missing); quietly nothing without the tables.
+    void EndRunOutcome(const RunOutcomeRow& row);
+    std::vector<RunOutcomeRow> ReadRunOutcomes();  // every run's; empty without the tables
+    std::optional<RunOutcomeRow> ReadRunOutcome(std::string_view sid);
+    void AppendItemRead(const ItemReadRow& row);  // quietly nothing without the tables
+    std::vector<ItemReadRow> ReadItemReads(std::string_view sid);  // in queue order
+    // Every deal record of the run bought after `after`, newest first.
+    std::vector<BuyerRow> ReadRunBuyersAfter(std::string_view sid, DateTime after) {
+        return m_backend->ReadRunBuyersAfter(sid, after);
+    }
+
 private:
+    // Whether the run-outcome tables are there, asked once per Store: a run asks for every
+    // item it reads.
+    bool OutcomeTables();
+
     std::unique_ptr<StoreBackend> m_backend;
+    std::optional<bool> m_outcomeTables;
 };
 
 // True for the address of a PostgreSQL server rather than a file path.

@@ -77,6 +77,20 @@ public:
     virtual std::vector<ChannelRow> ReadChannels() = 0;
     virtual std::int32_t AddChannel(const ChannelRow& row) = 0;
     virtual bool RemoveChannel(std::int32_t id) = 0;
+
+    // What each run read of the shop: RunOutcome and ItemReads, which stores made before them
+    // lack; the program never creates them. The others are called only when this says both
+    // tables are there.
+    virtual bool HasRunOutcomeTables() = 0;
+    virtual void AppendRunOutcome(const RunOutcomeRow& row) = 0;
+    // Replaces the run's row (by sid); false when there was none.
+    virtual bool UpdateRunOutcome(const RunOutcomeRow& row) = 0;
+    virtual std::vector<RunOutcomeRow> ReadRunOutcomes(std::optional<std::string_view> sid) = 0;
+    virtual void AppendItemRead(const ItemReadRow& row) = 0;
+    virtual std::vector<ItemReadRow> ReadItemReads(std::string_view sid) = 0;
+
+    // Every deal record of a run bought after `after` (not at it), for all its items at once.
+    virtual std::vector<BuyerRow> ReadRunBuyersAfter(std::string_view sid, DateTime after) = 0;
 };
 
 }  // namespace tarnwick

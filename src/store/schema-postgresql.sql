@@ -123,12 +123,45 @@ CREATE TABLE RunHealth (
     reasons           text    DEFAULT ''
 );
 
+-- What each run read of the shop: written "running" when the run begins and completed when it
+-- ends, so a run that never ended says so. A store set up before it keeps working without it
+-- (and without ItemReads): the program never creates them, and then takes every run as
+-- complete.
+CREATE TABLE RunOutcome (
+    sid           text    DEFAULT '',
+    outcome       text    DEFAULT '',
+    started       timestamp without time zone DEFAULT '1899-12-30 00:00:00',
+    ended         timestamp without time zone DEFAULT '1899-12-30 00:00:00',
+    listPages     integer DEFAULT 0,
+    listPagesRead integer DEFAULT 0,
+    listComplete  integer DEFAULT 0,
+    itemsListed   integer DEFAULT 0,
+    itemsQueued   integer DEFAULT 0,
+    itemsRead     integer DEFAULT 0,
+    itemsNotRead  integer DEFAULT 0,
+    ratePauses    integer DEFAULT 0,
+    ratePausedMs  integer DEFAULT 0,
+    detail        text    DEFAULT ''
+);
+
+-- Each queued item's read state: whether its ItemList row holds the marketplace's figures or
+-- the zeros of an item that failed, was blocked or never started.
+CREATE TABLE ItemReads (
+    sid    text    DEFAULT '',
+    seq    integer DEFAULT 0,
+    ItemID text    DEFAULT '',
+    state  text    DEFAULT '',
+    answer text    DEFAULT ''
+);
+
 -- The tree lists runs newest first; the views filter a run's rows and sort them by time.
 CREATE INDEX ShopList_AddTime ON ShopList (AddTime);
 CREATE INDEX ItemList_sid ON ItemList (sid);
 CREATE INDEX BuyerList_sid_itemid_buytime ON BuyerList (sid, itemid, buytime);
 CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);
 CREATE INDEX RunHealth_sid ON RunHealth (sid);
+CREATE INDEX RunOutcome_sid ON RunOutcome (sid);
+CREATE INDEX ItemReads_sid_seq ON ItemReads (sid, seq);
 
 -- watch tables: begin
 -- Watched shops, their leases, their alerts and where alerts are sent. A store set up before

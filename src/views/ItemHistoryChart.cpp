@@ -90,7 +90,7 @@ void ItemHistoryChart::ShowHistory(const std::string& title,
         // share one: invisible spaces, one more per step, keep them apart.
         m_runs->append(
             RunLabel(points[i].runTime) + QString(static_cast<qsizetype>(i), QChar(0x200B)), x);
-        if (points[i].listed) {
+        if (points[i].read) {
             prices.append(QPointF(x, points[i].price));
             sold.append(QPointF(x, points[i].sellcount));
         }

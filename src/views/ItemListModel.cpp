@@ -1,5 +1,7 @@
 #include "views/ItemListModel.h"
 
+#include <QColor>
+
 #include <stdexcept>
 
 #include <QCoreApplication>
@@ -79,6 +81,14 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         bool text = column == cxTitle || column == cxDataTime;
         return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
     }
+    // The figures of an item the run did not read are zeros of ours, not the shop's.
+    const bool read = Read(index.row());
+    if (role == Qt::ForegroundRole) {
+        return read ? QVariant() : QVariant(QColor(Qt::gray));
+    }
+    if (!read && column == cxDataTime && role == Qt::DisplayRole) {
+        return tr("未读取");
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
@@ -142,10 +152,15 @@ bool ItemListModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-void ItemListModel::Fill(std::vector<ItemRow> items) {
+void ItemListModel::Fill(std::vector<ItemRow> items, const RunRecord& record) {
     beginResetModel();
     m_items = std::move(items);
     m_checked.assign(m_items.size(), 1);
+    m_read.clear();
+    m_read.reserve(m_items.size());
+    for (const ItemRow& item : m_items) {
+        m_read.push_back(record.ItemWasRead(item.ItemID) ? 1 : 0);
+    }
     endResetModel();
 }
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "analysis/RunRecord.h"
 #include "views/CellText.h"
 
 namespace tarnwick {
@@ -131,13 +132,20 @@ bool ShopTree::NeedsMark(const std::string& verdictName) {
 
 void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
                        const std::map<std::string, int>& itemCounts,
-                       const std::vector<RunHealthRow>& health) {
+                       const std::vector<RunHealthRow>& health,
+                       const std::vector<RunOutcomeRow>& outcomes) {
     clear();
     m_shops.clear();
     m_shops.reserve(shops.size());
     m_health.clear();
     for (const RunHealthRow& row : health) {
         m_health.insert_or_assign(row.sid, row);
+    }
+    m_partial.clear();
+    for (const RunOutcomeRow& row : outcomes) {
+        if (std::string text = RunRecord(row, {}).PartialText(); !text.empty()) {
+            m_partial.insert_or_assign(row.sid, std::move(text));
+        }
     }
     for (const ShopRow& row : shops) {
         // Created with the tree as parent, which owns the node from here on.
@@ -155,6 +163,11 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
             tip += QLatin1Char('\n') + tr("分析时间 %1").arg(time);
         }
         tip += QLatin1Char('\n') + tr("共 %n 个宝贝", nullptr, items);
+        auto partial = m_partial.find(row.SID);
+        if (partial != m_partial.end()) {
+            node->setIcon(0, m_degradedIcon);
+            tip += QLatin1Char('\n') + tr("本次分析不完整 - %1").arg(Utf8Text(partial->second));
+        }
         node->setToolTip(0, tip);
         auto found = m_health.find(row.SID);
         if (found == m_health.end() || !NeedsMark(found->second.verdict)) {
@@ -167,6 +180,12 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
                                 tr("运行状况: %1").arg(VerdictText(run.verdict)) +
                                 QLatin1Char('\n') + Utf8Text(run.reasons));
     }
+}
+
+QString ShopTree::PartialTextOf(std::string_view sid) const {
+    auto found = m_partial.find(sid);
+    return found == m_partial.end() ? QString()
+                                    : tr("本次分析不完整 - %1").arg(Utf8Text(found->second));
 }
 
 std::optional<RunHealthRow> ShopTree::HealthOf(std::string_view sid) const {

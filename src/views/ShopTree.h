@@ -33,11 +33,16 @@ public:
     // Drops every node and its record, then one node per row in the given order; the item
     // counts, by run key, go into the nodes' tooltips. A run whose health says degraded or
     // blocked gets that mark, and its verdict and reasons in the tooltip.
+    // A run that is not complete (stopped, blocked, truncated, ...: `outcomes`) is marked too,
+    // and its tooltip says how much of the shop it read.
     void Rebuild(const std::vector<ShopRow>& shops,
                  const std::map<std::string, int>& itemCounts = {},
-                 const std::vector<RunHealthRow>& health = {});
+                 const std::vector<RunHealthRow>& health = {},
+                 const std::vector<RunOutcomeRow>& outcomes = {});
     // The stored health of a listed run, when the store keeps health and the run has it.
     std::optional<RunHealthRow> HealthOf(std::string_view sid) const;
+    // "已停止: 读取 14 / 45 个宝贝" for a listed run that is not complete; empty otherwise.
+    QString PartialTextOf(std::string_view sid) const;
     // "被拦截" for "blocked" and so on, in the interface's language.
     static QString VerdictText(const std::string& verdictName);
     // True for the verdicts the tree marks.
@@ -60,6 +65,7 @@ protected:
 private:
     std::vector<TShop> m_shops;
     std::map<std::string, RunHealthRow, std::less<>> m_health;
+    std::map<std::string, std::string, std::less<>> m_partial;  // sid -> what it lacks
     QIcon m_icon;
     QIcon m_degradedIcon;
     QIcon m_blockedIcon;
