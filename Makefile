@@ -64,7 +64,8 @@ bench: build
 	trap 'scripts/pg-test-cluster stop '"$$dir" EXIT; \
 	TARNWICK_TEST_PG=$$(scripts/pg-test-cluster start $$dir --durable) || exit 1; \
 	export TARNWICK_TEST_PG; \
-	for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b || exit 1; done
+	for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b || exit 1; done; \
+	echo "== $(BUILD)/bin/cpu_per_request"; $(BUILD)/bin/cpu_per_request --runs 1
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
