@@ -867,6 +867,30 @@
         <source>正在分析: %1</source>
         <translation>Analysing: %1</translation>
     </message>
+    <message>
+        <source>监控</source>
+        <translation>&amp;Watch</translation>
+    </message>
+    <message>
+        <source>加入监控</source>
+        <translation>Watch this shop</translation>
+    </message>
+    <message>
+        <source>正在监控: %1</source>
+        <translation>Watching: %1</translation>
+    </message>
+    <message>
+        <source>监控未能运行: %1</source>
+        <translation>The watch could not run: %1</translation>
+    </message>
+    <message>
+        <source>监控 %1: 分析未完成</source>
+        <translation>Watch %1: the analysis did not complete</translation>
+    </message>
+    <message numerus="yes">
+        <source>监控 %1: %n 条提醒</source>
+        <translation><numerusform>Watch %1: %n alert</numerusform><numerusform>Watch %1: %n alerts</numerusform></translation>
+    </message>
 </context>
 <context>
     <name>tarnwick::TFmReadData</name>
@@ -917,6 +941,357 @@
     <message>
         <source>本次分析: 宝贝 %1 个, 成交记录 %2 条, 评价 %3 条, 请求 %4 次, 用时 %5.</source>
         <translation>This run: %1 items, %2 deal records, %3 reviews, %4 requests, took %5.</translation>
+    </message>
+</context>
+<context>
+    <name>tarnwick::TFmWatch</name>
+    <message>
+        <source>降价</source>
+        <translation>Price cut</translation>
+    </message>
+    <message>
+        <source>涨价</source>
+        <translation>Price rise</translation>
+    </message>
+    <message>
+        <source>新上架</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>已下架</source>
+        <translation>Removed</translation>
+    </message>
+    <message>
+        <source>售罄</source>
+        <translation>Sold out</translation>
+    </message>
+    <message>
+        <source>补货</source>
+        <translation>Restocked</translation>
+    </message>
+    <message>
+        <source>销量突增</source>
+        <translation>Sales jump</translation>
+    </message>
+    <message>
+        <source>监控失败</source>
+        <translation>Watch failed</translation>
+    </message>
+    <message>
+        <source>价格±%1%</source>
+        <translation>price ±%1%</translation>
+    </message>
+    <message>
+        <source>(仅降价)</source>
+        <translation> (cuts only)</translation>
+    </message>
+    <message>
+        <source>(仅涨价)</source>
+        <translation> (rises only)</translation>
+    </message>
+    <message>
+        <source>上新</source>
+        <translation>new</translation>
+    </message>
+    <message>
+        <source>下架</source>
+        <translation>removed</translation>
+    </message>
+    <message>
+        <source>库存</source>
+        <translation>Stock</translation>
+    </message>
+    <message>
+        <source>销量≥%1</source>
+        <translation>sold ≥%1</translation>
+    </message>
+    <message>
+        <source>未分析</source>
+        <translation>not yet run</translation>
+    </message>
+    <message>
+        <source>监控 测试: Quorvane 的提醒会这样送达</source>
+        <translation>Watch test: this is how Quorvane's alerts arrive</translation>
+    </message>
+    <message>
+        <source>这是一条测试提醒。</source>
+        <translation>This is a test alert.</translation>
+    </message>
+    <message>
+        <source>监控</source>
+        <translation>Watch</translation>
+    </message>
+    <message>
+        <source>监控的店铺(&amp;1)</source>
+        <translation>Watched shops (&amp;1)</translation>
+    </message>
+    <message>
+        <source>提醒(&amp;2)</source>
+        <translation>Alerts (&amp;2)</translation>
+    </message>
+    <message>
+        <source>提醒渠道(&amp;3)</source>
+        <translation>Channels (&amp;3)</translation>
+    </message>
+    <message>
+        <source>掌柜名(&amp;N):</source>
+        <translation>Shopkeeper &amp;nick:</translation>
+    </message>
+    <message>
+        <source>要监控的同行的掌柜名</source>
+        <translation>The nick of the competitor to watch</translation>
+    </message>
+    <message>
+        <source>加入监控(&amp;A)</source>
+        <translation>&amp;Add watch</translation>
+    </message>
+    <message>
+        <source>掌柜</source>
+        <translation>Shopkeeper</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>How often</translation>
+    </message>
+    <message>
+        <source>提醒</source>
+        <translation>Alerts on</translation>
+    </message>
+    <message>
+        <source>上次分析</source>
+        <translation>Last run</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>下次分析</source>
+        <translation>Next run</translation>
+    </message>
+    <message>
+        <source>未读提醒</source>
+        <translation>Unread</translation>
+    </message>
+    <message>
+        <source>降价(&amp;D)</source>
+        <translation>Cuts (&amp;D)</translation>
+    </message>
+    <message>
+        <source>涨价(&amp;P)</source>
+        <translation>Rises (&amp;P)</translation>
+    </message>
+    <message>
+        <source>上新(&amp;W)</source>
+        <translation>Ne&amp;w items</translation>
+    </message>
+    <message>
+        <source>下架(&amp;M)</source>
+        <translation>Re&amp;moved items</translation>
+    </message>
+    <message>
+        <source>售罄和补货(&amp;K)</source>
+        <translation>Sold out and restoc&amp;ked</translation>
+    </message>
+    <message>
+        <source>不提醒</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>分析频率(&amp;F):</source>
+        <translation>&amp;Frequency:</translation>
+    </message>
+    <message>
+        <source>线程数(&amp;T):</source>
+        <translation>&amp;Threads:</translation>
+    </message>
+    <message>
+        <source>价格变动至少(&amp;C):</source>
+        <translation>Price &amp;change of at least:</translation>
+    </message>
+    <message>
+        <source>宝贝:</source>
+        <translation>Items:</translation>
+    </message>
+    <message>
+        <source>两次分析间售出至少(&amp;J):</source>
+        <translation>Sales &amp;jump between runs of at least:</translation>
+    </message>
+    <message>
+        <source>保存设置(&amp;S)</source>
+        <translation>&amp;Save settings</translation>
+    </message>
+    <message>
+        <source>立即分析(&amp;R)</source>
+        <translation>&amp;Run now</translation>
+    </message>
+    <message>
+        <source>取消监控(&amp;E)</source>
+        <translation>R&amp;emove watch</translation>
+    </message>
+    <message>
+        <source>只看未读(&amp;U)</source>
+        <translation>&amp;Unread only</translation>
+    </message>
+    <message>
+        <source>全部类型</source>
+        <translation>All kinds</translation>
+    </message>
+    <message>
+        <source>只看所选店铺(&amp;O)</source>
+        <translation>Chosen sh&amp;op only</translation>
+    </message>
+    <message>
+        <source>标为已读(&amp;K)</source>
+        <translation>Mar&amp;k as read</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>之前</source>
+        <translation>Before</translation>
+    </message>
+    <message>
+        <source>之后</source>
+        <translation>After</translation>
+    </message>
+    <message>
+        <source>宝贝</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>已读</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>双击或按回车打开提醒: 在两次分析的对比中显示该宝贝。</source>
+        <translation>Double-click an alert or press Enter to open it: the comparison of its two runs at its item.</translation>
+    </message>
+    <message>
+        <source>群机器人 (webhook)</source>
+        <translation>Group robot (webhook)</translation>
+    </message>
+    <message>
+        <source>电子邮件</source>
+        <translation>E-mail</translation>
+    </message>
+    <message>
+        <source>https://... 或 smtps://用户名@邮件服务器:端口</source>
+        <translation>https://... or smtps://user@mail-server:port</translation>
+    </message>
+    <message>
+        <source>企业微信</source>
+        <translation>WeCom</translation>
+    </message>
+    <message>
+        <source>钉钉</source>
+        <translation>DingTalk</translation>
+    </message>
+    <message>
+        <source>类型(&amp;Y):</source>
+        <translation>T&amp;ype:</translation>
+    </message>
+    <message>
+        <source>地址(&amp;D):</source>
+        <translation>A&amp;ddress:</translation>
+    </message>
+    <message>
+        <source>格式(&amp;G):</source>
+        <translation>For&amp;mat:</translation>
+    </message>
+    <message>
+        <source>收件人(&amp;O):</source>
+        <translation>T&amp;o:</translation>
+    </message>
+    <message>
+        <source>密码(&amp;W):</source>
+        <translation>Pass&amp;word:</translation>
+    </message>
+    <message>
+        <source>添加渠道(&amp;A)</source>
+        <translation>&amp;Add channel</translation>
+    </message>
+    <message>
+        <source>试发(&amp;T)</source>
+        <translation>Send a &amp;test</translation>
+    </message>
+    <message>
+        <source>删除渠道(&amp;E)</source>
+        <translation>R&amp;emove channel</translation>
+    </message>
+    <message>
+        <source>未读</source>
+        <translation>Unread</translation>
+    </message>
+    <message>
+        <source>提醒 (%1)(&amp;2)</source>
+        <translation>Alerts (%1) (&amp;2)</translation>
+    </message>
+    <message>
+        <source>请先输入要监控的同行的掌柜名。</source>
+        <translation>Enter the nick of the competitor to watch first.</translation>
+    </message>
+    <message>
+        <source>已在监控 %1。</source>
+        <translation>%1 is watched already.</translation>
+    </message>
+    <message>
+        <source>已加入监控: %1。第一次分析作为基准, 之后每次与上一次完整的分析对比。</source>
+        <translation>Now watching %1. Its first run is the baseline; every later run is compared with the last complete one.</translation>
+    </message>
+    <message>
+        <source>分析频率需要 30m、6h、1d 这样的时长 (至少 10 分钟), 或 daily 08:30 这样的每天时刻。</source>
+        <translation>The frequency needs a duration such as 30m, 6h or 1d (at least 10 minutes), or a time of day such as daily 08:30.</translation>
+    </message>
+    <message>
+        <source>已保存 %1 的监控设置。</source>
+        <translation>The watch settings of %1 are saved.</translation>
+    </message>
+    <message>
+        <source>不再监控 %1? 已有的分析保留在店铺列表中。</source>
+        <translation>Stop watching %1? Its analyses stay in the shop list.</translation>
+    </message>
+    <message>
+        <source>监控正在分析其他店铺, 请稍后再试。</source>
+        <translation>The watch is analysing another shop; try again shortly.</translation>
+    </message>
+    <message>
+        <source>正在分析 %1...</source>
+        <translation>Analysing %1...</translation>
+    </message>
+    <message>
+        <source>群机器人需要 http:// 或 https:// 开头的地址。</source>
+        <translation>A group robot needs an address that begins with http:// or https://.</translation>
+    </message>
+    <message>
+        <source>电子邮件需要 smtps://用户名@邮件服务器[:端口] 这样的邮件服务器地址。</source>
+        <translation>E-mail needs a mail server address such as smtps://user@mail-server[:port].</translation>
+    </message>
+    <message>
+        <source>请填写收件人的邮件地址, 如 boss@example.com。</source>
+        <translation>Enter the addressee's e-mail address, such as boss@example.com.</translation>
+    </message>
+    <message>
+        <source>请先选择一个提醒渠道。</source>
+        <translation>Choose a channel first.</translation>
+    </message>
+    <message>
+        <source>删除提醒渠道 %1?</source>
+        <translation>Remove the channel %1?</translation>
+    </message>
+    <message>
+        <source>%1 已送达。</source>
+        <translation>%1 took the test.</translation>
+    </message>
+    <message>
+        <source>%1 发送失败: %2</source>
+        <translation>%1 failed: %2</translation>
     </message>
 </context>
 </TS>

@@ -112,6 +112,22 @@ QIcon ExitIcon() {
     });
 }
 
+QIcon WatchIcon() {
+    return Draw([](QPainter& p) {
+        Disc(p, QColor(0xb9, 0xe6, 0xc0), QColor(0x2e, 0x7d, 0x32));
+        // An eye: the shops kept in sight.
+        p.setPen(QPen(Qt::white, 2.2));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath eye;
+        eye.moveTo(6, 16);
+        eye.quadTo(16, 6, 26, 16);
+        eye.quadTo(16, 26, 6, 16);
+        p.drawPath(eye);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(12.5, 12.5, 7, 7));
+    });
+}
+
 namespace {
 
 void PaintShop(QPainter& p) {

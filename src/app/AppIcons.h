@@ -10,6 +10,7 @@ QIcon AnalyseRunningIcon();  // the same with a green "play" mark: a run is unde
 QIcon HelpIcon();            // "使用说明"
 QIcon UpgradeIcon();         // "软件升级"
 QIcon ExitIcon();            // "退出"
+QIcon WatchIcon();           // "监控"
 QIcon ShopIcon();            // a node of the shop tree
 QIcon DegradedShopIcon();    // the shop with a yellow warning: some pages were missing or changed
 QIcon BlockedShopIcon();     // the shop with a red bar: the marketplace shut the run out

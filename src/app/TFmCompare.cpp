@@ -62,10 +62,26 @@ TFmCompare* TFmCompare::OpenForRun(Store& store, UserPrompts& prompts, const std
         prompts.ShowMessage(parent, tr("这是该店铺最早的一次分析，没有上次的分析可以对比。"));
         return nullptr;
     }
+    return Show(store, prompts, *older, *newer, parent);
+}
+
+TFmCompare* TFmCompare::OpenForRuns(Store& store, UserPrompts& prompts, const std::string& olderSid,
+                                    const std::string& newerSid, QWidget* parent) {
+    std::optional<ShopRow> older = FindRun(store, olderSid);
+    std::optional<ShopRow> newer = FindRun(store, newerSid);
+    if (!older || !newer) {
+        prompts.ShowMessage(parent, tr("这次分析已不在数据库中。"));
+        return nullptr;
+    }
+    return Show(store, prompts, *older, *newer, parent);
+}
+
+TFmCompare* TFmCompare::Show(Store& store, UserPrompts& prompts, const ShopRow& older,
+                             const ShopRow& newer, QWidget* parent) {
     RunComparison comparison;
     {
         WaitCursor hourglass;
-        comparison = CompareRuns(store, *older, *newer);
+        comparison = CompareRuns(store, older, newer);
     }
     auto* window = new TFmCompare(store, prompts, std::move(comparison), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -30,9 +30,11 @@
 #include "app/TFmCompare.h"
 #include "app/TFmFullText.h"
 #include "app/TFmReadData.h"
+#include "app/TFmWatch.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
 #include "app/ViewState.h"
+#include "app/WatchService.h"
 #include "base/Clock.h"
 #include "base/Text.h"
 #include "export/ItemSheet.h"
@@ -97,6 +99,7 @@ TFmMain::~TFmMain() {
     // Both wait for their threads; the window they report to must still be whole meanwhile.
     m_versionCheck.reset();
     m_readData.reset();
+    m_watches.reset();
 }
 
 // ---- the frame ----
@@ -178,12 +181,15 @@ QWidget* TFmMain::BuildToolbar() {
     btnHelp = tool("btnHelp", tr("使用说明"), HelpIcon(), Qt::Key_H);
     btnUpdate = tool("btnUpdate", tr("软件升级"), UpgradeIcon(), Qt::Key_U);
     btnExit = tool("btnExit", tr("退出"), ExitIcon(), Qt::Key_X);
+    // Ours, after the four the form has always had, so that theirs keep their places.
+    btnWatch = tool("btnWatch", tr("监控"), WatchIcon(), Qt::Key_W);
     layout->addStretch(1);
 
     OnClick(btnShopAssay, &TFmMain::btnShopAssayClick);
     OnClick(btnHelp, &TFmMain::btnHelpClick);
     OnClick(btnUpdate, &TFmMain::btnUpdateClick);
     OnClick(btnExit, &TFmMain::btnExitClick);
+    OnClick(btnWatch, &TFmMain::btnWatchClick);
     return pnlTop;
 }
 
@@ -222,6 +228,10 @@ QWidget* TFmMain::BuildLeftPanel() {
     connect(pmCompare, &QAction::triggered, this, [this] {
         RunGuarded(m_prompts, this, [this] { CompareWithPrevious(m_currentShop); });
     });
+    pmWatch = pmTV->addAction(tr("加入监控"));
+    pmWatch->setObjectName("pmWatch");
+    connect(pmWatch, &QAction::triggered, this,
+            [this] { RunGuarded(m_prompts, this, [this] { AddChosenShopToWatch(); }); });
     // The mouse and the keyboard alike: the tree's selected run is the run the views show.
     connect(tv, &ShopTree::Clicked, this,
             [this] { RunGuarded(m_prompts, this, [this] { tvClick(); }); });
@@ -440,6 +450,97 @@ void TFmMain::FormCreate() {
     const QString caption = Caption(m_database.choice.edition);
     setWindowTitle(caption);
     tic->setToolTip(caption);
+    StartWatching();
+}
+
+void TFmMain::StartWatching() {
+    if (!m_store) {
+        return;
+    }
+    m_watches =
+        std::make_unique<WatchService>(m_database.choice.path, m_settings.endpoints, m_clock);
+    connect(m_watches.get(), &WatchService::watchStarted, this, [this](const QString& nick) {
+        SetStatusText(tr("正在监控: %1").arg(ShownText(OneLine(nick))));
+    });
+    connect(m_watches.get(), &WatchService::watchEnded, this,
+            [this](std::int32_t, const QString& nick, const QString& title, const QString& text,
+                   int alerts, bool failed) {
+                RunGuarded(m_prompts, this,
+                           [&] { OnWatchEnded(nick, title, text, alerts, failed); });
+            });
+    connect(m_watches.get(), &WatchService::failed, this, [this](const QString& message) {
+        SetStatusText(tr("监控未能运行: %1").arg(ShownText(OneLine(SystemText(message)))));
+    });
+    if (m_settings.watchPeriod.count() > 0) {
+        m_watches->Start(m_settings.watchPeriod);
+    }
+}
+
+void TFmMain::OnWatchEnded(const QString& nick, const QString& title, const QString& text,
+                           int alerts, bool failed) {
+    // The watched run is an analysis like any other: it joins the tree.
+    LoadShopTree();
+    const QString shop = ShownText(OneLine(nick));
+    SetStatusText(failed ? tr("监控 %1: 分析未完成").arg(shop)
+                         : tr("监控 %1: %n 条提醒", nullptr, alerts).arg(shop));
+    if (title.isEmpty()) {
+        return;
+    }
+    // The notice is the runner's own (the same the other channels get); the tray shows text
+    // only, never markup.
+    const QString shownTitle = ShownText(OneLine(title));
+    const QString shownText = ShownText(text);
+    if (tic->isVisible()) {
+        tic->showMessage(shownTitle, shownText, QSystemTrayIcon::Information);
+    }
+    emit watchNoticeShown(shownTitle, shownText);
+}
+
+TFmWatch* TFmMain::ShowWatchWindow() {
+    if (!m_store || !m_watches) {
+        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_database.failureMessage)));
+        return nullptr;
+    }
+    if (m_watchWindow == nullptr) {
+        m_watchWindow = new TFmWatch(*m_store, *m_watches, m_prompts, m_clock, this);
+        connect(m_watchWindow, &TFmWatch::openComparison, this,
+                [this](const QString& older, const QString& newer, const QString& item) {
+                    RunGuarded(m_prompts, this, [&] { OpenAlertComparison(older, newer, item); });
+                });
+    } else {
+        m_watchWindow->Refresh();
+    }
+    m_watchWindow->show();
+    m_watchWindow->raise();
+    m_watchWindow->activateWindow();
+    return m_watchWindow;
+}
+
+void TFmMain::btnWatchClick() {
+    ShowWatchWindow();
+}
+
+void TFmMain::AddChosenShopToWatch() {
+    if (!m_currentShop) {
+        m_prompts.ShowMessage(this, tr("请先在左边选择一个店铺。"));
+        return;
+    }
+    if (TFmWatch* window = ShowWatchWindow()) {
+        window->AddWatch(Utf8Text(m_currentShop->WWName));
+    }
+}
+
+void TFmMain::OpenAlertComparison(const QString& olderSid, const QString& newerSid,
+                                  const QString& itemId) {
+    TFmCompare* window = TFmCompare::OpenForRuns(Db(), m_prompts, olderSid.toStdString(),
+                                                 newerSid.toStdString(), this);
+    if (window == nullptr) {
+        return;
+    }
+    m_compare = window;
+    if (!itemId.isEmpty()) {
+        window->SelectItem(itemId.toStdString());
+    }
 }
 
 void TFmMain::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,6 +40,8 @@ class TCheckUpdate;
 class TFmCompare;
 class TFmFullText;
 class TFmReadData;
+class TFmWatch;
+class WatchService;
 class UrlOpener;
 class UserPrompts;
 
@@ -60,6 +63,9 @@ public:
         std::string databaseFolder;
         // Where the window's arrangement is remembered between starts; empty: nowhere.
         std::string viewStateFile;
+        // How often the watched shops are looked at while the window is open; zero: only when
+        // the user says "立即分析".
+        std::chrono::milliseconds watchPeriod{0};
     };
     enum class SoftInfoKind { Help = 0, Upgrade = 1 };
 
@@ -80,6 +86,11 @@ public:
     QSystemTrayIcon* TrayIcon() const { return tic; }
     // The comparison window opened last, while it is open.
     TFmCompare* CompareWindow() const;
+    // The watch window; null until it is first opened.
+    TFmWatch* WatchWindow() const { return m_watchWindow; }
+    WatchService* Watches() const { return m_watches.get(); }
+    // Opens the watch window (the toolbar's "监控").
+    TFmWatch* ShowWatchWindow();
     // The view of a row's whole texts; null until a row is first opened.
     TFmFullText* FullTextWindow() const { return m_fullText; }
 
@@ -92,6 +103,9 @@ public:
 signals:
     // The version check's result has been dealt with (tests wait for it).
     void versionResultHandled(int number);
+    // A watched run's notice, as the tray shows it (tests listen here: an offscreen desktop
+    // has no tray).
+    void watchNoticeShown(const QString& title, const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -123,6 +137,13 @@ private:
     void btnExportBuyerClick();
     QString ProposedExportName() const;
     void btnCompareClick();
+    void btnWatchClick();
+    void AddChosenShopToWatch();
+    void StartWatching();
+    void OnWatchEnded(const QString& nick, const QString& title, const QString& text, int alerts,
+                      bool failed);
+    void OpenAlertComparison(const QString& olderSid, const QString& newerSid,
+                             const QString& itemId);
     void CompareWithPrevious(const std::optional<TShop>& shop);
 
     void LoadShopTree();
@@ -162,11 +183,13 @@ private:
     QToolButton* btnHelp = nullptr;
     QToolButton* btnUpdate = nullptr;
     QToolButton* btnExit = nullptr;
+    QToolButton* btnWatch = nullptr;
     QSplitter* m_mainSplitter = nullptr;
     ShopTree* tv = nullptr;
     QMenu* pmTV = nullptr;
     QAction* pmDelShop = nullptr;
     QAction* pmCompare = nullptr;
+    QAction* pmWatch = nullptr;
     QPushButton* btnOpenShop = nullptr;
     QPushButton* btnDelShop = nullptr;
     ItemListView* lst = nullptr;
@@ -184,6 +207,8 @@ private:
     std::unique_ptr<TCheckUpdate> m_versionCheck;
     QPointer<TFmCompare> m_compare;
     TFmFullText* m_fullText = nullptr;  // owned as a child window
+    std::unique_ptr<WatchService> m_watches;
+    TFmWatch* m_watchWindow = nullptr;  // owned as a child window
 };
 
 }  // namespace tarnwick

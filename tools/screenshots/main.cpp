@@ -30,6 +30,8 @@
 #include "app/TFmCompare.h"
 #include "app/TFmMain.h"
 #include "app/TFmReadData.h"
+#include "app/TFmWatch.h"
+#include "app/WatchService.h"
 #include "base/Clock.h"
 #include "views/ComparisonModel.h"
 #include "views/ItemHistoryChart.h"
@@ -243,6 +245,25 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         ok = Save(compare->Chart(), folder, "item-history-flat.png") && ok;
         compare->close();
+
+        // The demo shop watched: its day-2 run the baseline, day 3 raising the alerts.
+        if (tarnwick::TFmWatch* watch = window.ShowWatchWindow()) {
+            watch->AddWatch(QString::fromStdString(shop.nick));
+            for (int day = 2; day <= 3; ++day) {
+                sim.AddShop(marketsim::DemoShopOnDay(1, day));
+                watch->findChild<QPushButton*>("btnRunNow")->click();
+                ok = QTest::qWaitFor([&] { return !window.Watches()->Busy(); }, 180000) && ok;
+            }
+            QApplication::processEvents();
+            ok = Save(*watch, folder, "watch-shops.png") && ok;
+            watch->Tabs().setCurrentIndex(1);
+            QApplication::processEvents();
+            ok = Save(*watch, folder, "watch-alerts.png") && ok;
+            watch->close();
+        } else {
+            std::fprintf(stderr, "screenshots: no watch window\n");
+            ok = false;
+        }
 
         // A run that goes on after its dialog was closed: the status bar and the toolbar say so.
         marketsim::Fault hold;
