@@ -43,7 +43,9 @@ const char* ExitCodeText() {
            "       Retry-After, three pauses in a row without an answer between them)\n"
            "  8    analyse: the listing had more pages than --max-list-pages; the rest was not\n"
            "       read\n"
-           "  130  analyse: a second Ctrl-C ended the program at once\n";
+           "  9    watch run: a watched run did not complete (its \"监控失败\" alert is stored)\n"
+           "  10   watch run, notify test: a notification channel did not take an alert\n"
+           "  130  analyse, watch run: a second Ctrl-C ended the program at once\n";
 }
 
 }  // namespace tarnwick::cli

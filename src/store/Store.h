@@ -10,6 +10,7 @@
 #include "store/Database.h"
 #include "store/Rows.h"
 #include "store/StoreBackend.h"
+#include "store/WatchRows.h"
 
 namespace tarnwick {
 
@@ -71,6 +72,39 @@ public:
     void AppendRunHealth(const RunHealthRow& row);  // quietly nothing without the table
     std::vector<RunHealthRow> ReadRunHealth();      // every run's; empty without the table
     std::optional<RunHealthRow> ReadRunHealth(std::string_view sid);
+
+    // The watch tables, which older stores lack (HasWatchTables); see StoreBackend.
+    bool HasWatchTables() { return m_backend->HasWatchTables(); }
+    void CreateWatchTables() { m_backend->CreateWatchTables(); }
+    std::vector<WatchRow> ReadWatches() { return m_backend->ReadWatches(); }
+    std::optional<WatchRow> ReadWatch(std::int32_t id) { return m_backend->ReadWatch(id); }
+    std::int32_t AddWatch(const WatchRow& row) { return m_backend->AddWatch(row); }
+    void UpdateWatchSettings(const WatchRow& row) { m_backend->UpdateWatchSettings(row); }
+    void RecordWatchRun(const WatchRow& row) { m_backend->RecordWatchRun(row); }
+    bool RemoveWatch(std::int32_t id) { return m_backend->RemoveWatch(id); }
+    bool ClaimWatch(std::int32_t id, std::string_view holder, DateTime now, DateTime until) {
+        return m_backend->ClaimWatch(id, holder, now, until);
+    }
+    bool RenewWatch(std::int32_t id, std::string_view holder, DateTime until) {
+        return m_backend->RenewWatch(id, holder, until);
+    }
+    void ReleaseWatch(std::int32_t id, std::string_view holder) {
+        m_backend->ReleaseWatch(id, holder);
+    }
+    std::int32_t AppendAlert(const AlertRow& row) { return m_backend->AppendAlert(row); }
+    std::vector<AlertRow> ReadAlerts(const AlertFilter& filter) {
+        return m_backend->ReadAlerts(filter);
+    }
+    int MarkAlertsRead(const std::vector<std::int32_t>& ids) {
+        return m_backend->MarkAlertsRead(ids);
+    }
+    void SetAlertDelivery(std::int32_t id, std::string_view sentTo, std::string_view failure,
+                          bool pending) {
+        m_backend->SetAlertDelivery(id, sentTo, failure, pending);
+    }
+    std::vector<ChannelRow> ReadChannels() { return m_backend->ReadChannels(); }
+    std::int32_t AddChannel(const ChannelRow& row) { return m_backend->AddChannel(row); }
+    bool RemoveChannel(std::int32_t id) { return m_backend->RemoveChannel(id); }
 
     // What each run read of the shop, in tables that older stores lack. Without them nothing
     // is written or read and nothing fails, as with RunHealth.

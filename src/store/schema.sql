@@ -162,3 +162,67 @@ CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);
 CREATE INDEX RunHealth_sid ON RunHealth (sid);
 CREATE INDEX RunOutcome_sid ON RunOutcome (sid);
 CREATE INDEX ItemReads_sid_seq ON ItemReads (sid, seq);
+
+-- watch tables: begin
+-- Watched shops, their leases, their alerts and where alerts are sent. Files made before them
+-- keep working without them; `tarnwick-cli init-db --watch-tables FILE` adds them.
+CREATE TABLE Watches (
+    WatchID      INTEGER PRIMARY KEY,
+    WWName       TEXT    NOT NULL UNIQUE,
+    Schedule     TEXT    DEFAULT '1d',
+    Threads      INTEGER DEFAULT 6,
+    MaxRate      REAL    DEFAULT 0,
+    DelayMs      INTEGER DEFAULT 0,
+    PriceChange  REAL    DEFAULT 10,
+    PriceDown    INTEGER DEFAULT 1,
+    PriceUp      INTEGER DEFAULT 1,
+    NewItems     INTEGER DEFAULT 1,
+    RemovedItems INTEGER DEFAULT 1,
+    Stock        INTEGER DEFAULT 1,
+    SalesJump    INTEGER DEFAULT 20,
+    Created      TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastStarted  TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastFinished TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastOutcome  TEXT    DEFAULT '',
+    LastSID      TEXT    DEFAULT '',
+    BaselineSID  TEXT    DEFAULT '',
+    Failures     INTEGER DEFAULT 0
+);
+-- A watch a runner is analysing, until its lease expires.
+CREATE TABLE WatchLeases (
+    WatchID INTEGER PRIMARY KEY,
+    Holder  TEXT    DEFAULT '',
+    Expires TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+CREATE TABLE WatchAlerts (
+    AlertID     INTEGER PRIMARY KEY,
+    AddTime     TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    WatchID     INTEGER DEFAULT 0,
+    WWName      TEXT    DEFAULT '',
+    OlderSID    TEXT    DEFAULT '',
+    NewerSID    TEXT    DEFAULT '',
+    ItemID      TEXT    DEFAULT '',
+    Title       TEXT    DEFAULT '',
+    Kind        TEXT    DEFAULT '',
+    BeforeValue TEXT    DEFAULT '',
+    AfterValue  TEXT    DEFAULT '',
+    Text        TEXT    DEFAULT '',
+    SentTo      TEXT    DEFAULT '',
+    SendFailure TEXT    DEFAULT '',
+    Pending     INTEGER DEFAULT 0,
+    IsRead      INTEGER DEFAULT 0
+);
+CREATE INDEX WatchAlerts_AddTime ON WatchAlerts (AddTime);
+CREATE INDEX WatchAlerts_Pending ON WatchAlerts (Pending);
+CREATE TABLE NotifyChannels (
+    ChannelID INTEGER PRIMARY KEY,
+    Kind      TEXT    DEFAULT '',
+    Address   TEXT    DEFAULT '',
+    Style     TEXT    DEFAULT 'json',
+    MailTo    TEXT    DEFAULT '',
+    MailFrom  TEXT    DEFAULT '',
+    Password  TEXT    DEFAULT '',
+    Plain     INTEGER DEFAULT 0,
+    AddTime   TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+-- watch tables: end

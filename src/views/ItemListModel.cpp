@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -77,6 +78,10 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (role == kSortRole) {
         return SortValue(item, index.row(), column);
     }
+    if (role == kFullTextRole) {
+        return column == cxTitle ? QVariant(ShownText(Utf8Text(item.title)))
+                                 : data(index, Qt::DisplayRole);
+    }
     if (role == Qt::TextAlignmentRole) {
         bool text = column == cxTitle || column == cxDataTime;
         return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
@@ -99,7 +104,8 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         case cxIndex:
             return index.row() + 1;
         case cxTitle:
-            return role == Qt::ToolTipRole ? Utf8Text(item.title) : OneLine(Utf8Text(item.title));
+            return role == Qt::ToolTipRole ? TipText(Utf8Text(item.title))
+                                           : ShownText(OneLine(Utf8Text(item.title)));
         case cxPrice:
             return MoneyText(item.price);
         case cxSellCount:
@@ -170,8 +176,25 @@ void ItemListModel::SetChecked(int row, bool checked) {
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
 
+namespace {
+
+std::vector<int> AllRows(int count) {
+    std::vector<int> rows(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        rows[static_cast<std::size_t>(row)] = row;
+    }
+    return rows;
+}
+
+}  // namespace
+
 void ItemListModel::SetAllChecks(CheckMode mode) {
-    for (char& checked : m_checked) {
+    SetAllChecks(mode, AllRows(Count()));
+}
+
+void ItemListModel::SetAllChecks(CheckMode mode, const std::vector<int>& rows) {
+    for (int row : rows) {
+        char& checked = m_checked.at(static_cast<std::size_t>(row));
         switch (mode) {
             case CheckMode::All:
                 checked = 1;
@@ -190,17 +213,26 @@ void ItemListModel::SetAllChecks(CheckMode mode) {
 }
 
 std::vector<std::vector<SheetCell>> ItemListModel::SheetRows() const {
-    std::vector<std::vector<SheetCell>> rows;
-    rows.reserve(m_items.size());
-    for (int row = 0; row < Count(); ++row) {
-        rows.push_back(ItemSheetRow(Item(row), row + 1, Checked(row)));
+    return SheetRows(AllRows(Count()));
+}
+
+std::vector<std::vector<SheetCell>> ItemListModel::SheetRows(const std::vector<int>& rows) const {
+    std::vector<std::vector<SheetCell>> sheet;
+    sheet.reserve(rows.size());
+    for (int row : rows) {
+        sheet.push_back(ItemSheetRow(Item(row), row + 1, Checked(row)));
     }
-    return rows;
+    return sheet;
 }
 
 std::vector<std::pair<std::string, std::string>> ItemListModel::CheckedItems() const {
+    return CheckedItems(AllRows(Count()));
+}
+
+std::vector<std::pair<std::string, std::string>> ItemListModel::CheckedItems(
+    const std::vector<int>& rows) const {
     std::vector<std::pair<std::string, std::string>> keys;
-    for (int row = 0; row < Count(); ++row) {
+    for (int row : rows) {
         if (Checked(row)) {
             keys.emplace_back(Item(row).sid, Item(row).ItemID);
         }

@@ -49,6 +49,8 @@ public:
     // did not read: their lines are greyed, marked "未读取" and left out of the totals.
     void Fill(std::vector<ItemRow> items, const RunRecord& record = {});
     void SetAllChecks(CheckMode mode);
+    // The same for the given rows only: the lines a filter leaves in sight.
+    void SetAllChecks(CheckMode mode, const std::vector<int>& rows);
     void SetChecked(int row, bool checked);
 
     int Count() const { return static_cast<int>(m_items.size()); }
@@ -58,8 +60,13 @@ public:
 
     // Every row as the spreadsheet gets it, in list order, each with its check as shown.
     std::vector<std::vector<SheetCell>> SheetRows() const;
+    // The given rows, in the given order, each with its running number of the load order.
+    std::vector<std::vector<SheetCell>> SheetRows(const std::vector<int>& rows) const;
     // (sid, ItemID) of the checked rows, in list order.
     std::vector<std::pair<std::string, std::string>> CheckedItems() const;
+    // Of the checked ones among the given rows, in the given order.
+    std::vector<std::pair<std::string, std::string>> CheckedItems(
+        const std::vector<int>& rows) const;
 
 private:
     QVariant SortValue(const ItemRow& item, int row, int column) const;

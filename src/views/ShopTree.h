@@ -51,18 +51,30 @@ public:
     std::optional<TShop> SelectedShop() const;
     // The record now listed under that key.
     std::optional<TShop> FindShop(std::string_view sid) const;
+    // Makes the node of that run the current and selected one, or leaves none selected when
+    // it is not listed; raises no signal.
+    void SelectShop(std::string_view sid);
     std::size_t ShopCount() const { return m_shops.size(); }
 
 signals:
-    // A left click anywhere in the tree, empty space included, after the selection has followed
-    // it. Keyboard navigation does not raise it.
+    // A left or right click anywhere in the tree, empty space included, after the selection has
+    // followed it.
     void Clicked();
+    // The keyboard selected another node (an arrow key, Home, End, a typed letter), or Enter
+    // or Space was pressed on the selected one.
+    void ChosenByKeyboard();
+    // The Delete key.
+    void DeleteRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A mouse press moves the selection too; the click that follows it chooses.
+    bool m_pressing = false;
+    bool m_selecting = false;
     std::vector<TShop> m_shops;
     std::map<std::string, RunHealthRow, std::less<>> m_health;
     std::map<std::string, std::string, std::less<>> m_partial;  // sid -> what it lacks

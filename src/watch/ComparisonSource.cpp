@@ -37,7 +37,11 @@ WatchedComparison ToWatched(const RunComparison& comparison, bool olderComplete,
         out.before = ReadFigures(item.older, item.olderRead || !comparison.olderRecord.Known());
         out.after = ReadFigures(item.newer, item.newerRead || !comparison.newerRecord.Known());
         if (out.before && out.after) {
-            out.soldBetween = std::max(item.ImpliedSales(), item.NewDealQuantity());
+            // A stock drop counts as sales only as far as the sold count rose with it: a seller
+            // who sets an item's stock to 0, or pulls stock from it, has sold nothing.
+            const std::int64_t byStock =
+                std::min(item.ImpliedSales(), std::max<std::int64_t>(0, item.SellcountChange()));
+            out.soldBetween = std::max(byStock, item.NewDealQuantity());
         }
     }
     return watched;

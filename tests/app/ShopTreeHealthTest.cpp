@@ -54,20 +54,23 @@ TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
     ASSERT_EQ(blocked->text(0), QStringLiteral("拦截小店"));
 
     EXPECT_EQ(Picture(healthy->icon(0)), Picture(ShopIcon()));
-    EXPECT_FALSE(healthy->toolTip(0).contains(QStringLiteral("运行状况")));
+    EXPECT_FALSE(ShownTip(healthy->toolTip(0)).contains(QStringLiteral("运行状况")));
     EXPECT_EQ(Picture(blocked->icon(0)), Picture(BlockedShopIcon()));
     EXPECT_NE(Picture(blocked->icon(0)), Picture(ShopIcon()));
     EXPECT_EQ(Picture(degraded->icon(0)), Picture(DegradedShopIcon()));
     EXPECT_NE(Picture(degraded->icon(0)), Picture(BlockedShopIcon()));
 
     // The card and two listing pages, then item pages from the fourth request on.
-    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
-        << blocked->toolTip(0).toStdString();
-    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
-        << blocked->toolTip(0).toStdString();
-    EXPECT_TRUE(degraded->toolTip(0).endsWith(
-        QStringLiteral("\n运行状况: 数据不全\n浏览量: 1/3 失败 (HTTP 错误 1)")))
-        << degraded->toolTip(0).toStdString();
+    EXPECT_TRUE(ShownTip(blocked->toolTip(0))
+                    .contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
+        << ShownTip(blocked->toolTip(0)).toStdString();
+    EXPECT_TRUE(
+        ShownTip(blocked->toolTip(0)).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
+        << ShownTip(blocked->toolTip(0)).toStdString();
+    EXPECT_TRUE(
+        ShownTip(degraded->toolTip(0))
+            .endsWith(QStringLiteral("\n运行状况: 数据不全\n浏览量: 1/3 失败 (HTTP 错误 1)")))
+        << ShownTip(degraded->toolTip(0)).toStdString();
 
     // The blocked run read none of its items: the tree, the status bar and the item list say so.
     EXPECT_TRUE(blocked->toolTip(0).contains(
@@ -115,7 +118,9 @@ TEST_F(ShopTreeHealthTest, FileWithoutHealthShowsNoMarksAndNoError) {
     ASSERT_EQ(tree->topLevelItemCount(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Picture(tree->topLevelItem(i)->icon(0)), Picture(ShopIcon())) << i;
-        EXPECT_FALSE(tree->topLevelItem(i)->toolTip(0).contains(QStringLiteral("运行状况"))) << i;
+        EXPECT_FALSE(
+            ShownTip(tree->topLevelItem(i)->toolTip(0)).contains(QStringLiteral("运行状况")))
+            << i;
     }
     f.ClickTreeNode(1);
     EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:拦截小店"));
