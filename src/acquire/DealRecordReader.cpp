@@ -84,8 +84,8 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
         }
     } catch (const RunAborted&) {
         throw;
-    } catch (const DatabaseError&) {
-        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+    } catch (const DatabaseError& error) {
+        if (run.StoreFailureEnds(error)) {
             throw;  // ends the run, not just this stage
         }
     } catch (const std::exception&) {

@@ -90,8 +90,8 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
                 }
             } catch (const RunAborted&) {
                 throw;
-            } catch (const DatabaseError&) {
-                if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+            } catch (const DatabaseError& error) {
+                if (run.StoreFailureEnds(error)) {
                     throw;
                 }
                 if (++failedInARow >= kFailedPagesInARow) {
@@ -106,8 +106,8 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
         }
     } catch (const RunAborted&) {
         throw;
-    } catch (const DatabaseError&) {
-        if (run.StoreFailureEndsRun() || run.StoreFailed()) {
+    } catch (const DatabaseError& error) {
+        if (run.StoreFailureEnds(error)) {
             throw;  // ends the run, not just this stage
         }
     } catch (const std::exception&) {

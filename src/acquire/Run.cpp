@@ -163,7 +163,11 @@ Store Run::OpenStore() {
     constexpr int kServerOpenAttempts = 5;
     for (int attempt = 1;; ++attempt) {
         try {
-            return Store::Open(m_settings.databasePath);
+            Store store = Store::Open(m_settings.databasePath);
+            // Once the program ends or the store has failed for the run, a worker waiting for
+            // its lost connection would only keep the end waiting.
+            store.GiveUpReconnectingWhen([this] { return ShuttingDown() || StoreFailed(); });
+            return store;
         } catch (const DatabaseError& error) {
             if (StoreFailureEndsRun() || StoreFailed() || ShuttingDown()) {
                 throw;
@@ -186,6 +190,11 @@ bool Run::StoreFailureEndsRun() const {
     return !IsServerLocation(m_settings.databasePath);
 }
 
+bool Run::StoreFailureEnds(const StoreError& error) const {
+    return StoreFailureEndsRun() || StoreFailed() ||
+           error.Kind() == StoreErrorKind::ConnectionLost;
+}
+
 void Run::SetShopLookup(ShopLookup lookup) {
     std::lock_guard lock(m_mutex);
     m_shopLookup = lookup;
@@ -199,7 +208,8 @@ RunOutcome Run::Outcome() const {
         lookup = m_shopLookup;
         userStop = m_userStop;
     }
-    if (m_storeFailed.load()) {
+    // An item whose rows the store refused is not in the run, whatever ended it.
+    if (m_storeFailed.load() || NotStoredCount() > 0) {
         return RunOutcome::StoreFailed;
     }
     if (m_stoppedForBlock.load()) {
@@ -363,6 +373,11 @@ void Run::CountRates(int n) {
 void Run::CountError(std::string what) {
     std::lock_guard lock(m_totalsMutex);
     m_totals.errors.push_back(std::move(what));
+}
+
+std::size_t Run::NotStoredCount() const {
+    std::lock_guard lock(m_totalsMutex);
+    return m_notStored.size();
 }
 
 void Run::CountNotStored(const std::string& itemId) {

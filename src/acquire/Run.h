@@ -20,6 +20,7 @@
 #include "analysis/RunHealth.h"
 #include "fetch/Endpoints.h"
 #include "fetch/FetchError.h"
+#include "store/StoreError.h"
 
 namespace tarnwick {
 
@@ -163,10 +164,13 @@ public:
     void FailStore(const std::string& what);
     bool StoreFailed() const { return m_storeFailed.load(); }
     // Whether a failed row ends the run. The file store has waited out any lock before it
-    // fails, so what remains (read-only, full, damaged) persists. A server store connects again
-    // at its next statement after a lost connection, so there a failed row ends only the stage
-    // it belongs to.
+    // fails, so what remains (read-only, full, damaged) persists. On a server store, a row the
+    // server refused ends only the stage it belongs to.
     bool StoreFailureEndsRun() const;
+    // Whether this failure ends the run: one that does by the rule above, any once the store
+    // has failed for the run, and a server connection still lost after the store's own
+    // attempts to take it up again (every further statement would wait as long again).
+    bool StoreFailureEnds(const StoreError& error) const;
     std::string StoreFailure() const;
     // A worker's own connection to the run's store. A server that cannot be reached is tried
     // again for a few seconds (a restart takes that long); after that every further worker
@@ -194,8 +198,10 @@ public:
     void CountBuyers(int n);
     void CountRates(int n);
     void CountError(std::string what);
-    // An item whose rows the store refused: the summary names it.
+    // An item whose rows the store refused: the summary names it, and the run is a store
+    // failure.
     void CountNotStored(const std::string& itemId);
+    std::size_t NotStoredCount() const;
     RunTotals Totals();
 
     // Run health; any thread. Every answer is recorded once, in the order it arrived. When

@@ -68,7 +68,7 @@ void TDownloadItem::Execute() {
         m_state = ItemRead::Failed;
         m_answer = "store";
         m_run->CountNotStored(m_itemId);
-        if (m_run->StoreFailureEndsRun() || m_run->StoreFailed()) {
+        if (m_run->StoreFailureEnds(error)) {
             // The run ends for this; the owner says so once, not once per item.
             m_run->FailStore(error.what());
         } else {

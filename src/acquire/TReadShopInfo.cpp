@@ -36,7 +36,7 @@ void TReadShopInfo::Execute() {
     } catch (const RunAborted&) {
         return;  // the program is ending; nobody waits for the report
     } catch (const DatabaseError& error) {
-        if (m_run->StoreFailureEndsRun() || m_run->StoreFailed()) {
+        if (m_run->StoreFailureEnds(error)) {
             m_run->FailStore(error.what());
         } else {
             Failed(error.what());

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <thread>
 #include <utility>
 
 #include <libpq-fe.h>
@@ -92,6 +96,19 @@ class PlanChanged : public StoreError {
 public:
     using StoreError::StoreError;
 };
+
+// A server restarts in seconds; the first pauses are short so that a dropped connection to a
+// server that is up costs little, the later ones long so that a server that is down is not
+// asked many times a second by every worker.
+constexpr std::chrono::milliseconds kFirstPause{100};
+constexpr std::chrono::milliseconds kLongestPause{2000};
+constexpr std::chrono::seconds kReconnectFor{30};
+
+bool IsRead(std::string_view sql) {
+    const std::size_t start = sql.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos &&
+           EqualsIgnoringAsciiCase(sql.substr(start, 6), "select");
+}
 
 }  // namespace
 
@@ -219,7 +236,10 @@ PgConnection::PgConnection(pg_conn* connection) : m_conn(connection) {
 PgConnection::PgConnection(PgConnection&& other) noexcept
     : m_conn(std::exchange(other.m_conn, nullptr)),
       m_prepared(std::move(other.m_prepared)),
-      m_nextName(other.m_nextName) {
+      m_nextName(other.m_nextName),
+      m_reconnectFor(other.m_reconnectFor),
+      m_giveUp(std::move(other.m_giveUp)),
+      m_inTransaction(other.m_inTransaction) {
 }
 
 PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
@@ -228,8 +248,26 @@ PgConnection& PgConnection::operator=(PgConnection&& other) noexcept {
         m_conn = std::exchange(other.m_conn, nullptr);
         m_prepared = std::move(other.m_prepared);
         m_nextName = other.m_nextName;
+        m_reconnectFor = other.m_reconnectFor;
+        m_giveUp = std::move(other.m_giveUp);
+        m_inTransaction = other.m_inTransaction;
     }
     return *this;
+}
+
+std::chrono::milliseconds PgConnection::ReconnectBound() {
+    const char* text = std::getenv("TARNWICK_RECONNECT_SECONDS");
+    if (text == nullptr || *text == '\0') {
+        return kReconnectFor;
+    }
+    double seconds = -1.0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, seconds);
+    // An hour is more than any restart takes; a value beyond it is a typing error.
+    if (error != std::errc() || stop != end || !(seconds >= 0.0 && seconds <= 3600.0)) {
+        return kReconnectFor;
+    }
+    return std::chrono::milliseconds(std::llround(seconds * 1000.0));
 }
 
 PgConnection::~PgConnection() {
@@ -250,7 +288,8 @@ void PgConnection::EnsureConnected() {
         return;
     }
     // The server went away (restart, network, an administrator's kill). The statement that
-    // found out has already failed and stays failed; the next one may use a new connection.
+    // found out has failed; the next attempt needs a new connection, and the statements
+    // prepared on the old one are gone with it.
     PQreset(m_conn);
     m_prepared.clear();
     if (PQstatus(m_conn) != CONNECTION_OK) {
@@ -259,22 +298,179 @@ void PgConnection::EnsureConnected() {
     PrepareSession();
 }
 
-void PgConnection::ExecuteScript(std::string_view sql) {
-    EnsureConnected();
-    // One simple query is one transaction however many statements it holds.
-    const std::string text(sql);
-    PgResult result(PQexec(m_conn, text.c_str()));
-    if (IsError(result.m_result)) {
-        ThrowResultError(m_conn, result.m_result);
+bool PgConnection::PauseBefore(std::chrono::steady_clock::time_point deadline,
+                               std::chrono::milliseconds pause) const {
+    // In short steps, so that a program that is ending is not held up by a server that is
+    // down.
+    constexpr std::chrono::milliseconds kStep{100};
+    const auto until = std::min(deadline, std::chrono::steady_clock::now() + pause);
+    for (;;) {
+        if (m_giveUp && m_giveUp()) {
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= until) {
+            return true;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(until - now, kStep));
     }
 }
 
+void PgConnection::WithReconnects(const std::function<void()>& attempt) {
+    const auto deadline = std::chrono::steady_clock::now() + m_reconnectFor;
+    for (std::chrono::milliseconds pause = kFirstPause;; pause = std::min(pause * 2, kLongestPause)) {
+        try {
+            EnsureConnected();
+            attempt();
+            return;
+        } catch (const StoreError& error) {
+            if (error.Kind() != StoreErrorKind::ConnectionLost ||
+                std::chrono::steady_clock::now() >= deadline || !PauseBefore(deadline, pause)) {
+                throw;
+            }
+        }
+    }
+}
+
+PgResult PgConnection::Simple(const char* sql) {
+    PgResult result(PQexec(m_conn, sql));
+    if (IsError(result.m_result)) {
+        ThrowResultError(m_conn, result.m_result);
+    }
+    return result;
+}
+
+void PgConnection::ExecuteScript(std::string_view sql) {
+    // One simple query is one transaction however many statements it holds.
+    const std::string text(sql);
+    WithReconnects([] {});
+    Simple(text.c_str());
+}
+
 PgResult PgConnection::Run(const std::string& sql, const std::vector<std::string>& params) {
-    EnsureConnected();
+    if (m_inTransaction) {
+        // A lost connection took the whole transaction with it: Transaction starts it again,
+        // not this statement.
+        return RunOnce(sql, params);
+    }
+    std::optional<PgResult> result;
+    const auto attempt = [&] { result.emplace(RunOnce(sql, params)); };
+    if (IsRead(sql)) {
+        WithReconnects(attempt);
+    } else {
+        Transaction(attempt);
+    }
+    return std::move(*result);
+}
+
+void PgConnection::Transaction(const std::function<void()>& work) {
+    if (m_inTransaction) {
+        work();  // part of the transaction under way
+        return;
+    }
+    // The transaction whose commit was sent but never answered: it is asked about before
+    // anything is sent again.
+    std::string unsettled;
+    bool planRenewed = false;
+    WithReconnects([&] {
+        if (!unsettled.empty()) {
+            std::string status;
+            try {
+                const PgResult answer = RunOnce("select pg_xact_status($1::xid8)", {unsettled});
+                status = answer.Rows() > 0 ? answer.Text(0, 0) : "";
+            } catch (const StoreError& error) {
+                if (error.Kind() == StoreErrorKind::ConnectionLost) {
+                    throw;
+                }
+                // "transaction ID ... is in the future": a server that crashed lost it.
+                status = "aborted";
+            }
+            if (status == "committed") {
+                return;
+            }
+            if (status == "in progress") {
+                // The old connection's server process has not yet seen that its client is
+                // gone; the commit may still arrive there.
+                throw StoreError("a write sent before the connection was lost is still open on "
+                                 "the server",
+                                 StoreErrorKind::ConnectionLost);
+            }
+            unsettled.clear();  // rolled back: it is written again
+        }
+        for (;;) {
+            std::string xid;
+            m_inTransaction = true;
+            try {
+                xid = Begin();
+                work();
+            } catch (const PlanChanged&) {
+                EndFailedTransaction();
+                if (planRenewed) {
+                    throw;
+                }
+                // The failed statement is prepared anew; nothing was stored.
+                planRenewed = true;
+                continue;
+            } catch (...) {
+                EndFailedTransaction();
+                throw;
+            }
+            m_inTransaction = false;
+            try {
+                Simple("commit");
+            } catch (const StoreError& error) {
+                if (error.Kind() == StoreErrorKind::ConnectionLost && xid.empty()) {
+                    // Nothing to ask about: sending it again might store it twice.
+                    throw StoreError(std::string(error.what()) +
+                                     " (whether the last write was stored is not known)");
+                }
+                if (error.Kind() == StoreErrorKind::ConnectionLost) {
+                    unsettled = xid;
+                }
+                throw;
+            }
+            return;
+        }
+    });
+}
+
+std::string PgConnection::Begin() {
+    // The transaction's number is taken at its start, so that it can be asked about on a new
+    // connection should the answer to its commit be lost.
+    try {
+        return Simple("begin; select pg_current_xact_id()").Text(0, 0);
+    } catch (const StoreError& error) {
+        if (error.Kind() == StoreErrorKind::ConnectionLost) {
+            throw;
+        }
+    }
+    // A server that gives no number (a standby, one older than PostgreSQL 13): the statements
+    // go on without it, so that their own failure is the one the user reads.
+    Simple("rollback; begin");
+    return {};
+}
+
+void PgConnection::EndFailedTransaction() noexcept {
+    m_inTransaction = false;
+    // A connection that is gone has rolled back on the server already; one that failed a
+    // statement waits in an aborted transaction until it is ended here.
+    if (PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) != PQTRANS_IDLE) {
+        PgResult ended(PQexec(m_conn, "rollback"));
+    }
+}
+
+PgResult PgConnection::RunOnce(const std::string& sql, const std::vector<std::string>& params) {
     try {
         return RunPrepared(sql, params);
     } catch (const PlanChanged&) {
         auto it = m_prepared.find(sql);
+        if (m_inTransaction) {
+            // The failure aborted the transaction, which takes no more statements: it is
+            // prepared anew when the transaction runs again.
+            m_prepared.erase(it);
+            throw;
+        }
         PgResult dropped(PQexec(m_conn, ("deallocate " + it->second).c_str()));
         m_prepared.erase(it);
         if (IsError(dropped.m_result)) {

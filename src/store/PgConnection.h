@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -39,9 +41,12 @@ private:
     pg_result* m_result = nullptr;
 };
 
-// One connection to a PostgreSQL server, for one thread. Every statement runs by itself in
-// autocommit, with its values sent apart from its text. Every failure, a lost connection
-// included, is a DatabaseError with the server's own message.
+// One connection to a PostgreSQL server, for one thread, with every value sent apart from its
+// statement's text. A connection lost to a server's restart or a dropped network is taken up
+// again, for a while (ReconnectBound): a statement, or a whole transaction, that the loss cut
+// short runs again on the new connection, and a write whose commit may or may not have reached
+// the server is asked about, never sent twice. Every failure that remains is a DatabaseError
+// with the server's own message; a connection still lost after the bound is ConnectionLost.
 class PgConnection {
 public:
     // location: a "postgresql://" address as libpq reads it.
@@ -53,10 +58,24 @@ public:
     PgConnection& operator=(const PgConnection&) = delete;
     ~PgConnection();
 
-    // Statements without parameters, several allowed, as one transaction.
+    // Statements without parameters, several allowed, as one transaction. Sent once: a script
+    // that lost its connection may have run, so it is not sent again.
     void ExecuteScript(std::string_view sql);
-    // One statement, prepared once per connection; params[i] is $(i+1), sent as text.
+    // One statement, prepared once per connection; params[i] is $(i+1), sent as text. Outside
+    // Transaction, a "select" runs by itself and any other statement as a transaction of its
+    // own. Never "begin" or "commit": Transaction does that.
     PgResult Run(const std::string& sql, const std::vector<std::string>& params);
+    // The statements `work` runs, as one transaction: all are stored or none. On a lost
+    // connection `work` runs again from its start, so it must only send statements (it may run
+    // more than once); any other failure rolls back and is thrown again.
+    void Transaction(const std::function<void()>& work);
+
+    // How long a lost connection is tried again before the failure stands: 30 s, or
+    // TARNWICK_RECONNECT_SECONDS from the environment when it holds a number of seconds.
+    static std::chrono::milliseconds ReconnectBound();
+    // Asked during the pauses between attempts: true ends the attempts at once (the program is
+    // ending, say), and the lost connection's failure stands.
+    void SetGiveUp(std::function<bool()> giveUp) { m_giveUp = std::move(giveUp); }
 
     // The text form in which a value of ours is sent to the server.
     static std::string Param(std::string_view text);
@@ -68,11 +87,23 @@ private:
     explicit PgConnection(pg_conn* connection);
     void PrepareSession();
     void EnsureConnected();
+    PgResult RunOnce(const std::string& sql, const std::vector<std::string>& params);
     PgResult RunPrepared(const std::string& sql, const std::vector<std::string>& params);
+    // `attempt` until it passes, or fails otherwise than by a lost connection, or the bound
+    // has passed.
+    void WithReconnects(const std::function<void()>& attempt);
+    bool PauseBefore(std::chrono::steady_clock::time_point deadline,
+                     std::chrono::milliseconds pause) const;
+    PgResult Simple(const char* sql);
+    std::string Begin();  // the transaction's number, or nothing when the server gives none
+    void EndFailedTransaction() noexcept;
 
     pg_conn* m_conn = nullptr;
     std::map<std::string, std::string, std::less<>> m_prepared;  // SQL text -> statement name
     int m_nextName = 0;
+    std::chrono::milliseconds m_reconnectFor = ReconnectBound();
+    std::function<bool()> m_giveUp;
+    bool m_inTransaction = false;
 };
 
 }  // namespace tarnwick

@@ -197,9 +197,7 @@ std::vector<RateRow> PostgresStore::ReadRates(std::string_view sid, std::string_
 }
 
 void PostgresStore::DeleteShop(std::string_view sid) {
-    // One transaction, as in the file: a run is gone from every table or from none. A lost
-    // connection rolls back on the server; the statement that found out throws, so nothing
-    // after it runs outside the transaction.
+    // One transaction, as in the file: a run is gone from every table or from none.
     static const std::string kDeletes[] = {
         "delete from ShopList where SID=$1",
         "delete from BuyerList where SID=$1",
@@ -208,8 +206,7 @@ void PostgresStore::DeleteShop(std::string_view sid) {
     };
     const bool withHealth = HasRunHealthTable();
     const bool withRecord = HasRunOutcomeTables();
-    m_connection.Run("begin", {});
-    try {
+    m_connection.Transaction([&] {
         for (const std::string& sql : kDeletes) {
             m_connection.Run(sql, {PgConnection::Param(sid)});
         }
@@ -220,15 +217,7 @@ void PostgresStore::DeleteShop(std::string_view sid) {
             m_connection.Run("delete from ItemReads where sid=$1", {PgConnection::Param(sid)});
             m_connection.Run("delete from RunOutcome where sid=$1", {PgConnection::Param(sid)});
         }
-        m_connection.Run("commit", {});
-    } catch (...) {
-        try {
-            m_connection.Run("rollback", {});
-        } catch (...) {
-            // A connection that is gone has rolled back already.
-        }
-        throw;
-    }
+    });
 }
 
 void PostgresStore::CheckItemsTable() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "store/PgConnection.h"
 #include "store/StoreBackend.h"
@@ -33,6 +35,9 @@ public:
     std::vector<RateRow> ReadRates(std::string_view sid, std::string_view itemid,
                                    std::optional<DateTime> rateDateFrom) override;
 
+    void GiveUpReconnectingWhen(std::function<bool()> giveUp) override {
+        m_connection.SetGiveUp(std::move(giveUp));
+    }
     void DeleteShop(std::string_view sid) override;
     void CheckItemsTable() override;
     std::map<std::string, int> CountItemsPerRun() override;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/Database.h"
@@ -58,6 +60,11 @@ public:
     void CheckItemsTable() { m_backend->CheckItemsTable(); }
     // The number of stored items of every run that has any, by run key.
     std::map<std::string, int> CountItemsPerRun() { return m_backend->CountItemsPerRun(); }
+    // A server store takes up a lost connection again for a while before a statement fails;
+    // true from `giveUp` (a run that is ending, say) ends that at once.
+    void GiveUpReconnectingWhen(std::function<bool()> giveUp) {
+        m_backend->GiveUpReconnectingWhen(std::move(giveUp));
+    }
     // Throws DatabaseError unless a row could be written now; writes nothing.
     void CheckWritable() { m_backend->CheckWritable(); }
     // Takes a new run's key. False when another run (of this or another program, on this or

@@ -1,8 +1,9 @@
 // What the shared server store adds to the file's behaviour: run keys that stay unique among
-// programs, a schema created once and never touched again, and a lost connection that is a
-// failure to report rather than a crash. Where the file behaves differently the test says so.
+// programs, a schema created once and never touched again, and a lost connection that is
+// taken up again without losing a write or storing one twice. Where the file behaves differently the test says so.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -171,33 +172,116 @@ TEST(ServerStore, ASchemaPartlyThereIsNeitherCompletedNorChanged) {
     admin.ExecuteScript("drop schema " + schema + " cascade");
 }
 
-TEST(ServerStore, ALostConnectionFailsTheStatementAndTheNextOneConnectsAgain) {
+// Where a lost connection cuts a write short, as a server's restart does: the write is taken
+// up on a new connection and stored exactly once, whether the cut came before the statement,
+// during it, at its commit or inside a transaction of several statements.
+struct LostWrite {
+    const char* name;
+    const char* cut;  // the trigger that ends its own server process once; empty: none
+    bool killWhileIdle;
+    bool inTransaction;  // a row of `writes` and one of `others`, in one transaction
+};
+
+void PrintTo(const LostWrite& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LostConnection : public testing::TestWithParam<LostWrite> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, LostConnection,
+    testing::Values(
+        LostWrite{"WhileIdle", "", true, false},
+        LostWrite{"DuringTheStatement",
+                  "create trigger cut after insert on writes for each row execute function "
+                  "cut('wait')",
+                  false, false},
+        LostWrite{"AtTheCommit",
+                  "create constraint trigger cut after insert on writes deferrable initially "
+                  "deferred for each row execute function cut('wait')",
+                  false, false},
+        // Asked to end as its last act before the commit: the server may end before the
+        // commit or after it, and the answer may be lost either way.
+        LostWrite{"AsTheCommitBegins",
+                  "create constraint trigger cut after insert on writes deferrable initially "
+                  "deferred for each row execute function cut('go')",
+                  false, false},
+        LostWrite{"InsideATransaction",
+                  "create trigger cut after insert on others for each row execute function "
+                  "cut('wait')",
+                  false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(LostConnection, TheWriteIsTakenUpAgainAndStoredOnce) {
+    const LostWrite& c = GetParam();
     const TempStore temp(StoreKind::Server);
-    const std::string name = "lost" + std::to_string(std::rand() % 1000000);
-    Store store = Store::Open(temp.Location() + "&application_name=" + name);
-    BuyerRow row;
-    row.sid = "run";
-    row.itemid = "1";
-    row.Buyer = "before";
-    store.AppendBuyer(row);
-
-    // What an administrator's kill, a server restart or a dropped network does to a worker.
-    PgConnection admin = PgConnection::Open(TempStore::ServerAddress());
-    const PgResult killed = admin.Run(
-        "select pg_terminate_backend(pid) from pg_stat_activity where application_name = $1",
-        {name});
-    ASSERT_EQ(killed.Rows(), 1);
-
-    row.Buyer = "lost";
-    EXPECT_THROW(store.AppendBuyer(row), DatabaseError);
-    row.Buyer = "after";
-    ASSERT_NO_THROW(store.AppendBuyer(row));
-    std::vector<std::string> buyers;
-    for (const BuyerRow& stored : store.ReadBuyers("run", "1")) {
-        buyers.push_back(stored.Buyer);
+    // The first row "cut" ends its own server process, as a restart would, then (given 'wait')
+    // waits to be ended inside the transaction.
+    temp.Execute(
+        "create table writes (what text); create table others (what text);"
+        "create sequence cuts;"
+        "create function cut() returns trigger language plpgsql as $$ begin "
+        "  if NEW.what = 'cut' and nextval('cuts') = 1 then perform pg_terminate_backend(pg_backend_pid()); "
+        "    if TG_ARGV[0] = 'wait' then perform pg_sleep(5); end if; end if; "
+        "  return null; end $$;");
+    if (*c.cut != '\0') {
+        temp.Execute(c.cut);
     }
-    std::sort(buyers.begin(), buyers.end());
-    EXPECT_EQ(buyers, (std::vector<std::string>{"after", "before"}));
+    const std::string name = "lost" + std::to_string(std::rand() % 1000000);
+    PgConnection connection = PgConnection::Open(temp.Location() + "&application_name=" + name);
+    connection.Run("insert into writes values ('before')", {});
+    if (c.killWhileIdle) {
+        PgConnection admin = PgConnection::Open(TempStore::ServerAddress());
+        const PgResult killed = admin.Run(
+            "select pg_terminate_backend(pid) from pg_stat_activity where application_name = $1",
+            {name});
+        ASSERT_EQ(killed.Rows(), 1);
+    }
+
+    if (c.inTransaction) {
+        ASSERT_NO_THROW(connection.Transaction([&] {
+            connection.Run("insert into writes values ($1)", {"cut"});
+            connection.Run("insert into others values ($1)", {"cut"});
+        }));
+    } else {
+        ASSERT_NO_THROW(connection.Run("insert into writes values ($1)", {"cut"}));
+    }
+    connection.Run("insert into writes values ('after')", {});
+
+    EXPECT_EQ(temp.Count("select count(*) from writes where what = 'cut'"), 1);
+    EXPECT_EQ(temp.Count("select count(*) from writes"), 3);
+    EXPECT_EQ(temp.Count("select count(*) from others"), c.inTransaction ? 1 : 0);
+    if (*c.cut != '\0') {
+        EXPECT_GE(temp.Count("select last_value from cuts"), 1) << "the trigger never cut";
+    }
+}
+
+TEST(ServerStore, TheReconnectBoundComesFromTheEnvironmentWhenItIsANumberOfSeconds) {
+    using std::chrono::milliseconds;
+    const struct {
+        const char* value;  // nullptr: unset
+        milliseconds bound;
+    } cases[] = {
+        {nullptr, milliseconds(30000)}, {"", milliseconds(30000)},   {"5", milliseconds(5000)},
+        {"0.25", milliseconds(250)},    {"0", milliseconds(0)},      {"-1", milliseconds(30000)},
+        {"5s", milliseconds(30000)},    {"ten", milliseconds(30000)}, {"7200", milliseconds(30000)},
+    };
+    const char* before = std::getenv("TARNWICK_RECONNECT_SECONDS");
+    const std::string saved = before != nullptr ? before : "";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value != nullptr ? c.value : "(unset)");
+        if (c.value == nullptr) {
+            unsetenv("TARNWICK_RECONNECT_SECONDS");
+        } else {
+            setenv("TARNWICK_RECONNECT_SECONDS", c.value, 1);
+        }
+        EXPECT_EQ(PgConnection::ReconnectBound(), c.bound);
+    }
+    if (before != nullptr) {
+        setenv("TARNWICK_RECONNECT_SECONDS", saved.c_str(), 1);
+    } else {
+        unsetenv("TARNWICK_RECONNECT_SECONDS");
+    }
 }
 
 TEST(ServerStore, AnUnreachableServerIsADatabaseErrorWithLibpqsText) {
