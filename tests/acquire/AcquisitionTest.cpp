@@ -2,8 +2,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "ShopModels.h"
 #include "fetch/HttpClient.h"
@@ -284,44 +286,6 @@ TEST_P(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
     EXPECT_EQ(store.ReadBuyers(sid, "1000").size(), 2u);
 }
 
-TEST(AcquisitionServerStoreTest, ALostConnectionEndsOnlyTheFailedStageAndTheRunGoesOn) {
-    AcquisitionHarness harness(StoreKind::Server);
-    harness.Sim().AddShop(MakeShop("断线小店", "lost", 4, 2, 2));
-    harness.Sim().AddFault(Fault{.match = "/item.htm", .hold = true});
-    ASSERT_EQ(harness.Controller().Start("断线小店", 2),
-              AcquisitionController::StartResult::Started);
-    // Both downloads have their connection and wait for their item page: cut them as a server
-    // restart or a dropped network would.
-    ASSERT_TRUE(harness.WaitForHeld(2));
-    const std::string sid = harness.Controller().CurrentRun()->RunId();
-    PgConnection admin = PgConnection::Open(TempStore::ServerAddress());
-    const PgResult killed = admin.Run(
-        "select pg_terminate_backend(pid) from pg_stat_activity where application_name = $1",
-        {harness.Temp().SchemaName()});
-    ASSERT_GE(killed.Rows(), 2);
-    harness.Sim().ClearFaults();
-    harness.Sim().ReleaseHolds();
-    ASSERT_TRUE(harness.WaitForRunEnd());
-
-    // A failed append ends that item's deal records, as with the file; its next statement
-    // connects again, so its reviews and its row are stored.
-    EXPECT_TRUE(harness.LogHas("程序执行完成!"));
-    Store store = harness.OpenStore();
-    const auto items = store.ReadItems(sid);
-    ASSERT_EQ(items.size(), 4u);
-    int cut = 0;
-    for (const ItemRow& item : items) {
-        SCOPED_TRACE(item.ItemID);
-        cut += item.BuyerCount == 0 ? 1 : 0;
-        EXPECT_EQ(store.ReadBuyers(sid, item.ItemID).size(),
-                  static_cast<std::size_t>(item.BuyerCount));
-        EXPECT_EQ(item.Commentcount, 2);
-        EXPECT_EQ(store.ReadRates(sid, item.ItemID).size(), 2u);
-    }
-    EXPECT_EQ(cut, 2);
-    EXPECT_EQ(store.ReadShops().size(), 1u);
-}
-
 // A login role of the test's own on the test cluster, which the test can shut out.
 class ServerRole {
 public:
@@ -344,6 +308,14 @@ public:
     }
     // Connections already open go on; every new one is refused.
     void ShutOut() { Admin().ExecuteScript("alter role " + m_name + " nologin"); }
+    void LetIn() { Admin().ExecuteScript("alter role " + m_name + " login"); }
+    // Ends every connection of the role, as a server's restart does; returns how many.
+    int EndConnections() {
+        return Admin()
+            .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
+                 {m_name})
+            .Rows();
+    }
     // The address of `location` with this role as its user.
     std::string Address(std::string location) const {
         const std::string user = "user=";
@@ -361,7 +333,69 @@ private:
     std::string m_name;
 };
 
+// The server restarts during a run: every connection is cut and none is let in for a while.
+// Every row the marketplace served is stored, none twice, and the run is complete.
+TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwice) {
+    ServerRole role;
+    AcquisitionHarness harness(StoreKind::Server,
+                               [&](const std::string& location) { return role.Address(location); });
+    role.MayUse(harness.Temp().SchemaName());
+    const marketsim::Shop shop = MakeShop("断线小店", "lost", 40, 17, 22);
+    harness.Sim().AddShop(shop);
+    ASSERT_EQ(harness.Controller().Start("断线小店", 6),
+              AcquisitionController::StartResult::Started);
+    auto run = harness.Controller().CurrentRun();
+    ASSERT_TRUE(harness.RunUntil([&] { return run->Totals().buyersStored >= 100; }));
+
+    role.ShutOut();
+    ASSERT_GE(role.EndConnections(), 1);
+    ASSERT_LT(run->Totals().itemsStored, 40) << "the run ended before the server went away";
+    const auto back = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    harness.RunUntil([&] { return std::chrono::steady_clock::now() >= back; });
+    role.LetIn();
+    ASSERT_TRUE(harness.WaitForRunEnd());
+
+    EXPECT_EQ(run->Outcome(), RunOutcome::Complete);
+    EXPECT_TRUE(run->Totals().itemsNotStored.empty());
+    Store store = harness.OpenStore();
+    const std::string sid = run->RunId();
+    std::map<std::string, ItemRow> items = ItemsById(store.ReadItems(sid));
+    EXPECT_EQ(store.ReadItems(sid).size(), shop.items.size());
+    for (const marketsim::Item& served : shop.items) {
+        SCOPED_TRACE(served.id);
+        ASSERT_EQ(items.count(served.id), 1u);
+        EXPECT_EQ(items[served.id].BuyerCount, static_cast<int>(served.deals.size()));
+        EXPECT_EQ(store.ReadBuyers(sid, served.id).size(), served.deals.size());
+        EXPECT_EQ(store.ReadRates(sid, served.id).size(), served.reviews.size());
+    }
+    EXPECT_EQ(store.ReadShops().size(), 1u);
+}
+
+// Sets an environment variable for as long as the object lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* before = std::getenv(name)) {
+            m_before = before;
+        }
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (m_before) {
+            setenv(m_name, m_before->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_before;
+};
+
 TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAStoreFailure) {
+    // A server that stays away longer than the store waits for it.
+    const ScopedEnv bound("TARNWICK_RECONNECT_SECONDS", "1");
     ServerRole role;
     AcquisitionHarness harness(StoreKind::Server,
                                [&](const std::string& location) { return role.Address(location); });
@@ -390,6 +424,13 @@ TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAS
     EXPECT_EQ(std::count_if(totals.errors.begin(), totals.errors.end(),
                             [](const std::string& e) { return e.starts_with("database: "); }),
               1);
+    // The summary names the items whose rows were cut short.
+    const std::string detail = run->OutcomeRow(DateTime()).detail;
+    EXPECT_NE(detail.find("未能保存的宝贝:"), std::string::npos) << detail;
+    for (const std::string& target : harness.Targets("/item.htm")) {
+        const std::string id = target.substr(target.find("id=") + 3, 4);
+        EXPECT_NE(detail.find(id), std::string::npos) << id << " in " << detail;
+    }
 }
 
 }  // namespace
