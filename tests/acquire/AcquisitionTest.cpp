@@ -286,53 +286,6 @@ TEST_P(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
     EXPECT_EQ(store.ReadBuyers(sid, "1000").size(), 2u);
 }
 
-// A login role of the test's own on the test cluster, which the test can shut out.
-class ServerRole {
-public:
-    ServerRole() : m_name("tw_role_" + std::to_string(getpid()) + "_" + std::to_string(rand())) {
-        Admin().ExecuteScript("create role " + m_name + " login");
-    }
-    ~ServerRole() {
-        try {
-            PgConnection admin = Admin();
-            admin.Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
-                      {m_name});
-            admin.ExecuteScript("drop owned by " + m_name + "; drop role " + m_name);
-        } catch (const std::exception&) {
-        }
-    }
-    const std::string& Name() const { return m_name; }
-    void MayUse(const std::string& schema) {
-        Admin().ExecuteScript("grant usage on schema " + schema + " to " + m_name +
-                              "; grant all on all tables in schema " + schema + " to " + m_name);
-    }
-    // Connections already open go on; every new one is refused.
-    void ShutOut() { Admin().ExecuteScript("alter role " + m_name + " nologin"); }
-    void LetIn() { Admin().ExecuteScript("alter role " + m_name + " login"); }
-    // Ends every connection of the role, as a server's restart does; returns how many.
-    int EndConnections() {
-        return Admin()
-            .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
-                 {m_name})
-            .Rows();
-    }
-    // The address of `location` with this role as its user.
-    std::string Address(std::string location) const {
-        const std::string user = "user=";
-        if (auto at = location.find(user); at != std::string::npos) {
-            const auto end = location.find('&', at);
-            location.replace(at, (end == std::string::npos ? location.size() : end) - at,
-                             user + m_name);
-            return location;
-        }
-        return location + (location.find('?') == std::string::npos ? "?" : "&") + user + m_name;
-    }
-
-private:
-    static PgConnection Admin() { return PgConnection::Open(TempStore::ServerAddress()); }
-    std::string m_name;
-};
-
 // The server restarts during a run: every connection is cut and none is let in for a while.
 // Every row the marketplace served is stored, none twice, and the run is complete.
 TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwice) {
@@ -370,28 +323,6 @@ TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwi
     }
     EXPECT_EQ(store.ReadShops().size(), 1u);
 }
-
-// Sets an environment variable for as long as the object lives.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* before = std::getenv(name)) {
-            m_before = before;
-        }
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (m_before) {
-            setenv(m_name, m_before->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_before;
-};
 
 TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAStoreFailure) {
     // A server that stays away longer than the store waits for it.

@@ -254,3 +254,53 @@ TEST(CliTest, TwoProgramsAnalyseTwoShopsIntoOneServerAtOnce) {
 
 }  // namespace
 }  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+// A run the team's server could not take whole: the server goes away and does not come back
+// within the bound, or it refuses one item's row. Either way the run is a store failure, exit
+// code 1, never complete, and its summary names the items not stored.
+class ServerTroubleCli : public testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Troubles, ServerTroubleCli, testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "StaysAway" : "RefusesOneItem");
+});
+
+TEST_P(ServerTroubleCli, ARunTheServerCouldNotTakeWholeEndsWithExitCode1) {
+    const bool staysAway = GetParam();
+    const ScopedEnv bound("TARNWICK_RECONNECT_SECONDS", "1");
+    const TempStore temp(StoreKind::Server);
+    ServerRole role;
+    role.MayUse(temp.SchemaName());
+    MarketFixture market;
+    const marketsim::Shop shop = marketsim::DemoShop(1);
+    market.Sim().AddShop(shop);
+    const std::string refused = shop.items[3].id;
+    if (staysAway) {
+        market.Sim().AddFault(marketsim::Fault{.match = "/item.htm", .hold = true});
+    } else {
+        temp.Execute(
+            "create function refuse() returns trigger language plpgsql as $$ begin "
+            "raise exception 'row refused'; end $$; create trigger refuse before insert on "
+            "ItemList for each row when (NEW.ItemID = '" +
+            refused + "') execute function refuse()");
+    }
+    CliProcess analyse({"analyse", "--db", role.Address(temp.Location()), "--market",
+                        market.Base(), "--threads", "2", shop.nick});
+    if (staysAway) {
+        ASSERT_TRUE(market.Sim().WaitForHeld(2));
+        role.ShutOut();
+        ASSERT_GE(role.EndConnections(), 2);
+        market.Sim().ClearFaults();
+        market.Sim().ReleaseHolds();
+    }
+
+    EXPECT_EQ(analyse.Wait(), 1) << analyse.Err();
+    const std::string out = analyse.Out() + analyse.Err();
+    EXPECT_TRUE(Has(out, "结果: store failed")) << out;
+    EXPECT_TRUE(Has(out, staysAway ? "未能保存的宝贝:" : "未能保存的宝贝: " + refused)) << out;
+}
+
+}  // namespace
+}  // namespace tarnwick::test

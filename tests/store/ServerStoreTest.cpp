@@ -259,28 +259,17 @@ TEST_P(LostConnection, TheWriteIsTakenUpAgainAndStoredOnce) {
 TEST(ServerStore, TheReconnectBoundComesFromTheEnvironmentWhenItIsANumberOfSeconds) {
     using std::chrono::milliseconds;
     const struct {
-        const char* value;  // nullptr: unset
+        const char* value;
         milliseconds bound;
     } cases[] = {
-        {nullptr, milliseconds(30000)}, {"", milliseconds(30000)},   {"5", milliseconds(5000)},
-        {"0.25", milliseconds(250)},    {"0", milliseconds(0)},      {"-1", milliseconds(30000)},
-        {"5s", milliseconds(30000)},    {"ten", milliseconds(30000)}, {"7200", milliseconds(30000)},
+        {"", milliseconds(30000)},     {"5", milliseconds(5000)},     {"0.25", milliseconds(250)},
+        {"0", milliseconds(0)},        {"-1", milliseconds(30000)},   {"5s", milliseconds(30000)},
+        {"ten", milliseconds(30000)},  {"7200", milliseconds(30000)},
     };
-    const char* before = std::getenv("TARNWICK_RECONNECT_SECONDS");
-    const std::string saved = before != nullptr ? before : "";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.value != nullptr ? c.value : "(unset)");
-        if (c.value == nullptr) {
-            unsetenv("TARNWICK_RECONNECT_SECONDS");
-        } else {
-            setenv("TARNWICK_RECONNECT_SECONDS", c.value, 1);
-        }
+        SCOPED_TRACE(c.value);
+        const test::ScopedEnv env("TARNWICK_RECONNECT_SECONDS", c.value);
         EXPECT_EQ(PgConnection::ReconnectBound(), c.bound);
-    }
-    if (before != nullptr) {
-        setenv("TARNWICK_RECONNECT_SECONDS", saved.c_str(), 1);
-    } else {
-        unsetenv("TARNWICK_RECONNECT_SECONDS");
     }
 }
 

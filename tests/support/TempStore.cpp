@@ -99,4 +99,73 @@ int TempStore::Count(const std::string& sql) const {
     return result.Int(0, 0);
 }
 
+namespace {
+
+PgConnection Admin() {
+    return PgConnection::Open(TempStore::ServerAddress());
+}
+
+}  // namespace
+
+ServerRole::ServerRole()
+    : m_name("tw_role_" + std::to_string(getpid()) + "_" + std::to_string(std::rand())) {
+    Admin().ExecuteScript("create role " + m_name + " login");
+}
+
+ServerRole::~ServerRole() {
+    try {
+        PgConnection admin = Admin();
+        admin.Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
+                  {m_name});
+        admin.ExecuteScript("drop owned by " + m_name + "; drop role " + m_name);
+    } catch (const std::exception&) {
+    }
+}
+
+void ServerRole::MayUse(const std::string& schema) {
+    Admin().ExecuteScript("grant usage on schema " + schema + " to " + m_name +
+                          "; grant all on all tables in schema " + schema + " to " + m_name);
+}
+
+void ServerRole::ShutOut() {
+    Admin().ExecuteScript("alter role " + m_name + " nologin");
+}
+
+void ServerRole::LetIn() {
+    Admin().ExecuteScript("alter role " + m_name + " login");
+}
+
+int ServerRole::EndConnections() {
+    return Admin()
+        .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
+             {m_name})
+        .Rows();
+}
+
+std::string ServerRole::Address(std::string location) const {
+    const std::string user = "user=";
+    if (auto at = location.find(user); at != std::string::npos) {
+        const auto end = location.find('&', at);
+        location.replace(at, (end == std::string::npos ? location.size() : end) - at,
+                         user + m_name);
+        return location;
+    }
+    return location + (location.find('?') == std::string::npos ? "?" : "&") + user + m_name;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* before = std::getenv(name)) {
+        m_before = before;
+    }
+    setenv(name, value, 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_before) {
+        setenv(m_name, m_before->c_str(), 1);
+    } else {
+        unsetenv(m_name);
+    }
+}
+
 }  // namespace tarnwick::test

@@ -49,4 +49,40 @@ private:
     std::string m_location;
 };
 
+// A login role of the test's own on the test cluster, which the test can shut out, as a server
+// that restarts or stops does.
+class ServerRole {
+public:
+    ServerRole();
+    ~ServerRole();
+    ServerRole(const ServerRole&) = delete;
+    ServerRole& operator=(const ServerRole&) = delete;
+
+    const std::string& Name() const { return m_name; }
+    void MayUse(const std::string& schema);
+    // Connections already open go on; every new one is refused until LetIn.
+    void ShutOut();
+    void LetIn();
+    // Ends every connection of the role, as a server's restart does; returns how many.
+    int EndConnections();
+    // The address of `location` with this role as its user.
+    std::string Address(std::string location) const;
+
+private:
+    std::string m_name;
+};
+
+// An environment variable set for as long as the object lives, then as it was.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_before;
+};
+
 }  // namespace tarnwick::test
