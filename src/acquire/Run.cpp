@@ -191,8 +191,7 @@ bool Run::StoreFailureEndsRun() const {
 }
 
 bool Run::StoreFailureEnds(const StoreError& error) const {
-    return StoreFailureEndsRun() || StoreFailed() ||
-           error.Kind() == StoreErrorKind::ConnectionLost;
+    return StoreFailureEndsRun() || StoreFailed() || error.Kind() == StoreErrorKind::ConnectionLost;
 }
 
 void Run::SetShopLookup(ShopLookup lookup) {

@@ -319,7 +319,8 @@ bool PgConnection::PauseBefore(std::chrono::steady_clock::time_point deadline,
 
 void PgConnection::WithReconnects(const std::function<void()>& attempt) {
     const auto deadline = std::chrono::steady_clock::now() + m_reconnectFor;
-    for (std::chrono::milliseconds pause = kFirstPause;; pause = std::min(pause * 2, kLongestPause)) {
+    for (std::chrono::milliseconds pause = kFirstPause;;
+         pause = std::min(pause * 2, kLongestPause)) {
         try {
             EnsureConnected();
             attempt();
@@ -392,9 +393,10 @@ void PgConnection::Transaction(const std::function<void()>& work) {
             if (status == "in progress") {
                 // The old connection's server process has not yet seen that its client is
                 // gone; the commit may still arrive there.
-                throw StoreError("a write sent before the connection was lost is still open on "
-                                 "the server",
-                                 StoreErrorKind::ConnectionLost);
+                throw StoreError(
+                    "a write sent before the connection was lost is still open on "
+                    "the server",
+                    StoreErrorKind::ConnectionLost);
             }
             unsettled.clear();  // rolled back: it is written again
         }

@@ -286,8 +286,8 @@ TEST_P(ServerTroubleCli, ARunTheServerCouldNotTakeWholeEndsWithExitCode1) {
             "ItemList for each row when (NEW.ItemID = '" +
             refused + "') execute function refuse()");
     }
-    CliProcess analyse({"analyse", "--db", role.Address(temp.Location()), "--market",
-                        market.Base(), "--threads", "2", shop.nick});
+    CliProcess analyse({"analyse", "--db", role.Address(temp.Location()), "--market", market.Base(),
+                        "--threads", "2", shop.nick});
     if (staysAway) {
         ASSERT_TRUE(market.Sim().WaitForHeld(2));
         role.ShutOut();

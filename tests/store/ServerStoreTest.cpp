@@ -1,6 +1,7 @@
 // What the shared server store adds to the file's behaviour: run keys that stay unique among
 // programs, a schema created once and never touched again, and a lost connection that is
-// taken up again without losing a write or storing one twice. Where the file behaves differently the test says so.
+// taken up again without losing a write or storing one twice. Where the file behaves differently
+// the test says so.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -221,7 +222,8 @@ TEST_P(LostConnection, TheWriteIsTakenUpAgainAndStoredOnce) {
         "create table writes (what text); create table others (what text);"
         "create sequence cuts;"
         "create function cut() returns trigger language plpgsql as $$ begin "
-        "  if NEW.what = 'cut' and nextval('cuts') = 1 then perform pg_terminate_backend(pg_backend_pid()); "
+        "  if NEW.what = 'cut' and nextval('cuts') = 1 then perform "
+        "pg_terminate_backend(pg_backend_pid()); "
         "    if TG_ARGV[0] = 'wait' then perform pg_sleep(5); end if; end if; "
         "  return null; end $$;");
     if (*c.cut != '\0') {
@@ -262,9 +264,9 @@ TEST(ServerStore, TheReconnectBoundComesFromTheEnvironmentWhenItIsANumberOfSecon
         const char* value;
         milliseconds bound;
     } cases[] = {
-        {"", milliseconds(30000)},     {"5", milliseconds(5000)},     {"0.25", milliseconds(250)},
-        {"0", milliseconds(0)},        {"-1", milliseconds(30000)},   {"5s", milliseconds(30000)},
-        {"ten", milliseconds(30000)},  {"7200", milliseconds(30000)},
+        {"", milliseconds(30000)},    {"5", milliseconds(5000)},     {"0.25", milliseconds(250)},
+        {"0", milliseconds(0)},       {"-1", milliseconds(30000)},   {"5s", milliseconds(30000)},
+        {"ten", milliseconds(30000)}, {"7200", milliseconds(30000)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);

@@ -137,8 +137,7 @@ void ServerRole::LetIn() {
 
 int ServerRole::EndConnections() {
     return Admin()
-        .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1",
-             {m_name})
+        .Run("select pg_terminate_backend(pid) from pg_stat_activity where usename = $1", {m_name})
         .Rows();
 }
 
