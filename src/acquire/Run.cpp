@@ -164,9 +164,9 @@ Store Run::OpenStore() {
     for (int attempt = 1;; ++attempt) {
         try {
             Store store = Store::Open(m_settings.databasePath);
-            // Once the program ends or the store has failed for the run, a worker waiting for
-            // its lost connection would only keep the end waiting.
-            store.GiveUpReconnectingWhen([this] { return ShuttingDown() || StoreFailed(); });
+            // A worker's rows outlast a server's restart. Once the program ends or the store has
+            // failed for the run, waiting for a lost connection would only keep the end waiting.
+            store.RideOutLostConnections([this] { return ShuttingDown() || StoreFailed(); });
             return store;
         } catch (const DatabaseError& error) {
             if (StoreFailureEndsRun() || StoreFailed() || ShuttingDown()) {

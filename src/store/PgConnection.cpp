@@ -317,20 +317,31 @@ bool PgConnection::PauseBefore(std::chrono::steady_clock::time_point deadline,
     }
 }
 
+void PgConnection::RideOutLostConnections(std::function<bool()> giveUp) {
+    m_reconnectFor = ReconnectBound();
+    m_giveUp = std::move(giveUp);
+}
+
 void PgConnection::WithReconnects(const std::function<void()>& attempt) {
     const auto deadline = std::chrono::steady_clock::now() + m_reconnectFor;
-    for (std::chrono::milliseconds pause = kFirstPause;;
-         pause = std::min(pause * 2, kLongestPause)) {
+    std::chrono::milliseconds pause{0};
+    for (;;) {
         try {
             EnsureConnected();
             attempt();
             return;
         } catch (const StoreError& error) {
-            if (error.Kind() != StoreErrorKind::ConnectionLost ||
-                std::chrono::steady_clock::now() >= deadline || !PauseBefore(deadline, pause)) {
+            if (error.Kind() != StoreErrorKind::ConnectionLost) {
+                throw;
+            }
+            // The second attempt follows at once: a connection that dropped while it was idle,
+            // to a server that is up again, needs no wait.
+            if (pause.count() > 0 &&
+                (std::chrono::steady_clock::now() >= deadline || !PauseBefore(deadline, pause))) {
                 throw;
             }
         }
+        pause = pause.count() == 0 ? kFirstPause : std::min(pause * 2, kLongestPause);
     }
 }
 

@@ -43,10 +43,11 @@ private:
 
 // One connection to a PostgreSQL server, for one thread, with every value sent apart from its
 // statement's text. A connection lost to a server's restart or a dropped network is taken up
-// again, for a while (ReconnectBound): a statement, or a whole transaction, that the loss cut
-// short runs again on the new connection, and a write whose commit may or may not have reached
-// the server is asked about, never sent twice. Every failure that remains is a DatabaseError
-// with the server's own message; a connection still lost after the bound is ConnectionLost.
+// again: a statement, or a whole transaction, that the loss cut short runs again on a new
+// connection, and a write whose commit may or may not have reached the server is asked about,
+// never sent twice. That is tried once at once, and for a while longer on a connection told to
+// ride out lost connections. Every failure that remains is a DatabaseError with the server's
+// own message; a connection still lost at the end is ConnectionLost.
 class PgConnection {
 public:
     // location: a "postgresql://" address as libpq reads it.
@@ -70,12 +71,14 @@ public:
     // more than once); any other failure rolls back and is thrown again.
     void Transaction(const std::function<void()>& work);
 
-    // How long a lost connection is tried again before the failure stands: 30 s, or
-    // TARNWICK_RECONNECT_SECONDS from the environment when it holds a number of seconds.
+    // From now on a lost connection is tried again, with growing pauses, for ReconnectBound
+    // before the failure stands: a worker that would lose rows otherwise. `giveUp` is asked
+    // during the pauses; true ends them at once (the program is ending, say). A connection a
+    // user waits on keeps to the one attempt at once.
+    void RideOutLostConnections(std::function<bool()> giveUp);
+    // 30 s, or TARNWICK_RECONNECT_SECONDS from the environment when it holds a number of
+    // seconds.
     static std::chrono::milliseconds ReconnectBound();
-    // Asked during the pauses between attempts: true ends the attempts at once (the program is
-    // ending, say), and the lost connection's failure stands.
-    void SetGiveUp(std::function<bool()> giveUp) { m_giveUp = std::move(giveUp); }
 
     // The text form in which a value of ours is sent to the server.
     static std::string Param(std::string_view text);
@@ -89,8 +92,8 @@ private:
     void EnsureConnected();
     PgResult RunOnce(const std::string& sql, const std::vector<std::string>& params);
     PgResult RunPrepared(const std::string& sql, const std::vector<std::string>& params);
-    // `attempt` until it passes, or fails otherwise than by a lost connection, or the bound
-    // has passed.
+    // `attempt` until it passes, or fails otherwise than by a lost connection, or the second
+    // attempt has failed and the bound has passed.
     void WithReconnects(const std::function<void()>& attempt);
     bool PauseBefore(std::chrono::steady_clock::time_point deadline,
                      std::chrono::milliseconds pause) const;
@@ -101,7 +104,7 @@ private:
     pg_conn* m_conn = nullptr;
     std::map<std::string, std::string, std::less<>> m_prepared;  // SQL text -> statement name
     int m_nextName = 0;
-    std::chrono::milliseconds m_reconnectFor = ReconnectBound();
+    std::chrono::milliseconds m_reconnectFor{0};
     std::function<bool()> m_giveUp;
     bool m_inTransaction = false;
 };

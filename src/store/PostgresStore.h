@@ -35,8 +35,8 @@ public:
     std::vector<RateRow> ReadRates(std::string_view sid, std::string_view itemid,
                                    std::optional<DateTime> rateDateFrom) override;
 
-    void GiveUpReconnectingWhen(std::function<bool()> giveUp) override {
-        m_connection.SetGiveUp(std::move(giveUp));
+    void RideOutLostConnections(std::function<bool()> giveUp) override {
+        m_connection.RideOutLostConnections(std::move(giveUp));
     }
     void DeleteShop(std::string_view sid) override;
     void CheckItemsTable() override;

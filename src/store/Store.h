@@ -60,10 +60,13 @@ public:
     void CheckItemsTable() { m_backend->CheckItemsTable(); }
     // The number of stored items of every run that has any, by run key.
     std::map<std::string, int> CountItemsPerRun() { return m_backend->CountItemsPerRun(); }
-    // A server store takes up a lost connection again for a while before a statement fails;
-    // true from `giveUp` (a run that is ending, say) ends that at once.
-    void GiveUpReconnectingWhen(std::function<bool()> giveUp) {
-        m_backend->GiveUpReconnectingWhen(std::move(giveUp));
+    // A server store tries a lost connection again once at once. From this call on it goes on
+    // trying, with growing pauses, for up to 30 s (TARNWICK_RECONNECT_SECONDS) before a
+    // statement fails, so that a run's rows outlast a server's restart; true from `giveUp` (a
+    // run that is ending, say) ends the pauses at once. For workers, not for a thread a user
+    // waits on.
+    void RideOutLostConnections(std::function<bool()> giveUp) {
+        m_backend->RideOutLostConnections(std::move(giveUp));
     }
     // Throws DatabaseError unless a row could be written now; writes nothing.
     void CheckWritable() { m_backend->CheckWritable(); }

@@ -36,9 +36,9 @@ public:
     virtual void DeleteShop(std::string_view sid) = 0;
     virtual void CheckItemsTable() = 0;
     virtual std::map<std::string, int> CountItemsPerRun() = 0;
-    // Asked while a lost server connection is tried again: true ends the attempts at once. The
-    // file has no connection to lose.
-    virtual void GiveUpReconnectingWhen(std::function<bool()> /*giveUp*/) {}
+    // A server connection lost from now on is tried again for a while (see Store); the file has
+    // no connection to lose.
+    virtual void RideOutLostConnections(std::function<bool()> /*giveUp*/) {}
     // Fails unless a row could be written now, writing none. An engine that cannot tell
     // beforehand finds out at the first row instead.
     virtual void CheckWritable() {}
