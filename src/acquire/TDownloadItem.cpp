@@ -41,12 +41,19 @@ void TDownloadItem::Execute() {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
-        Store store = m_run->OpenStore();
+        StorePool::Lease store = m_run->TakeStore();
         RecordMatcher matcher;
-        ItemJob job{*m_run, m_itemId, client, store, matcher, {}, {}, {}, {}, false};
+        ItemJob job{*m_run, m_itemId, client, *store, matcher, {}, {}, {}, {}, false};
 
         m_run->Log("正在下载 " + m_itemId + "...");
-        DoDownload(job);
+        try {
+            DoDownload(job);
+        } catch (const DatabaseError&) {
+            // Not handed to the next item: a server connection that failed may be lost, and
+            // the next item opens its own, which finds out whether the store still answers.
+            store.Discard();
+            throw;
+        }
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
     } catch (const DatabaseError& error) {

@@ -278,6 +278,21 @@ PgResult PgConnection::RunPrepared(const std::string& sql, const std::vector<std
     return result;
 }
 
+void PgConnection::Transaction(const std::function<void()>& work) {
+    Run("begin", {});
+    try {
+        work();
+        Run("commit", {});
+    } catch (...) {
+        // A connection that is gone has rolled back on the server already; one that failed a
+        // statement waits in an aborted transaction until it is ended here.
+        if (PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) != PQTRANS_IDLE) {
+            PgResult ended(PQexec(m_conn, "rollback"));
+        }
+        throw;
+    }
+}
+
 std::string PgConnection::Param(std::string_view text) {
     // The server's text holds no NUL byte and libpq would cut the value there; a NUL never
     // means anything in a page's text, so it is left out rather than losing the rest.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ public:
     void ExecuteScript(std::string_view sql);
     // One statement, prepared once per connection; params[i] is $(i+1), sent as text.
     PgResult Run(const std::string& sql, const std::vector<std::string>& params);
+
+    // Runs `work`'s statements as one transaction: a failure rolls back what `work` did and
+    // is thrown again.
+    void Transaction(const std::function<void()>& work);
 
     // The text form in which a value of ours is sent to the server.
     static std::string Param(std::string_view text);
