@@ -61,8 +61,18 @@ private:
     ProgressLine m_line;
 };
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
 void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome outcome,
-                  const HealthReport& health) {
+                  const HealthReport& health, const RunOutcomeRow& record) {
     std::cout << "== 运行摘要 " << runId << " ==\n";
     // The verdict first: the figures below mean little when the marketplace shut us out.
     std::cout << "运行状况: " << VerdictLabel(health.verdict) << " (" << VerdictName(health.verdict)
@@ -71,7 +81,29 @@ void PrintSummary(const RunTotals& totals, const std::string& runId, RunOutcome 
         std::cout << "  " << TerminalText(reason) << '\n';
     }
     std::cout << "结果: " << OutcomeName(outcome) << '\n';
+    for (const std::string& line :
+         record.detail.empty() ? std::vector<std::string>{} : SplitLines(record.detail)) {
+        std::cout << "  " << TerminalText(line) << '\n';
+    }
     std::cout << "宝贝: 入库 " << totals.itemsStored << " / 入队 " << totals.itemsQueued << '\n';
+    std::cout << "读取: " << totals.items.read << " / " << totals.items.queued << " 个宝贝";
+    if (totals.items.notRead > 0) {
+        std::cout << ", 未读取 " << totals.items.notRead << " 个:";
+        constexpr std::size_t kShown = 20;
+        for (std::size_t i = 0; i < totals.itemsNotRead.size() && i < kShown; ++i) {
+            std::cout << ' ' << TerminalText(totals.itemsNotRead[i]);
+        }
+        if (totals.itemsNotRead.size() > kShown) {
+            std::cout << " 等";
+        }
+    }
+    std::cout << '\n';
+    std::cout << "宝贝列表: " << record.listPagesRead << " / " << record.listPages << " 页"
+              << (record.listComplete != 0 ? "" : ", 未读完") << '\n';
+    if (totals.ratePauses > 0) {
+        std::cout << "限流暂停: " << totals.ratePauses << " 次, 共 "
+                  << (totals.ratePausedFor.count() + 500) / 1000 << " 秒\n";
+    }
     std::cout << "成交记录: " << totals.buyersStored << " 条\n";
     std::cout << "评价: " << totals.ratesStored << " 条\n";
     std::cout << "请求: " << totals.requests << " 次";
@@ -219,7 +251,7 @@ int AnalyseCommand::Run() {
     const RunOutcome outcome = run->Outcome();
     const HealthReport health =
         run->FinalHealth() ? *run->FinalHealth() : run->JudgeHealth(run->HealthSnapshot());
-    PrintSummary(run->Totals(), run->RunId(), outcome, health);
+    PrintSummary(run->Totals(), run->RunId(), outcome, health, run->OutcomeRow(DateTime()));
     return ExitCodeFor(outcome);
 }
 

@@ -99,6 +99,14 @@ void RequireKnownRun(Store& store, const std::string& sid) {
     throw std::runtime_error("no analysis with SID " + sid + " (tarnwick-cli shops lists them)");
 }
 
+void RequireWatchTables(Store& store) {
+    if (!store.HasWatchTables()) {
+        throw std::runtime_error(
+            "这个数据库还没有监控用的表 (它比监控功能早); 其余功能照常. 添加: tarnwick-cli "
+            "init-db --watch-tables DATABASE");
+    }
+}
+
 void ViewCommand::AddFormatOptions(CLI::App& app) {
     AddDatabaseOption(app);
     AddChoiceOption(app, "--format", m_format, {"table", "csv", "json"},

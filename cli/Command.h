@@ -71,6 +71,10 @@ private:
 // SID should say so rather than give an empty list. Throws std::runtime_error otherwise.
 void RequireKnownRun(Store& store, const std::string& sid);
 
+// The watch, alerts and notify commands need the watch tables, which databases made before
+// them lack; the message says how to add them. Throws std::runtime_error.
+void RequireWatchTables(Store& store);
+
 // A command that shows rows: --format table|csv|json and --bom beside --db.
 class ViewCommand : public Command {
 public:

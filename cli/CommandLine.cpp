@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "AlertsCommand.h"
 #include "AnalyseCommand.h"
 #include "BuyersCommand.h"
 #include "CheckVersionCommand.h"
@@ -15,8 +16,10 @@
 #include "HelpCommand.h"
 #include "InitDbCommand.h"
 #include "ItemsCommand.h"
+#include "NotifyCommand.h"
 #include "ReviewsCommand.h"
 #include "ShopsCommand.h"
+#include "WatchCommand.h"
 
 #ifndef TARNWICK_VERSION
 #define TARNWICK_VERSION "unknown"
@@ -60,6 +63,9 @@ CommandLine::CommandLine()
     Add(std::make_unique<ExportNicksCommand>());
     Add(std::make_unique<CompareCommand>());
     Add(std::make_unique<HistoryCommand>());
+    Add(std::make_unique<WatchCommand>());
+    Add(std::make_unique<AlertsCommand>());
+    Add(std::make_unique<NotifyCommand>());
     Add(std::make_unique<CheckVersionCommand>());
     Add(std::make_unique<InitDbCommand>());
     Add(std::make_unique<HelpCommand>(*this));

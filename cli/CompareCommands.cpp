@@ -10,6 +10,7 @@
 #include "ExportTarget.h"
 #include "TextTable.h"
 #include "analysis/ItemHistory.h"
+#include "analysis/RunRecord.h"
 #include "analysis/ShopRuns.h"
 #include "export/ComparisonExport.h"
 #include "export/ComparisonSheet.h"
@@ -106,9 +107,14 @@ ComparedRuns CompareStoredRuns(Store& store, const std::string& olderSid,
     const std::size_t kept = c.Count(ItemStatus::Kept);
     const std::size_t changedKept =
         c.ChangedCount() - c.Count(ItemStatus::New) - c.Count(ItemStatus::Removed);
-    s.push_back("新上架 " + std::to_string(c.Count(ItemStatus::New)) + ", 已下架 " +
-                std::to_string(c.Count(ItemStatus::Removed)) + ", 有变化 " +
-                std::to_string(changedKept) + ", 无变化 " + std::to_string(kept - changedKept));
+    std::string counts = "新上架 " + std::to_string(c.Count(ItemStatus::New)) + ", 已下架 " +
+                         std::to_string(c.Count(ItemStatus::Removed)) + ", 有变化 " +
+                         std::to_string(changedKept) + ", 无变化 " +
+                         std::to_string(kept - changedKept);
+    if (const std::size_t unread = c.Count(ItemStatus::Unread); unread > 0) {
+        counts += ", 未读取 " + std::to_string(unread);
+    }
+    s.push_back(counts);
     const double items =
         static_cast<double>(c.newerTotals.items) - static_cast<double>(c.olderTotals.items);
     s.push_back("宝贝数 " + Movement(std::to_string(c.olderTotals.items),
@@ -127,8 +133,10 @@ TextRows ItemHistoryRows(Store& store, const std::string& sid, const std::string
     TextRows table;
     table.columns = {"分析时间", "SID", "价格", "30天售", "库存", "评论数", "浏览量"};
     for (const HistoryPoint& point : ItemHistory(store, run, itemId)) {
-        if (!point.listed) {
-            table.rows.push_back({TimeText(point.runTime), point.sid, "未列出", "", "", "", ""});
+        // A run that did not read its whole shop may have missed the item: that says nothing.
+        if (!point.read) {
+            const char* what = point.listed || !point.runComplete ? kNotReadLabel : "未列出";
+            table.rows.push_back({TimeText(point.runTime), point.sid, what, "", "", "", ""});
             continue;
         }
         table.rows.push_back({TimeText(point.runTime), point.sid, Money(point.price),
@@ -194,16 +202,18 @@ ViewTable ItemHistoryView(Store& store, const std::string& sid, const std::strin
                      {"sellcount", "30天售"},
                      {"allow_quantity", "库存"},
                      {"Commentcount", "评论数"},
-                     {"pv", "浏览量"}});
+                     {"pv", "浏览量"},
+                     {"read", "已读取"}});
     for (const HistoryPoint& point : ItemHistory(store, run, itemId)) {
-        if (!point.listed) {
-            table.AddRow({point.runTime, point.sid, std::int64_t{0}, std::monostate{},
-                          std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{}});
+        if (!point.read) {
+            table.AddRow({point.runTime, point.sid, std::int64_t{point.listed ? 1 : 0},
+                          std::monostate{}, std::monostate{}, std::monostate{}, std::monostate{},
+                          std::monostate{}, std::int64_t{0}});
             continue;
         }
         table.AddRow({point.runTime, point.sid, std::int64_t{1}, point.price,
                       std::int64_t{point.sellcount}, std::int64_t{point.stock},
-                      std::int64_t{point.reviews}, std::int64_t{point.views}});
+                      std::int64_t{point.reviews}, std::int64_t{point.views}, std::int64_t{1}});
     }
     return table;
 }
@@ -249,6 +259,12 @@ int CompareCommand::Run() {
     }
     Store store = OpenStore();
     const ComparedRuns result = CompareStoredRuns(store, m_older, m_newer, m_changedOnly);
+    // Before anything else, and where it cannot spoil CSV or JSON: what the figures below
+    // cannot say.
+    for (const std::string& line : result.comparison.PartialLines()) {
+        std::cerr << "注意: " << line << '\n';
+    }
+    std::cerr.flush();
     if (Format() == OutputFormat::Table) {
         Print(result.items);
         for (const std::string& line : result.summary) {

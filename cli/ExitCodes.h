@@ -13,7 +13,11 @@ enum ExitCode : int {
     kExitShopNotFound = 3,
     kExitUnreachable = 4,
     kExitStopped = 5,
-    kExitBlocked = 6,
+    kExitBlocked = 6,  // also a listing whose pages changed their shape
+    kExitRateLimited = 7,
+    kExitTruncated = 8,
+    kExitWatchFailed = 9,        // watch run: a watched run did not complete
+    kExitNotifyFailed = 10,      // watch run, notify test: a channel did not take an alert
     kExitSecondInterrupt = 130,  // the shell's code for a process ended by SIGINT
 };
 

@@ -1,6 +1,7 @@
 #include "ExportNicksCommand.h"
 
 #include <iostream>
+#include <set>
 #include <utility>
 
 #include "ExportTarget.h"
@@ -30,12 +31,12 @@ int ExportNicksCommand::Run() {
     Store store = OpenStore();
     RequireKnownRun(store, m_sid);
 
+    // In the item list's order, whatever the order of the arguments: the same items ticked in
+    // the desktop program give the same file.
+    const std::set<std::string> chosen(m_itemIds.begin(), m_itemIds.end());
     std::vector<std::pair<std::string, std::string>> items;
-    for (const std::string& id : m_itemIds) {
-        items.emplace_back(m_sid, id);
-    }
-    if (items.empty()) {
-        for (const ItemRow& item : store.ReadItems(m_sid)) {
+    for (const ItemRow& item : store.ReadItems(m_sid)) {
+        if (chosen.empty() || chosen.contains(item.ItemID)) {
             items.emplace_back(item.sid, item.ItemID);
         }
     }

@@ -12,11 +12,26 @@ InitDbCommand::InitDbCommand()
 
 void InitDbCommand::Declare(CLI::App& app) {
     app.add_option("LOCATION", m_location,
-                   "The team's shared database, postgresql://USER@HOST/DATABASE")
+                   "The team's shared database, postgresql://USER@HOST/DATABASE; with "
+                   "--watch-tables, a database file too")
         ->required();
+    app.add_flag("--watch-tables", m_watchTables,
+                 "Add only the tables of watched shops, alerts and channels to a database made "
+                 "before them (a file or a server); the rest stays as it is");
+    MarkPositionalFiles();
 }
 
 int InitDbCommand::Run() {
+    if (m_watchTables) {
+        Store store = OpenStore(m_location);
+        try {
+            store.CreateWatchTables();
+        } catch (const DatabaseError& error) {
+            throw std::runtime_error(ShownLocation(m_location) + ": " + error.what());
+        }
+        std::cout << "已在 " << ShownLocation(m_location) << " 添加监控用的数据表。\n";
+        return 0;
+    }
     if (!IsServerLocation(m_location)) {
         throw UsageError(
             "init-db sets up a PostgreSQL database (postgresql://...); a database "

@@ -4,7 +4,8 @@
 
 namespace tarnwick::cli {
 
-// init-db postgresql://...: creates the analysis tables in an empty PostgreSQL database, once.
+// init-db postgresql://...: creates the analysis tables in an empty PostgreSQL database, once;
+// init-db --watch-tables LOCATION adds the watch tables to a store made before them.
 class InitDbCommand : public Command {
 public:
     InitDbCommand();
@@ -13,6 +14,7 @@ public:
 
 private:
     std::string m_location;
+    bool m_watchTables = false;
 };
 
 }  // namespace tarnwick::cli

@@ -21,18 +21,35 @@ int ShopsCommand::Run() {
     for (const RunHealthRow& row : store.ReadRunHealth()) {
         health[row.sid] = row.verdict;
     }
+    // Likewise for the outcome: a run from before it was kept has none, and neither counts.
+    std::map<std::string, RunOutcomeRow> outcomes;
+    for (RunOutcomeRow& row : store.ReadRunOutcomes()) {
+        outcomes[row.sid] = std::move(row);
+    }
     ViewTable table({{"SID", "SID"},
                      {"WWName", "掌柜"},
                      {"ShopURL", "店铺地址"},
                      {"AddTime", "分析时间"},
-                     {"Verdict", "运行状况"}});
+                     {"Verdict", "运行状况"},
+                     {"Outcome", "结果"},
+                     {"ItemsRead", "已读取"},
+                     {"ItemsQueued", "入队"}});
     for (const ShopRow& shop : store.ReadShops()) {
         auto found = health.find(shop.SID);
         ViewCell verdict;
         if (found != health.end()) {
             verdict = found->second;
         }
-        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), shop.AddTime, verdict});
+        ViewCell outcome;
+        ViewCell read;
+        ViewCell queued;
+        if (auto row = outcomes.find(shop.SID); row != outcomes.end()) {
+            outcome = row->second.outcome;
+            read = std::int64_t{row->second.itemsRead};
+            queued = std::int64_t{row->second.itemsQueued};
+        }
+        table.AddRow({shop.SID, shop.WWName, Trim(shop.ShopURL), shop.AddTime, verdict, outcome,
+                      read, queued});
     }
     Emit(table);
     return 0;

@@ -42,7 +42,7 @@ function(tarnwick_translations target)
     target_sources(${target} PRIVATE ${qrc_cpp})
     if(TARNWICK_LUPDATE)
         add_custom_target(update_translations
-            COMMAND ${TARNWICK_LUPDATE} -silent -locations none -I ${CMAKE_SOURCE_DIR}/src -source-language zh_CN
+            COMMAND ${TARNWICK_LUPDATE} -silent -locations none -no-obsolete -I ${CMAKE_SOURCE_DIR}/src -source-language zh_CN
                     -target-language en ${CMAKE_SOURCE_DIR}/src/app ${CMAKE_SOURCE_DIR}/src/views
                     -ts ${ts_files}
             WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}

@@ -134,6 +134,7 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
                            m_endpoints, m_limits, m_options};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
+    BeginRecord(*run);
     m_current = run;
     m_runs.push_back(run);
 
@@ -218,13 +219,13 @@ void AcquisitionController::Complete(const std::shared_ptr<Run>& run) {
     if (run != m_current) {
         return;
     }
-    AddLogLine("程序执行完成!");
-    // After the run's own last line, so that whatever reads the log for that line still finds
-    // it where it always stood, and the user reads why the run ended as it did.
+    // Why the run ended as it did comes before the closing line, so that the user's last line
+    // is still that one and nothing reads as done before the reason is said.
     std::string_view why = OutcomeLogLine(run->Outcome());
     if (!why.empty()) {
         AddLogLine(why);
     }
+    AddLogLine("程序执行完成!");
     // Where the outcome's line already says why, the verdict would only repeat it.
     RecordHealth(run, why.empty());
     SetRunning(false);
@@ -247,13 +248,37 @@ void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run, bool l
     }
     try {
         Store store = Store::Open(m_databasePath);
-        store.AppendRunHealth(
-            MakeRunHealthRow(run->RunId(), tally, report, run->Started(), m_clock.Now()));
+        const DateTime ended = m_clock.Now();
+        store.AppendRunHealth(MakeRunHealthRow(run->RunId(), tally, report, run->Started(), ended));
+        // The states the downloads could not store, and those of the entries never started,
+        // then the outcome that counts them all.
+        for (const ItemLedger::Entry& entry : run->Ledger().Entries()) {
+            if (!entry.stored) {
+                store.AppendItemRead(ItemReadRow{run->RunId(), entry.item.seq, entry.item.itemId,
+                                                 ItemReadKey(entry.state), entry.answer});
+            }
+        }
+        store.EndRunOutcome(run->OutcomeRow(ended));
     } catch (const std::exception& error) {
         // The rows of the run are stored; only its health is not.
         AddLogLine(std::string("运行状况未能保存: ") + error.what());
     }
     run->SetFinalHealth(std::move(report));
+}
+
+void AcquisitionController::BeginRecord(const Run& run) {
+    // Stored before the first request, so that a run that never ends (the program killed, the
+    // machine off) still says it did not read the shop.
+    try {
+        Store store = Store::Open(m_databasePath);
+        RunOutcomeRow row;
+        row.sid = run.RunId();
+        row.outcome = OutcomeKey(RunOutcome::Running);
+        row.started = run.Started();
+        store.BeginRunOutcome(row);
+    } catch (const std::exception&) {
+        // The workers find the store failing and say so; the run's end writes the record.
+    }
 }
 
 }  // namespace tarnwick

@@ -75,6 +75,8 @@ private:
     // Judges the run, logs the verdict (when asked and not healthy) and stores it where the
     // database has room for it.
     void RecordHealth(const std::shared_ptr<Run>& run, bool logVerdict);
+    // The run's record as it begins: "running" until its end replaces it.
+    void BeginRecord(const Run& run);
 
     OwnerThread& m_owner;
     RunObserver& m_observer;

@@ -6,9 +6,10 @@
 
 namespace tarnwick {
 
-namespace {
-
 AnswerClass ClassOfFailure(const FetchError& error, const std::vector<std::string>& trail) {
+    if (error.RateRefusal()) {
+        return AnswerClass::RateLimited;
+    }
     switch (error.kind()) {
         case FetchError::Kind::Redirect:
         case FetchError::Kind::Scheme: {
@@ -32,8 +33,6 @@ AnswerClass ClassOfFailure(const FetchError& error, const std::vector<std::strin
     }
 }
 
-}  // namespace
-
 void PrepareClient(Run& run, HttpClient& client) {
     client.SetReadTimeout(run.Limits().readTimeoutMs);
     client.SetMaxBodyBytes(run.Limits().maxBodyBytes);
@@ -48,41 +47,54 @@ FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address, 
 
 FetchedPage FetchGbkAddress(Run& run, HttpClient& client, const std::string& address, PageKind kind,
                             const ShapeCheck& shape) {
-    if (run.ShuttingDown()) {
-        throw RunAborted();
-    }
-    if (run.StoppedForBlock()) {
-        throw FetchError(FetchError::Kind::Network, "not sent: the marketplace blocks this run");
-    }
-    run.WaitBeforeRequest();
-    if (run.ShuttingDown()) {
-        throw RunAborted();
-    }
-    // Nothing more can be stored, so nothing more is asked for.
-    if (run.StoreFailed()) {
-        throw DatabaseError(run.StoreFailure());
-    }
-    run.CountRequest();
-    FetchedPage page;
-    try {
-        page.raw = client.Get(address);
-        page.text = GbkToUtf8(page.raw);
-    } catch (const FetchError& error) {
-        if (error.kind() == FetchError::Kind::Aborted || run.ShuttingDown()) {
+    for (int retry = 0;; ++retry) {
+        if (run.ShuttingDown()) {
             throw RunAborted();
         }
-        run.CountFailedFetch(error);
-        run.RecordAnswer(kind, ClassOfFailure(error, client.Trail()));
-        throw;
+        if (run.StoppedForBlock()) {
+            throw RequestNotSent("not sent: the marketplace blocks this run");
+        }
+        if (run.StoppedForRateLimit()) {
+            throw RequestNotSent("not sent: the marketplace refuses this run's pace");
+        }
+        if (!run.WaitBeforeRequest()) {
+            if (run.ShuttingDown()) {
+                throw RunAborted();
+            }
+            throw RequestNotSent("not sent: the run was stopped during a pause");
+        }
+        // Nothing more can be stored, so nothing more is asked for.
+        if (run.StoreFailed()) {
+            throw DatabaseError(run.StoreFailure());
+        }
+        const std::uint64_t ticket = run.RequestSent();
+        FetchedPage page;
+        try {
+            page.raw = client.Get(address);
+            page.text = GbkToUtf8(page.raw);
+        } catch (const FetchError& error) {
+            if (error.kind() == FetchError::Kind::Aborted || run.ShuttingDown()) {
+                throw RunAborted();
+            }
+            run.CountFailedFetch(error);
+            run.RecordAnswer(kind, ClassOfFailure(error, client.Trail()));
+            if (error.RateRefusal() && run.RateRefused(ticket, error.retryAfter()) &&
+                retry < RateLimitGate::kRetries) {
+                continue;
+            }
+            throw;
+        }
+        run.RequestAnswered(ticket);
+        AnswerClass answer = ClassifyDestination(client.Trail(), page.text);
+        if (answer == AnswerClass::Ok && client.Trail().size() > HttpClient::kRedirectLimit) {
+            answer = AnswerClass::Network;  // a redirect loop gave up with an empty body
+        } else if (answer == AnswerClass::Ok && shape && !shape(page.text)) {
+            answer = AnswerClass::Shapeless;
+        }
+        run.RecordAnswer(kind, answer);
+        page.answer = answer;
+        return page;
     }
-    AnswerClass answer = ClassifyDestination(client.Trail(), page.text);
-    if (answer == AnswerClass::Ok && client.Trail().size() > HttpClient::kRedirectLimit) {
-        answer = AnswerClass::Network;  // a redirect loop gave up with an empty body
-    } else if (answer == AnswerClass::Ok && shape && !shape(page.text)) {
-        answer = AnswerClass::Shapeless;
-    }
-    run.RecordAnswer(kind, answer);
-    return page;
 }
 
 }  // namespace tarnwick

@@ -17,10 +17,22 @@ public:
     const char* what() const noexcept override { return "run shut down"; }
 };
 
-struct FetchedPage {
-    std::string raw;   // the bytes as received (GBK)
-    std::string text;  // decoded to UTF-8
+// A request the run did not send: it stopped itself (blocked, rate-limited) or was stopped
+// while the request waited out a pause. A FetchError, so every reader treats it as a fetch
+// that failed; the item stage tells it apart, for the item was never asked for.
+class RequestNotSent : public FetchError {
+public:
+    explicit RequestNotSent(const std::string& why) : FetchError(Kind::Network, why) {}
 };
+
+struct FetchedPage {
+    std::string raw;                       // the bytes as received (GBK)
+    std::string text;                      // decoded to UTF-8
+    AnswerClass answer = AnswerClass::Ok;  // as recorded for the run's health
+};
+
+// The class a failed fetch is recorded as.
+AnswerClass ClassOfFailure(const FetchError& error, const std::vector<std::string>& trail);
 
 // Whether a page's text has the shape its reader relies on; see AnswerClassifier.
 using ShapeCheck = std::function<bool(const std::string& text)>;
@@ -31,6 +43,8 @@ using ShapeCheck = std::function<bool(const std::string& text)>;
 // the readers let through to the worker's top. Every answer is classified for the run's health
 // as a page of `kind`, its shape judged by `shape` when one is given. Once the run has stopped
 // itself on being blocked, nothing is sent: the fetch fails at once and is not counted.
+// A refusal for our pace (429, or 503 with Retry-After) pauses the whole run and the request is
+// sent again after the pause, a few times at most.
 FetchedPage FetchPage(Run& run, HttpClient& client, const std::string& address, PageKind kind,
                       const ShapeCheck& shape = nullptr);
 // The same for an address already in the pages' encoding (the IM card's, with its GBK nick).

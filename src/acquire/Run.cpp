@@ -1,6 +1,9 @@
 #include "acquire/Run.h"
 
+#include <algorithm>
+#include <climits>
 #include <condition_variable>
+#include <cstdint>
 #include <thread>
 
 #include "base/Clock.h"
@@ -14,10 +17,8 @@ Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& cl
       m_threads(threads),
       m_clock(clock),
       m_started(clock.Now()),
+      m_gate(m_settings.options.maxRate),
       m_stores([this] { return OpenStore(); }) {
-    if (m_settings.options.maxRate > 0) {
-        m_rateLimit = std::make_unique<TokenBucket>(m_settings.options.maxRate);
-    }
 }
 
 void Run::ChangedLocked() {
@@ -28,11 +29,58 @@ void Run::ChangedLocked() {
 void Run::AppendPending(const std::vector<std::string>& ids) {
     {
         std::lock_guard lock(m_mutex);
-        m_pending.insert(m_pending.end(), ids.begin(), ids.end());
+        // Numbered under the queue's lock, so that the queue's order is the numbers' order.
+        std::vector<QueuedItem> queued = m_ledger.Queue(ids);
+        m_pending.insert(m_pending.end(), std::make_move_iterator(queued.begin()),
+                         std::make_move_iterator(queued.end()));
         ChangedLocked();
     }
     std::lock_guard lock(m_totalsMutex);
     m_totals.itemsQueued += static_cast<int>(ids.size());
+}
+
+void Run::SetListingPages(int promised, int toRead) {
+    std::lock_guard lock(m_listingMutex);
+    m_listing.promised = promised;
+    m_listing.toRead = toRead;
+}
+
+void Run::CountListingPage(bool fetched, int ids) {
+    std::lock_guard lock(m_listingMutex);
+    if (!fetched) {
+        ++m_listing.failed;
+        return;
+    }
+    ++m_listing.read;
+    if (ids == 0 && m_listing.ids == 0) {
+        ++m_listing.withoutIds;
+    }
+    m_listing.ids += ids;
+}
+
+void Run::MarkListingEnded() {
+    std::lock_guard lock(m_listingMutex);
+    m_listing.ended = true;
+}
+
+ListingProgress Run::Listing() const {
+    std::lock_guard lock(m_listingMutex);
+    return m_listing;
+}
+
+void Run::FinishItem(const QueuedItem& item, ItemRead state, const std::string& answerName,
+                     Store* store) {
+    bool stored = false;
+    if (store != nullptr && !StoreFailed()) {
+        ItemReadRow row{RunId(), item.seq, item.itemId, ItemReadKey(state), answerName};
+        try {
+            store->AppendItemRead(row);
+            stored = true;
+        } catch (const DatabaseError&) {
+            // Written again with the run's record at its end.
+        }
+    }
+    m_ledger.Finish(item.seq, state, answerName, stored);
 }
 
 void Run::Log(std::string text) noexcept {
@@ -74,17 +122,17 @@ void Run::WaitForChange(std::unique_lock<std::mutex>& lock) {
     m_changed.wait(lock, m_shutdown.get_token(), [&] { return m_version != seen; });
 }
 
-std::string Run::TakeEntryLocked() {
-    std::string id = std::move(m_pending.front());
+QueuedItem Run::TakeEntryLocked() {
+    QueuedItem item = std::move(m_pending.front());
     m_pending.pop_front();
     ++m_runningDownloads;
     m_startedAny = true;
     ChangedLocked();
-    return id;
+    return item;
 }
 
-void Run::UndoTakeLocked(std::string itemId) {
-    m_pending.push_front(std::move(itemId));
+void Run::UndoTakeLocked(QueuedItem item) {
+    m_pending.push_front(std::move(item));
     --m_runningDownloads;
     ChangedLocked();
 }
@@ -158,8 +206,18 @@ RunOutcome Run::Outcome() const {
     if (m_stoppedForBlock.load()) {
         return RunOutcome::Blocked;
     }
+    if (m_stoppedForRateLimit.load()) {
+        return RunOutcome::RateLimited;
+    }
     if (userStop) {
         return RunOutcome::Stopped;
+    }
+    const ListingProgress listing = Listing();
+    // A listing that promised pages and gave not one id has changed its shape under us: every
+    // item of the shop would read as removed.
+    if (lookup == ShopLookup::Found && listing.promised > 0 && listing.read > 0 &&
+        listing.ids == 0) {
+        return RunOutcome::ChangedPages;
     }
     // A run told to keep going, or blocked too late to reach the streak, is still blocked: its
     // rows from the block on are login pages read as items. A card that sends us to a login
@@ -176,6 +234,9 @@ RunOutcome Run::Outcome() const {
     }
     if (lookup == ShopLookup::NotFound) {
         return RunOutcome::ShopNotFound;
+    }
+    if (listing.Truncated()) {
+        return RunOutcome::Truncated;
     }
     return RunOutcome::Complete;
 }
@@ -315,9 +376,19 @@ void Run::CountError(std::string what) {
     m_totals.errors.push_back(std::move(what));
 }
 
+void Run::CountNotStored(const std::string& itemId) {
+    std::lock_guard lock(m_totalsMutex);
+    m_notStored.push_back(itemId);
+}
+
 RunTotals Run::Totals() {
     std::lock_guard lock(m_totalsMutex);
     RunTotals totals = m_totals;
+    totals.items = m_ledger.Tally();
+    totals.itemsNotRead = m_ledger.NotRead();
+    totals.itemsNotStored = m_notStored;
+    totals.ratePauses = m_gate.Pauses();
+    totals.ratePausedFor = m_gate.PausedFor();
     totals.requests = m_requests.load(std::memory_order_relaxed);
     totals.buyersStored = m_buyersStored.load(std::memory_order_relaxed);
     totals.ratesStored = m_ratesStored.load(std::memory_order_relaxed);
@@ -360,6 +431,14 @@ RunFacts Run::HealthFacts() const {
         facts.stoppedByUser = m_userStop;
     }
     facts.unreachable = MarketUnreachable();
+    const ListingProgress listing = Listing();
+    facts.listingComplete = listing.Complete();
+    facts.listingPromised = listing.promised;
+    facts.listingToRead = listing.toRead;
+    facts.listingRead = listing.read;
+    const ItemLedger::Counts items = m_ledger.Tally();
+    facts.itemsQueued = items.queued;
+    facts.itemsNotRead = items.notRead;
     return facts;
 }
 
@@ -367,17 +446,119 @@ HealthReport Run::JudgeHealth(const HealthTally& tally) const {
     return tarnwick::JudgeHealth(tally, HealthFacts());
 }
 
-void Run::WaitBeforeRequest() {
+bool Run::PauseUnlessStopped(std::chrono::nanoseconds duration) {
+    std::unique_lock lock(m_mutex);
+    return !m_changed.wait_for(lock, m_shutdown.get_token(), duration, [this] {
+        return m_stopRequested.load();
+    }) && !ShuttingDown();
+}
+
+bool Run::WaitBeforeRequest() {
     if (m_settings.options.delayMs > 0) {
         Pause(std::chrono::milliseconds(m_settings.options.delayMs));
     }
-    if (m_rateLimit) {
-        auto wait = m_rateLimit->Take(std::chrono::steady_clock::now());
-        if (wait > std::chrono::nanoseconds(0)) {
-            Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
-                  std::chrono::milliseconds(1));
+    // A pause may begin while a worker waits for its token, so the gate is asked again after
+    // every wait; a request sent into a pause would only be refused again.
+    for (;;) {
+        const auto now = RateLimitGate::Clock::now();
+        const auto wait = m_gate.Take(now);
+        if (wait <= std::chrono::nanoseconds(0)) {
+            return true;
+        }
+        if (m_gate.PauseLeft(now) > std::chrono::nanoseconds(0)) {
+            // A pause the marketplace asked for: a stop ends it, and the request is not sent.
+            if (!PauseUnlessStopped(wait)) {
+                return false;
+            }
+            continue;
+        }
+        Pause(std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
+              std::chrono::milliseconds(1));
+        if (ShuttingDown()) {
+            return false;
+        }
+        if (m_gate.PauseLeft(RateLimitGate::Clock::now()) <= std::chrono::nanoseconds(0)) {
+            return true;
         }
     }
+}
+
+std::uint64_t Run::RequestSent() {
+    CountRequest();
+    return m_gate.Sent(RateLimitGate::Clock::now());
+}
+
+bool Run::RateRefused(std::uint64_t ticket, std::optional<std::chrono::seconds> retryAfter) {
+    const RateLimitGate::Refusal refusal =
+        m_gate.Refused(ticket, retryAfter, RateLimitGate::Clock::now());
+    if (refusal == RateLimitGate::Refusal::Paused) {
+        Log("淘宝网拒绝了过于频繁的请求, 全部线程暂停 " +
+            std::to_string(retryAfter ? retryAfter->count()
+                                      : RateLimitGate::kFirstBackoff.count()) +
+            " 秒后再试...");
+    }
+    if (refusal != RateLimitGate::Refusal::GiveUp) {
+        return true;
+    }
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        first = !m_stoppedForRateLimit.exchange(true);
+        m_stopRequested.store(true);
+        ChangedLocked();
+    }
+    if (first) {
+        Log("连续" + std::to_string(RateLimitGate::kPausesToGiveUp) +
+            "次暂停后淘宝网仍然拒绝请求, 不再开始新的下载.");
+    }
+    return false;
+}
+
+void Run::RequestAnswered(std::uint64_t ticket) {
+    m_gate.Answered(ticket);
+}
+
+RunOutcomeRow Run::OutcomeRow(DateTime ended) const {
+    RunOutcomeRow row;
+    row.sid = RunId();
+    row.outcome = OutcomeKey(Outcome());
+    row.started = m_started;
+    row.ended = ended;
+    const ListingProgress listing = Listing();
+    row.listPages = listing.promised;
+    row.listPagesRead = listing.read;
+    row.listComplete = listing.Complete() ? 1 : 0;
+    const ItemLedger::Counts items = m_ledger.Tally();
+    row.itemsListed = items.listed;
+    row.itemsQueued = items.queued;
+    row.itemsRead = items.read;
+    row.itemsNotRead = items.notRead;
+    row.ratePauses = m_gate.Pauses();
+    row.ratePausedMs =
+        static_cast<std::int32_t>(std::min<std::int64_t>(m_gate.PausedFor().count(), INT32_MAX));
+    if (listing.Truncated()) {
+        row.detail += "宝贝列表共 " + std::to_string(listing.promised) + " 页, 只读了前 " +
+                      std::to_string(listing.toRead) + " 页 (上限 --max-list-pages " +
+                      std::to_string(m_settings.limits.maxListPages) + "), 还有 " +
+                      std::to_string(listing.promised - listing.toRead) + " 页未读\n";
+    }
+    if (listing.failed > 0) {
+        row.detail += "宝贝列表 " + std::to_string(listing.failed) + " 页无法读取\n";
+    }
+    {
+        std::lock_guard lock(m_totalsMutex);
+        if (!m_notStored.empty()) {
+            row.detail += "未能保存的宝贝:";
+            for (const std::string& id : m_notStored) {
+                row.detail += " " + id;
+            }
+            row.detail += "\n";
+        }
+    }
+    if (!row.detail.empty()) {
+        row.detail.pop_back();
+    }
+    return row;
 }
 
 }  // namespace tarnwick

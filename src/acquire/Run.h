@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "acquire/ItemLedger.h"
+#include "acquire/RateLimitGate.h"
 #include "acquire/RunLimits.h"
 #include "acquire/RunOutcome.h"
-#include "acquire/TokenBucket.h"
 #include "analysis/RunHealth.h"
 #include "fetch/Endpoints.h"
 #include "fetch/FetchError.h"
@@ -52,6 +53,26 @@ struct RunTotals {
     int FailedFetchCount() const;
     std::vector<std::string> itemsWithoutTitle;
     std::vector<std::string> errors;  // failures that ended a worker's work early
+    // What the run read of the shop.
+    ItemLedger::Counts items;
+    std::vector<std::string> itemsNotRead;    // ids of entries not read, in queue order
+    std::vector<std::string> itemsNotStored;  // ids whose rows the store refused
+    int ratePauses = 0;
+    std::chrono::milliseconds ratePausedFor{0};
+};
+
+// How far the shop reader got through the listing.
+struct ListingProgress {
+    int promised = 0;    // pages page 1's page info promised
+    int toRead = 0;      // the pages the run meant to read: promised, or the limit below it
+    int read = 0;        // pages fetched (page 1 included)
+    int failed = 0;      // pages that could not be fetched
+    int withoutIds = 0;  // pages that yielded no item id while the listing had yielded none
+    int ids = 0;         // ids queued
+    bool ended = false;  // the reader went through every page it meant to read
+    bool Truncated() const { return promised > toRead; }
+    // Read to its end: every promised page fetched and nothing cut off.
+    bool Complete() const { return ended && !Truncated() && failed == 0; }
 };
 
 // How a run treats the marketplace beyond what the dialog asks: all off by default, so a run
@@ -105,6 +126,17 @@ public:
     bool ReportEnd(void (Run::*report)()) noexcept;
     bool StopRequested() const { return m_stopRequested.load(); }
     void AppendPending(const std::vector<std::string>& ids);  // one step: the whole page
+    // The listing as the reader goes through it.
+    void SetListingPages(int promised, int toRead);
+    void CountListingPage(bool fetched, int ids);
+    void MarkListingEnded();
+    ListingProgress Listing() const;
+    // A download's end: the item's read state, in the run's record and in the store when the
+    // store has the table (`store` null when there is none to write to).
+    // `answer`: the answer class's name of a failed or blocked item page, or "store".
+    void FinishItem(const QueuedItem& item, ItemRead state, const std::string& answer,
+                    Store* store);
+    const ItemLedger& Ledger() const { return m_ledger; }
 
     // Ends the program's interest in the run: waits and fetches give up, nothing more is
     // stored. Not a user's stop.
@@ -121,9 +153,9 @@ public:
     bool StopRequestedLocked() const { return m_stopRequested.load(); }
     int RunningDownloadsLocked() const { return m_runningDownloads; }
     bool PendingEmptyLocked() const { return m_pending.empty(); }
-    std::string TakeEntryLocked();  // removes the first entry and counts a running download
+    QueuedItem TakeEntryLocked();  // removes the first entry and counts a running download
     // A download that could not be started: the entry goes back to the front, uncounted.
-    void UndoTakeLocked(std::string itemId);
+    void UndoTakeLocked(QueuedItem item);
 
     // The database refused a row for good (the engine's own waiting already gave up): the run
     // stops fetching, as after a user's stop, and ends as a store failure. The first message is
@@ -167,6 +199,8 @@ public:
     void CountBuyers(int n);
     void CountRates(int n);
     void CountError(std::string what);
+    // An item whose rows the store refused: the summary names it.
+    void CountNotStored(const std::string& itemId);
     RunTotals Totals();
 
     // Run health; any thread. Every answer is recorded once, in the order it arrived. When
@@ -181,9 +215,23 @@ public:
     // The judgement made when the run was announced complete; owner side.
     void SetFinalHealth(HealthReport report) { m_finalHealth = std::move(report); }
     const std::optional<HealthReport>& FinalHealth() const { return m_finalHealth; }
-    // The politeness wait before a request: the per-worker delay, then a token of the run's
-    // rate limit. Gives up early when the run is shut down.
-    void WaitBeforeRequest();
+    // The politeness wait before a request: the per-worker delay, then any pause the
+    // marketplace asked for and a token of the run's pace. Gives up early when the run is shut
+    // down; false when a stop came during a pause, so the request is not sent.
+    bool WaitBeforeRequest();
+    // A request goes out; the ticket goes back with its answer below.
+    std::uint64_t RequestSent();
+    // The marketplace refused a request for our pace. False when the refusals have gone on
+    // long enough that the run ends as rate-limited (it stops itself as when blocked).
+    bool RateRefused(std::uint64_t ticket, std::optional<std::chrono::seconds> retryAfter);
+    void RequestAnswered(std::uint64_t ticket);
+    bool StoppedForRateLimit() const { return m_stoppedForRateLimit.load(); }
+    // Waits, unless the run is shut down or stopped first; false when it was.
+    bool PauseUnlessStopped(std::chrono::nanoseconds duration);
+
+    // What the run read of the shop, for the store: its outcome, counts and listing. Meaningful
+    // once the run is complete.
+    RunOutcomeRow OutcomeRow(DateTime ended) const;
 
 private:
     void ChangedLocked();
@@ -201,7 +249,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable_any m_changed;
     std::uint64_t m_version = 0;
-    std::deque<std::string> m_pending;
+    std::deque<QueuedItem> m_pending;
     bool m_readerRunning = true;
     int m_runningDownloads = 0;
     std::atomic<bool> m_stopRequested{false};  // by the user or by a store failure
@@ -224,8 +272,13 @@ private:
     HealthTally m_health;
     std::atomic<bool> m_stoppedForBlock{false};
     std::atomic<bool> m_shopFound{false};
-    std::unique_ptr<TokenBucket> m_rateLimit;  // null without a rate limit
+    RateLimitGate m_gate;
+    std::atomic<bool> m_stoppedForRateLimit{false};
     std::optional<HealthReport> m_finalHealth;
+    ItemLedger m_ledger;
+    mutable std::mutex m_listingMutex;
+    ListingProgress m_listing;
+    std::vector<std::string> m_notStored;  // under m_totalsMutex
     StorePool m_stores;
 };
 

@@ -1,25 +1,22 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
-namespace tarnwick {
+#include "analysis/RunRecord.h"
 
-// How a run ended, decided once its workers have ended. Callers switch over it, so a new way to
-// end (a marketplace that blocks us, say) is one more value here and one more case there.
-enum class RunOutcome {
-    Complete,           // every queued item was read
-    ShopNotFound,       // the IM card answered, but without a shop for the nick
-    MarketUnreachable,  // the marketplace never gave us what we needed: every request failed
-    Stopped,            // the user stopped the run
-    StoreFailed,        // the database refused a row for good; the run ended early
-    Blocked,            // the marketplace answered with login, verification or changed pages
-};
+namespace tarnwick {
 
 // A short English name, for summaries and tests.
 std::string_view OutcomeName(RunOutcome outcome);
 
-// The line of our own that the log gets after the run's last line, or empty when the run's own
-// lines already tell the user everything.
+// The line of our own that the log gets at the run's end, or empty when the run's own lines
+// already tell the user everything.
 std::string_view OutcomeLogLine(RunOutcome outcome);
+
+// What the box at the end of a run that is not complete tells the user: what happened, how
+// much of the shop was read, and what to do about it. Empty for a complete run that read
+// every item of its whole listing.
+std::string OutcomeNotice(const RunOutcomeRow& record);
 
 }  // namespace tarnwick

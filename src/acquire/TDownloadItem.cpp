@@ -1,5 +1,7 @@
 #include "acquire/TDownloadItem.h"
 
+#include <optional>
+
 #include "acquire/DealRecordReader.h"
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
@@ -32,18 +34,29 @@ std::string FetchOrEmpty(Run& run, HttpClient& client, const std::string& addres
 
 }  // namespace
 
-TDownloadItem::TDownloadItem(std::shared_ptr<Run> run, std::string itemId)
-    : m_run(std::move(run)), m_itemId(std::move(itemId)) {
+TDownloadItem::TDownloadItem(std::shared_ptr<Run> run, QueuedItem item)
+    : m_run(std::move(run)), m_item(std::move(item)), m_itemId(m_item.itemId) {
+}
+
+void TDownloadItem::ReadStateFrom(AnswerClass answer) {
+    if (answer == AnswerClass::Ok) {
+        m_state = ItemRead::Read;
+        m_answer.clear();
+        return;
+    }
+    m_state = IsBlockingClass(answer) ? ItemRead::Blocked : ItemRead::Failed;
+    m_answer = AnswerClassName(answer);
 }
 
 void TDownloadItem::Execute() {
+    std::optional<StorePool::Lease> store;
     try {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
-        StorePool::Lease store = m_run->TakeStore();
+        store.emplace(m_run->TakeStore());
         RecordMatcher matcher;
-        ItemJob job{*m_run, m_itemId, client, *store, matcher, {}, {}, {}, {}, false};
+        ItemJob job{*m_run, m_itemId, client, **store, matcher, {}, {}, {}, {}, false};
 
         m_run->Log("正在下载 " + m_itemId + "...");
         try {
@@ -51,12 +64,17 @@ void TDownloadItem::Execute() {
         } catch (const DatabaseError&) {
             // Not handed to the next item: a server connection that failed may be lost, and
             // the next item opens its own, which finds out whether the store still answers.
-            store.Discard();
+            store->Discard();
             throw;
         }
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
     } catch (const DatabaseError& error) {
+        // Whatever was read, the item's rows are not all stored: its figures cannot be
+        // believed.
+        m_state = ItemRead::Failed;
+        m_answer = "store";
+        m_run->CountNotStored(m_itemId);
         if (m_run->StoreFailureEndsRun() || m_run->StoreFailed()) {
             // The run ends for this; the owner says so once, not once per item.
             m_run->FailStore(error.what());
@@ -64,10 +82,22 @@ void TDownloadItem::Execute() {
             Failed(error.what());
         }
     } catch (const std::exception& error) {
+        m_state = ItemRead::Failed;
+        m_answer = "error";
         Failed(error.what());
     } catch (...) {
+        m_state = ItemRead::Failed;
+        m_answer = "error";
         Failed("unknown failure");
     }
+    try {
+        m_run->FinishItem(m_item, m_state, m_answer, store && *store ? &**store : nullptr);
+    } catch (...) {
+        // The record is the run's to keep; the end report must still go.
+    }
+    // Back in the pool before the end is reported: the run that ends with this report closes
+    // the pool's idle connections.
+    store.reset();
     if (!m_run->ReportEnd(&Run::ReportDownloadEnded)) {
         return;  // the owner is gone; nobody is left to count this download
     }
@@ -85,9 +115,20 @@ void TDownloadItem::Failed(const std::string& what) noexcept {
 
 void TDownloadItem::DoDownload(ItemJob& job) {
     Run& run = job.run;
-    std::string page =
-        FetchOrEmpty(run, job.client, run.GetEndpoints().ItemPage(m_itemId), PageKind::Item,
-                     [](const std::string& text) { return ItemPageHasShape(text); });
+    std::string page;
+    try {
+        FetchedPage fetched =
+            FetchPage(run, job.client, run.GetEndpoints().ItemPage(m_itemId), PageKind::Item,
+                      [](const std::string& text) { return ItemPageHasShape(text); });
+        page = std::move(fetched.text);
+        ReadStateFrom(fetched.answer);
+    } catch (const RequestNotSent&) {
+        // The zero row follows as for any page that could not be read; the item stays not
+        // started, for nobody asked the marketplace about it.
+        m_state = ItemRead::NotStarted;
+    } catch (const FetchError& error) {
+        ReadStateFrom(ClassOfFailure(error, job.client.Trail()));
+    }
 
     ItemRow item;
     item.sid = run.RunId();

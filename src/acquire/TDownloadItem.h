@@ -3,6 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "acquire/ItemLedger.h"
+#include "analysis/AnswerClassifier.h"
+
 namespace tarnwick {
 
 class HttpClient;
@@ -14,16 +17,21 @@ struct ItemJob;
 // happened.
 class TDownloadItem {
 public:
-    TDownloadItem(std::shared_ptr<Run> run, std::string itemId);
+    TDownloadItem(std::shared_ptr<Run> run, QueuedItem item);
 
     void Execute();
 
 private:
     void DoDownload(ItemJob& job);
     void Failed(const std::string& what) noexcept;
+    // The item page's fate decides what the item's row is worth.
+    void ReadStateFrom(AnswerClass answer);
 
     std::shared_ptr<Run> m_run;
+    QueuedItem m_item;
     std::string m_itemId;
+    ItemRead m_state = ItemRead::NotStarted;
+    std::string m_answer;  // the answer class's name, or "store" for rows the store refused
 };
 
 }  // namespace tarnwick

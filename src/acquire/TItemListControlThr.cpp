@@ -48,16 +48,16 @@ void TItemListControlThr::Control() {
             m_run->WaitForChange(lock);
             continue;
         }
-        std::string itemId = m_run->TakeEntryLocked();
+        QueuedItem item = m_run->TakeEntryLocked();
         lock.unlock();
         try {
-            auto download = std::make_shared<TDownloadItem>(m_run, itemId);
+            auto download = std::make_shared<TDownloadItem>(m_run, item);
             m_run->Threads().Start([download] { download->Execute(); });
         } catch (const std::exception& error) {
             // No thread, so no end report would ever count this download down: give the entry
             // back and try again once the system has had a moment.
             lock.lock();
-            m_run->UndoTakeLocked(std::move(itemId));
+            m_run->UndoTakeLocked(std::move(item));
             lock.unlock();
             m_run->CountError(std::string("starting a download: ") + error.what());
             m_run->Pause(std::chrono::milliseconds(1000));

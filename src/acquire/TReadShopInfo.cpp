@@ -85,11 +85,19 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     m_run->Log("正在读第1页宝贝列表...");
     // The identity lookup must not follow redirects; the listing pages do.
     client.SetFollowRedirects(true);
+    // A page of a listing that promises pages and has not yet given one id, that gives no id
+    // either: the links have changed their form, and the page is no page we can read.
+    auto yieldsIds = [this](const std::string& text, int promised) {
+        return promised <= 0 || m_run->Listing().ids > 0 || !ParseItemIds(text).empty();
+    };
     FetchedPage first;
     try {
-        first = FetchPage(
-            *m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
-            [](const std::string& text) { return ListingHasShape(text, 1, PageCount(text)); });
+        first =
+            FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
+                      [&](const std::string& text) {
+                          const int promised = PageCount(text);
+                          return ListingHasShape(text, 1, promised) && yieldsIds(text, promised);
+                      });
     } catch (const FetchError&) {
         m_run->SetShopLookup(Run::ShopLookup::Unreachable);
         return;
@@ -105,12 +113,14 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     store.AppendShop(shop);
     m_run->Log("保存同行资料成功.");
 
-    int pageCount = PageCount(first.text);
+    const int promised = PageCount(first.text);
+    int pageCount = promised;
     if (pageCount > m_run->Limits().maxListPages) {
         m_run->Log("宝贝列表共" + std::to_string(pageCount) + "页, 只读前" +
                    std::to_string(m_run->Limits().maxListPages) + "页.");
         pageCount = m_run->Limits().maxListPages;
     }
+    m_run->SetListingPages(promised, pageCount);
     ParsePage(first.text);
     for (std::int64_t page = 2; page <= pageCount; ++page) {
         if (m_run->StopRequested()) {
@@ -122,15 +132,18 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
             ParsePage(FetchPage(*m_run, client, ListPageAddress(m_shopAddress, number),
                                 PageKind::Listing,
                                 [&](const std::string& text) {
-                                    return ListingHasShape(text, number, pageCount);
+                                    return ListingHasShape(text, number, pageCount) &&
+                                           yieldsIds(text, promised);
                                 })
                           .text);
         } catch (const RunAborted&) {
             throw;
         } catch (const std::exception&) {
             // A page that cannot be fetched or cut is skipped; the next one may well work.
+            m_run->CountListingPage(false, 0);
         }
     }
+    m_run->MarkListingEnded();
 }
 
 std::vector<std::string> TReadShopInfo::ParseItemIds(const std::string& page) {
@@ -161,6 +174,7 @@ std::vector<std::string> TReadShopInfo::ParseItemIds(const std::string& page) {
 
 void TReadShopInfo::ParsePage(const std::string& page) {
     std::vector<std::string> ids = ParseItemIds(page);
+    m_run->CountListingPage(true, static_cast<int>(ids.size()));
     m_run->AppendPending(ids);
     m_run->Log("待下载列表增加" + std::to_string(ids.size()) + "个宝贝...");
 }

@@ -8,6 +8,11 @@ TokenBucket::TokenBucket(double ratePerSecond, double burst)
     : m_rate(std::max(ratePerSecond, 1e-6)), m_burst(std::max(burst, 1.0)), m_tokens(m_burst) {
 }
 
+void TokenBucket::SetRate(double ratePerSecond) {
+    std::lock_guard lock(m_mutex);
+    m_rate = std::max(ratePerSecond, 1e-6);
+}
+
 std::chrono::nanoseconds TokenBucket::Take(TimePoint now) {
     std::lock_guard lock(m_mutex);
     if (!m_started) {

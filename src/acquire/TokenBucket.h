@@ -17,6 +17,8 @@ public:
 
     // Takes one token at `now`; returns how long to wait before the request may go.
     std::chrono::nanoseconds Take(TimePoint now);
+    // A new pace from now on; the tokens already owed or saved stay.
+    void SetRate(double ratePerSecond);
 
 private:
     std::mutex m_mutex;

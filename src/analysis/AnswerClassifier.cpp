@@ -112,13 +112,15 @@ const char* PageKindLabel(PageKind kind) {
 
 const char* AnswerClassName(AnswerClass c) {
     static constexpr const char* kNames[kAnswerClassCount] = {
-        "ok", "http", "network", "timeout", "too-large", "login", "verification", "shapeless"};
+        "ok",    "http",         "network",   "timeout",     "too-large",
+        "login", "verification", "shapeless", "rate-limited"};
     return kNames[static_cast<std::size_t>(c)];
 }
 
 const char* AnswerClassLabel(AnswerClass c) {
-    static constexpr const char* kLabels[kAnswerClassCount] = {
-        "正常", "HTTP 错误", "网络错误", "超时", "页面过大", "登录页", "验证页", "页面改版"};
+    static constexpr const char* kLabels[kAnswerClassCount] = {"正常",   "HTTP 错误", "网络错误",
+                                                               "超时",   "页面过大",  "登录页",
+                                                               "验证页", "页面改版",  "被限流"};
     return kLabels[static_cast<std::size_t>(c)];
 }
 

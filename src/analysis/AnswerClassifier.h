@@ -23,8 +23,9 @@ enum class AnswerClass : std::uint8_t {
     Login,         // sent to a login page
     Verification,  // sent to a "prove you are a person" page
     Shapeless,     // an answer of the right address without the shape we read
+    RateLimited,   // refused for asking too often: 429, or 503 with a Retry-After
 };
-inline constexpr std::size_t kAnswerClassCount = 8;
+inline constexpr std::size_t kAnswerClassCount = 9;
 
 // Answers that say the marketplace no longer serves us: once most answers are of these, the
 // run is blocked rather than unlucky.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/RunRecord.h"
 #include "analysis/ShopRuns.h"
 #include "store/Store.h"
 
@@ -13,13 +14,18 @@ std::vector<HistoryPoint> ItemHistory(Store& store, const ShopRow& shop, std::st
         HistoryPoint& point = points.emplace_back();
         point.sid = run.SID;
         point.runTime = run.AddTime;
+        const RunRecord record = RunRecord::Load(store, run.SID);
+        point.runComplete = record.Complete();
         const std::vector<ItemRow> items = store.ReadItems(run.SID);
         auto found = std::find_if(items.begin(), items.end(),
                                   [&](const ItemRow& item) { return item.ItemID == itemId; });
         if (found == items.end()) {
+            // Queued but never given a row: listed, not read.
+            point.listed = record.StateOf(itemId).has_value();
             continue;
         }
         point.listed = true;
+        point.read = record.ItemWasRead(itemId);
         point.title = found->title;
         point.price = found->price;
         point.sellcount = found->sellcount;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "store/Store.h"
 
@@ -31,16 +30,6 @@ DistinctItems Distinct(std::vector<ItemRow> items) {
     return distinct;
 }
 
-ShopTotals Totals(const std::vector<ItemRow>& rows) {
-    ShopTotals totals;
-    totals.items = rows.size();
-    for (const ItemRow& row : rows) {
-        totals.sellAmount += row.SellAmount;
-        totals.stockValue += row.price * row.allow_quantity;
-    }
-    return totals;
-}
-
 // An id listed twice in one run had its deal records stored twice, once per listing; the
 // copies agree in everything but the time they were written.
 bool SameDeal(const BuyerRow& a, const BuyerRow& b) {
@@ -49,35 +38,33 @@ bool SameDeal(const BuyerRow& a, const BuyerRow& b) {
            a.buyer_credit == b.buyer_credit && a.userclass == b.userclass;
 }
 
-std::vector<BuyerRow> DealsAfter(Store& store, const std::string& sid, const std::string& itemId,
-                                 DateTime after, bool listedTwice) {
-    std::vector<BuyerRow> deals = store.ReadBuyers(sid, itemId, after);
-    // The reader's bound includes the moment itself; a deal at the very time the older run was
-    // stored is one that run could already have seen.
-    std::erase_if(deals, [&](const BuyerRow& deal) { return !(after < deal.buytime); });
-    if (listedTwice) {
-        std::vector<BuyerRow> kept;
-        for (BuyerRow& deal : deals) {
-            if (std::none_of(kept.begin(), kept.end(),
-                             [&](const BuyerRow& k) { return SameDeal(k, deal); })) {
-                kept.push_back(std::move(deal));
-            }
+// The deal records of the newer run bought after the older run was stored, by item: one
+// query for the whole run. A deal counts wherever it stands on its item's pages, so one that
+// the marketplace lists below an older one is not lost. An id listed twice had its deal
+// records stored twice, once per listing; the copies agree in everything but the time they
+// were written, and count once.
+std::unordered_map<std::string, std::vector<BuyerRow>> DealsAfter(Store& store,
+                                                                  const std::string& sid,
+                                                                  DateTime after,
+                                                                  const DistinctItems& items) {
+    std::unordered_map<std::string, std::vector<BuyerRow>> byItem;
+    for (BuyerRow& deal : store.ReadRunBuyersAfter(sid, after)) {
+        std::vector<BuyerRow>& deals = byItem[deal.itemid];
+        auto listed = items.listed.find(deal.itemid);
+        if (listed != items.listed.end() && listed->second > 1 &&
+            std::any_of(deals.begin(), deals.end(),
+                        [&](const BuyerRow& kept) { return SameDeal(kept, deal); })) {
+            continue;
         }
-        deals = std::move(kept);
+        deals.push_back(std::move(deal));
     }
-    return deals;
+    return byItem;
 }
 
-// Whether the item can hold deal records bought after `since`, going by its own row: one query
-// per item is most of a comparison's time, and in a day most items of a shop sell nothing. The
-// row counts the deal records stored with it, and lastSell is the time of the first of them,
-// the top of the marketplace's newest-first list, so no stored deal is later; an item whose
-// deals gave no time is asked all the same.
-bool MaySoldSince(const ItemRow& item, DateTime since) {
-    if (item.BuyerCount == 0) {
-        return false;
-    }
-    return item.lastSell == DateTime() || since < item.lastSell;
+void AddTo(ShopTotals& totals, const ItemRow& row) {
+    ++totals.items;
+    totals.sellAmount += row.SellAmount;
+    totals.stockValue += row.price * row.allow_quantity;
 }
 
 std::int64_t Difference(std::int32_t before, std::int32_t after) {
@@ -87,7 +74,12 @@ std::int64_t Difference(std::int32_t before, std::int32_t after) {
 }  // namespace
 
 const std::string& ItemComparison::Title() const {
-    return newer ? newer->title : older->title;
+    static const std::string none;
+    // The zero row of an item the newer run did not read has no title; the older may.
+    if (newer && (!newer->title.empty() || !older)) {
+        return newer->title;
+    }
+    return older ? older->title : none;
 }
 
 double ItemComparison::PriceChange() const {
@@ -127,6 +119,9 @@ std::int64_t ItemComparison::NewDealQuantity() const {
 }
 
 bool ItemComparison::Changed() const {
+    if (status == ItemStatus::Unread) {
+        return false;
+    }
     return status != ItemStatus::Kept || PriceChange() != 0.0 || SellcountChange() != 0 ||
            StockChange() != 0 || ReviewChange() != 0 || ViewChange() != 0 || !newDeals.empty();
 }
@@ -148,37 +143,88 @@ std::vector<ItemComparison> RunComparison::ChangedItems() const {
     return changed;
 }
 
+std::vector<std::string> RunComparison::PartialLines() const {
+    std::vector<std::string> lines;
+    if (std::string text = olderRecord.PartialText(); !text.empty()) {
+        lines.push_back("较早的分析 " + older.SID + " 不完整 - " + text);
+    }
+    if (std::string text = newerRecord.PartialText(); !text.empty()) {
+        lines.push_back("较新的分析 " + newer.SID + " 不完整 - " + text);
+    }
+    if (!lines.empty()) {
+        lines.push_back(std::to_string(Count(ItemStatus::Unread)) +
+                        " 个宝贝未读取, 不算作新上架、已下架或有变化, 也不计入合计");
+    }
+    return lines;
+}
+
 RunComparison CompareRuns(Store& store, const ShopRow& older, const ShopRow& newer) {
     RunComparison comparison;
     comparison.older = older;
     comparison.newer = newer;
+    comparison.olderRecord = RunRecord::Load(store, older.SID);
+    comparison.newerRecord = RunRecord::Load(store, newer.SID);
+    const RunRecord& olderRecord = comparison.olderRecord;
+    const RunRecord& newerRecord = comparison.newerRecord;
     DistinctItems before = Distinct(store.ReadItems(older.SID));
     DistinctItems after = Distinct(store.ReadItems(newer.SID));
-    comparison.olderTotals = Totals(before.rows);
-    comparison.newerTotals = Totals(after.rows);
+    auto deals = DealsAfter(store, newer.SID, older.AddTime, after);
+
+    // Missing from a run says the shop no longer (or did not yet) list the item only when that
+    // run read its whole listing and never queued the item.
+    auto absentFrom = [](const RunRecord& record, const std::string& id) {
+        return record.ListingComplete() && !record.StateOf(id);
+    };
 
     comparison.items.reserve(after.rows.size() + before.rows.size());
     for (const ItemRow& row : after.rows) {
         ItemComparison& item = comparison.items.emplace_back();
         item.itemId = row.ItemID;
         item.newer = row;
+        item.newerRead = newerRecord.ItemWasRead(row.ItemID);
         if (auto found = before.index.find(row.ItemID); found != before.index.end()) {
-            item.status = ItemStatus::Kept;
             item.older = before.rows[found->second];
+            item.olderRead = olderRecord.ItemWasRead(row.ItemID);
+            item.status = item.olderRead && item.newerRead ? ItemStatus::Kept : ItemStatus::Unread;
         } else {
-            item.status = ItemStatus::New;
+            item.status = item.newerRead && absentFrom(olderRecord, row.ItemID)
+                              ? ItemStatus::New
+                              : ItemStatus::Unread;
         }
-        if (MaySoldSince(row, older.AddTime)) {
-            item.newDeals = DealsAfter(store, newer.SID, row.ItemID, older.AddTime,
-                                       after.listed[row.ItemID] > 1);
+        if (item.status != ItemStatus::Unread) {
+            if (auto found = deals.find(row.ItemID); found != deals.end()) {
+                item.newDeals = std::move(found->second);
+            }
         }
     }
     for (const ItemRow& row : before.rows) {
         if (after.index.count(row.ItemID) == 0) {
             ItemComparison& item = comparison.items.emplace_back();
             item.itemId = row.ItemID;
-            item.status = ItemStatus::Removed;
             item.older = row;
+            item.olderRead = olderRecord.ItemWasRead(row.ItemID);
+            item.status = item.olderRead && absentFrom(newerRecord, row.ItemID)
+                              ? ItemStatus::Removed
+                              : ItemStatus::Unread;
+        }
+    }
+    // Queued in the newer run but never given a row (not started, or not stored): unread.
+    for (const std::string& id : newerRecord.NotReadIds()) {
+        if (after.index.count(id) == 0 && before.index.count(id) == 0) {
+            ItemComparison& item = comparison.items.emplace_back();
+            item.itemId = id;
+            item.status = ItemStatus::Unread;
+        }
+    }
+    for (const ItemComparison& item : comparison.items) {
+        if (item.status == ItemStatus::Unread) {
+            continue;
+        }
+        if (item.older) {
+            AddTo(comparison.olderTotals, *item.older);
+        }
+        if (item.newer) {
+            AddTo(comparison.newerTotals, *item.newer);
         }
     }
     return comparison;

@@ -11,7 +11,7 @@ constexpr std::array<Verdict, 5> kVerdicts = {Verdict::Healthy, Verdict::Degrade
 constexpr std::array<AnswerClass, kAnswerClassCount> kClasses = {
     AnswerClass::Ok,           AnswerClass::HttpError, AnswerClass::Network,
     AnswerClass::Timeout,      AnswerClass::TooLarge,  AnswerClass::Login,
-    AnswerClass::Verification, AnswerClass::Shapeless};
+    AnswerClass::Verification, AnswerClass::Shapeless, AnswerClass::RateLimited};
 
 constexpr std::array<PageKind, kPageKindCount> kKinds = {
     PageKind::Card,  PageKind::Listing, PageKind::Item,   PageKind::SoldCount,
@@ -19,7 +19,7 @@ constexpr std::array<PageKind, kPageKindCount> kKinds = {
 
 bool IsTransportFailure(AnswerClass c) {
     return c == AnswerClass::HttpError || c == AnswerClass::Network || c == AnswerClass::Timeout ||
-           c == AnswerClass::TooLarge;
+           c == AnswerClass::TooLarge || c == AnswerClass::RateLimited;
 }
 
 std::string ClockText(DateTime at) {
@@ -208,6 +208,26 @@ HealthReport JudgeHealth(const HealthTally& tally, const RunFacts& facts) {
         report.reasons.push_back("旺旺名片上没有店铺");
     } else if (tally.Failures() >= kDegradedFromFailures) {
         report.verdict = Verdict::Degraded;
+    }
+    // Every answer may have been fine and still the run did not read the whole shop.
+    if (report.verdict == Verdict::Healthy || report.verdict == Verdict::Degraded) {
+        if (facts.itemsNotRead > 0) {
+            report.verdict = Verdict::Degraded;
+            report.reasons.push_back(std::to_string(facts.itemsNotRead) + " / " +
+                                     std::to_string(facts.itemsQueued) + " 个宝贝未读取");
+        }
+        if (!facts.listingComplete && facts.shopFound) {
+            report.verdict = Verdict::Degraded;
+            std::string reason = "宝贝列表未读完";
+            if (facts.listingPromised > 0) {
+                reason += ": 读了 " + std::to_string(facts.listingRead) + " / " +
+                          std::to_string(facts.listingPromised) + " 页";
+            }
+            if (facts.listingPromised > facts.listingToRead) {
+                reason += " (超过页数上限 " + std::to_string(facts.listingToRead) + ")";
+            }
+            report.reasons.push_back(reason);
+        }
     }
     if (report.verdict != Verdict::Healthy && report.verdict != Verdict::ShopNotFound) {
         for (std::string& line : FailuresByKind(tally)) {

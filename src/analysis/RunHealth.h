@@ -76,6 +76,14 @@ struct RunFacts {
     bool stoppedByUser = false;  // the user stopped it
     bool unreachable = false;    // the IM card or the first list page could not be fetched, or
                                  // every request failed
+    // How much of the shop the run read. A healthy run read its listing to its end and every
+    // item it queued.
+    bool listingComplete = true;
+    int listingPromised = 0;  // pages the listing's page info promised
+    int listingToRead = 0;    // pages the run meant to read (the limit may cut it short)
+    int listingRead = 0;
+    int itemsQueued = 0;
+    int itemsNotRead = 0;
 };
 
 HealthReport JudgeHealth(const HealthTally& tally, const RunFacts& facts);

@@ -35,23 +35,39 @@ void Disc(QPainter& p, const QColor& light, const QColor& dark) {
     p.drawEllipse(QRectF(2.5, 2.5, 27, 27));
 }
 
+void PaintAnalyse(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    const QColor bars[] = {QColor(0x4a, 0x90, 0xd9), QColor(0x3c, 0xb3, 0x71),
+                           QColor(0xf2, 0x9b, 0x30)};
+    const int heights[] = {10, 16, 22};
+    for (int i = 0; i < 3; ++i) {
+        p.setBrush(bars[i]);
+        p.drawRoundedRect(QRectF(3 + i * 7, 27 - heights[i], 5, heights[i]), 1, 1);
+    }
+    p.setPen(QPen(QColor(0x33, 0x33, 0x33), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 24), QPointF(30, 30));
+    p.setPen(QPen(QColor(0x33, 0x33, 0x33), 2.2));
+    p.setBrush(QColor(255, 255, 255, 150));
+    p.drawEllipse(QRectF(13, 8, 13, 13));
+}
+
 }  // namespace
 
 QIcon AnalyseIcon() {
+    return Draw(PaintAnalyse);
+}
+
+QIcon AnalyseRunningIcon() {
     return Draw([](QPainter& p) {
+        PaintAnalyse(p);
+        // A green disc with a white "play" mark in the top left corner: a run is under way.
+        p.setPen(QPen(QColor(0x1e, 0x7d, 0x32), 1));
+        p.setBrush(QColor(0x43, 0xa0, 0x47));
+        p.drawEllipse(QRectF(0.5, 0.5, 14, 14));
         p.setPen(Qt::NoPen);
-        const QColor bars[] = {QColor(0x4a, 0x90, 0xd9), QColor(0x3c, 0xb3, 0x71),
-                               QColor(0xf2, 0x9b, 0x30)};
-        const int heights[] = {10, 16, 22};
-        for (int i = 0; i < 3; ++i) {
-            p.setBrush(bars[i]);
-            p.drawRoundedRect(QRectF(3 + i * 7, 27 - heights[i], 5, heights[i]), 1, 1);
-        }
-        p.setPen(QPen(QColor(0x33, 0x33, 0x33), 3, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(24, 24), QPointF(30, 30));
-        p.setPen(QPen(QColor(0x33, 0x33, 0x33), 2.2));
-        p.setBrush(QColor(255, 255, 255, 150));
-        p.drawEllipse(QRectF(13, 8, 13, 13));
+        p.setBrush(Qt::white);
+        const QPointF play[] = {QPointF(5.5, 3.5), QPointF(11.5, 7.5), QPointF(5.5, 11.5)};
+        p.drawPolygon(play, 3);
     });
 }
 
@@ -93,6 +109,22 @@ QIcon ExitIcon() {
         // A power symbol: an open ring with a bar through its gap.
         p.drawArc(QRectF(9, 9.5, 14, 14), 120 * 16, 300 * 16);
         p.drawLine(QPointF(16, 7), QPointF(16, 16));
+    });
+}
+
+QIcon WatchIcon() {
+    return Draw([](QPainter& p) {
+        Disc(p, QColor(0xb9, 0xe6, 0xc0), QColor(0x2e, 0x7d, 0x32));
+        // An eye: the shops kept in sight.
+        p.setPen(QPen(Qt::white, 2.2));
+        p.setBrush(Qt::NoBrush);
+        QPainterPath eye;
+        eye.moveTo(6, 16);
+        eye.quadTo(16, 6, 26, 16);
+        eye.quadTo(16, 26, 6, 16);
+        p.drawPath(eye);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(12.5, 12.5, 7, 7));
     });
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "app/UserPrompts.h"
+#include "views/SystemText.h"
 
 namespace tarnwick {
 
@@ -15,7 +16,7 @@ bool RunGuarded(UserPrompts& prompts, QWidget* owner, const std::function<void()
         handler();
         return true;
     } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
+        failure = SystemText(QString::fromUtf8(error.what()));
     } catch (...) {
         failure = QCoreApplication::translate("GuardedCall", "未知错误");
     }

@@ -12,6 +12,8 @@ namespace tarnwick {
 
 namespace {
 
+Language g_current = Language::Chinese;
+
 QTranslator& English() {
     // Lives as long as the application: Qt keeps only a pointer to an installed translator.
     static QTranslator* translator = new QTranslator(QCoreApplication::instance());
@@ -37,6 +39,7 @@ std::optional<Language> ChooseLanguage(const QString& option, const QLocale& sys
 bool UseLanguage(Language language) {
     QTranslator& english = English();
     QCoreApplication::removeTranslator(&english);
+    g_current = Language::Chinese;
     if (language == Language::Chinese) {
         return true;
     }
@@ -44,7 +47,15 @@ bool UseLanguage(Language language) {
     if (english.isEmpty() && !english.load(QStringLiteral(":/i18n/tarnwick_en.qm"))) {
         return false;
     }
-    return QCoreApplication::installTranslator(&english);
+    if (!QCoreApplication::installTranslator(&english)) {
+        return false;
+    }
+    g_current = Language::English;
+    return true;
+}
+
+Language CurrentLanguage() {
+    return g_current;
 }
 
 }  // namespace tarnwick

@@ -20,4 +20,7 @@ std::optional<Language> ChooseLanguage(const QString& option, const QLocale& sys
 // English translation cannot be loaded; the interface then stays Chinese.
 bool UseLanguage(Language language);
 
+// The language put in force last; Chinese until English is.
+Language CurrentLanguage();
+
 }  // namespace tarnwick

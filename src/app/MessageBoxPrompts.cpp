@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace tarnwick {
@@ -26,12 +27,33 @@ void NameButtons(QMessageBox& box) {
     }
 }
 
+// Room for the whole caption in the title bar, beside the window manager's buttons: a short
+// message would otherwise leave "Qu…ne" of it.
+void FitCaption(QMessageBox& box, const QString& caption) {
+    constexpr int kTitleBarButtons = 160;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    const int width = box.fontMetrics().horizontalAdvance(caption) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 int Run(QMessageBox::Icon icon, const QString& caption, const QString& text,
-        QMessageBox::StandardButtons buttons, QWidget* owner) {
+        QMessageBox::StandardButtons buttons, QWidget* owner,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, caption, text, buttons, owner);
+    // Messages name shops, items and addresses the competitor wrote: never markup.
+    box.setTextFormat(Qt::PlainText);
     // Addresses and paths in a message can be selected and copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+        box.setEscapeButton(defaultButton);
+    }
     NameButtons(box);
+    FitCaption(box, caption);
     return box.exec();
 }
 
@@ -54,8 +76,10 @@ void MessageBoxPrompts::ShowError(QWidget* owner, const QString& text) {
 }
 
 bool MessageBoxPrompts::AskYesNo(QWidget* owner, const QString& text) {
+    // What is asked cannot be undone (a deletion): Enter, Space on the focused button and Esc
+    // all answer No.
     return Run(QMessageBox::Question, NoticeCaption(), text, QMessageBox::Yes | QMessageBox::No,
-               owner) == QMessageBox::Yes;
+               owner, QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> MessageBoxPrompts::AskSaveFileName(QWidget* owner,

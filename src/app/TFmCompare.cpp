@@ -1,8 +1,8 @@
 #include "app/TFmCompare.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +13,8 @@
 
 #include "analysis/ItemHistory.h"
 #include "analysis/ShopRuns.h"
+#include "app/ButtonKeys.h"
+#include "app/ExportFlow.h"
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
 #include "app/WaitCursor.h"
@@ -25,6 +27,8 @@
 #include "views/ComparisonModel.h"
 #include "views/GridSetup.h"
 #include "views/ItemHistoryChart.h"
+#include "views/PlainText.h"
+#include "views/SystemText.h"
 
 namespace tarnwick {
 
@@ -58,10 +62,26 @@ TFmCompare* TFmCompare::OpenForRun(Store& store, UserPrompts& prompts, const std
         prompts.ShowMessage(parent, tr("这是该店铺最早的一次分析，没有上次的分析可以对比。"));
         return nullptr;
     }
+    return Show(store, prompts, *older, *newer, parent);
+}
+
+TFmCompare* TFmCompare::OpenForRuns(Store& store, UserPrompts& prompts, const std::string& olderSid,
+                                    const std::string& newerSid, QWidget* parent) {
+    std::optional<ShopRow> older = FindRun(store, olderSid);
+    std::optional<ShopRow> newer = FindRun(store, newerSid);
+    if (!older || !newer) {
+        prompts.ShowMessage(parent, tr("这次分析已不在数据库中。"));
+        return nullptr;
+    }
+    return Show(store, prompts, *older, *newer, parent);
+}
+
+TFmCompare* TFmCompare::Show(Store& store, UserPrompts& prompts, const ShopRow& older,
+                             const ShopRow& newer, QWidget* parent) {
     RunComparison comparison;
     {
         WaitCursor hourglass;
-        comparison = CompareRuns(store, *older, *newer);
+        comparison = CompareRuns(store, older, newer);
     }
     auto* window = new TFmCompare(store, prompts, std::move(comparison), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -74,7 +94,8 @@ TFmCompare::TFmCompare(Store& store, UserPrompts& prompts, RunComparison compari
     : QDialog(parent), m_store(store), m_prompts(prompts), m_comparison(std::move(comparison)) {
     setObjectName("TFmCompare");
     setWindowFlag(Qt::Window);
-    setWindowTitle(tr("与上次对比") + QStringLiteral(" - ") + Utf8Text(m_comparison.newer.WWName));
+    setWindowTitle(tr("与上次对比") + QStringLiteral(" - ") +
+                   ShownText(OneLine(CutText(Utf8Text(m_comparison.newer.WWName), kTipLength))));
     resize(kWidth, kHeight);
 
     auto* layout = new QVBoxLayout(this);
@@ -93,9 +114,20 @@ TFmCompare::TFmCompare(Store& store, UserPrompts& prompts, RunComparison compari
     tblCompare->setSortingEnabled(true);
     // Read order until the user asks for another: new items first, the removed ones last.
     tblCompare->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The form's widths, or what the captions and the states need in the interface's language
+    // where that is more (English ones are longer).
     const auto& columns = ComparisonColumns();
+    const QHeaderView& header = *tblCompare->horizontalHeader();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        tblCompare->setColumnWidth(static_cast<int>(i), columns[i].width);
+        const int section = static_cast<int>(i);
+        int width = std::max(columns[i].width, header.sectionSizeHint(section));
+        if (section == kComparisonStatusColumn) {
+            for (int row = 0; row < m_model->Count(); ++row) {
+                const QString state = m_model->index(row, section).data().toString();
+                width = std::max(width, tblCompare->fontMetrics().horizontalAdvance(state) + 16);
+            }
+        }
+        tblCompare->setColumnWidth(section, width);
     }
     chtHistory = new ItemHistoryChart;
     chtHistory->setObjectName("chtHistory");
@@ -123,8 +155,10 @@ QWidget* TFmCompare::BuildHeader() {
     const RunComparison& c = m_comparison;
     lblRuns = new QLabel(tr("上次分析: %1    本次分析: %2    掌柜: %3")
                              .arg(DateTimeText(c.older.AddTime), DateTimeText(c.newer.AddTime),
-                                  Utf8Text(c.newer.WWName)));
+                                  ShownText(OneLine(Utf8Text(c.newer.WWName)))));
     lblRuns->setObjectName("lblRuns");
+    MakePlainLabel(*lblRuns);
+    lblRuns->setWordWrap(true);
     const std::size_t changedKept =
         c.ChangedCount() - c.Count(ItemStatus::New) - c.Count(ItemStatus::Removed);
     lblTotals =
@@ -137,15 +171,30 @@ QWidget* TFmCompare::BuildHeader() {
                             Movement(c.olderTotals.sellAmount, c.newerTotals.sellAmount, 2),
                             Movement(c.olderTotals.stockValue, c.newerTotals.stockValue, 2)));
     lblTotals->setObjectName("lblTotals");
+    MakePlainLabel(*lblTotals);
+    // Whole on a second line where the window is too narrow for it.
+    lblTotals->setWordWrap(true);
+    // First, when either run did not read the whole shop: the figures below leave its unread
+    // items out, and missing items are not called removed.
+    QStringList partial;
+    for (const std::string& line : c.PartialLines()) {
+        partial << SystemText(Utf8Text(line));
+    }
+    lblPartial = new QLabel(partial.join(QLatin1Char('\n')));
+    lblPartial->setObjectName("lblPartial");
+    lblPartial->setTextFormat(Qt::PlainText);
+    lblPartial->setStyleSheet(QStringLiteral("color: #a33;"));
+    lblPartial->setVisible(!partial.isEmpty());
+    texts->addWidget(lblPartial);
     texts->addWidget(lblRuns);
     texts->addWidget(lblTotals);
     layout->addLayout(texts, 1);
 
-    chkChangedOnly = new QCheckBox(tr("只看变化"));
+    chkChangedOnly = Keyed(new QCheckBox(tr("只看变化")), Qt::Key_O);
     chkChangedOnly->setObjectName("chkChangedOnly");
-    btnExportXlsx = new QPushButton(tr("导出到EXCEL"));
+    btnExportXlsx = Keyed(new QPushButton(tr("导出到EXCEL")), Qt::Key_L);
     btnExportXlsx->setObjectName("btnExportXlsx");
-    btnExportCsv = new QPushButton(tr("导出CSV"));
+    btnExportCsv = Keyed(new QPushButton(tr("导出CSV")), Qt::Key_V);
     btnExportCsv->setObjectName("btnExportCsv");
     layout->addWidget(chkChangedOnly);
     layout->addWidget(btnExportXlsx);
@@ -194,54 +243,23 @@ void TFmCompare::ShowChosenHistory() {
     chtHistory->ShowHistory(item.Title(), points);
 }
 
-namespace {
-
-std::string FileNameBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-}  // namespace
-
 void TFmCompare::btnExportXlsxClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(
-        this, SaveRequest{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()});
-    if (!chosen) {
-        return;
-    }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".xlsx");
-    }
-    try {
-        WaitCursor hourglass;
-        ExportComparisonToXlsx(ShownItems(), FileNameBytes(path));
-    } catch (const ExportError& error) {
-        m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, tr("导出失败."));
-        return;
-    }
-    m_prompts.ShowMessage(this, tr("导出成功."));
+    RunExport(m_prompts, this,
+              {{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), QString()},
+               QStringLiteral("xlsx"),
+               [this](const std::string& path) {
+                   return ExportDone{tr("导出成功."), ExportComparisonToXlsx(ShownItems(), path)};
+               }});
 }
 
 void TFmCompare::btnExportCsvClick() {
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(
-        this, SaveRequest{tr("CSV 文件 (*.csv)"), QStringLiteral("csv"), QString()});
-    if (!chosen) {
-        return;
-    }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
-    try {
-        WaitCursor hourglass;
-        WriteComparisonCsv(ShownItems(), FileNameBytes(path));
-    } catch (const ExportError& error) {
-        m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, tr("导出失败."));
-        return;
-    }
-    m_prompts.ShowMessage(this, tr("导出成功."));
+    RunExport(m_prompts, this,
+              {{tr("CSV 文件 (*.csv)"), QStringLiteral("csv"), QString()},
+               QStringLiteral("csv"),
+               [this](const std::string& path) {
+                   WriteComparisonCsv(ShownItems(), path);
+                   return ExportDone{tr("导出成功.")};
+               }});
 }
 
 }  // namespace tarnwick

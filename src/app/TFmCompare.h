@@ -35,6 +35,10 @@ public:
     // the user and returns null when the run is the shop's first or is no longer stored.
     static TFmCompare* OpenForRun(Store& store, UserPrompts& prompts, const std::string& sid,
                                   QWidget* parent);
+    // Compares two given runs (a watched shop's baseline and its new run); tells the user and
+    // returns null when either is no longer stored.
+    static TFmCompare* OpenForRuns(Store& store, UserPrompts& prompts, const std::string& olderSid,
+                                   const std::string& newerSid, QWidget* parent);
 
     const RunComparison& Comparison() const { return m_comparison; }
     ComparisonModel& Model() { return *m_model; }
@@ -49,6 +53,8 @@ public:
     std::vector<ItemComparison> ShownItems() const;
 
 private:
+    static TFmCompare* Show(Store& store, UserPrompts& prompts, const ShopRow& older,
+                            const ShopRow& newer, QWidget* parent);
     QWidget* BuildHeader();
     void ShowChosenHistory();
     void btnExportXlsxClick();
@@ -61,6 +67,7 @@ private:
     ComparisonModel* m_model = nullptr;  // owned as child objects
     ComparisonFilter* m_filter = nullptr;
     QLabel* lblRuns = nullptr;
+    QLabel* lblPartial = nullptr;
     QLabel* lblTotals = nullptr;
     QCheckBox* chkChangedOnly = nullptr;
     QPushButton* btnExportXlsx = nullptr;

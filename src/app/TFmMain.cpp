@@ -1,12 +1,12 @@
 #include "app/TFmMain.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,18 +17,24 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/RunRecord.h"
 #include "app/AppIcons.h"
+#include "app/ButtonKeys.h"
+#include "app/ExportFlow.h"
 #include "app/GuardedCall.h"
 #include "app/SaveFileDialog.h"
 #include "app/TFmCompare.h"
+#include "app/TFmFullText.h"
 #include "app/TFmReadData.h"
+#include "app/TFmWatch.h"
 #include "app/UrlOpener.h"
 #include "app/UserPrompts.h"
 #include "app/ViewState.h"
-#include "app/WaitCursor.h"
+#include "app/WatchService.h"
 #include "base/Clock.h"
 #include "base/Text.h"
 #include "export/ItemSheet.h"
@@ -38,7 +44,9 @@
 #include "views/CellText.h"
 #include "views/DetailLists.h"
 #include "views/ItemListView.h"
+#include "views/PlainText.h"
 #include "views/ShopTree.h"
+#include "views/SystemText.h"
 #include "views/WrappingButton.h"
 
 namespace tarnwick {
@@ -57,14 +65,12 @@ constexpr int kDetailHeight = 134;
 constexpr int kSizeBarWidth = 7;
 constexpr int kLeftBottomHeight = 41;
 constexpr int kButtonHeight = 25;
+constexpr int kRecentNicks = 20;
+constexpr std::chrono::milliseconds kRunProgressInterval{500};
 
 QString Caption(Edition edition) {
     return edition == Edition::Partner ? TFmMain::tr("Halden软件-Quorvane V3.06")
                                        : TFmMain::tr("Corvell软件-Quorvane V3.06");
-}
-
-std::string FileNameBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
@@ -93,6 +99,7 @@ TFmMain::~TFmMain() {
     // Both wait for their threads; the window they report to must still be whole meanwhile.
     m_versionCheck.reset();
     m_readData.reset();
+    m_watches.reset();
 }
 
 // ---- the frame ----
@@ -119,16 +126,23 @@ void TFmMain::BuildFrame() {
         {kLeftWidth, kWindowWidth - kLeftWidth - kRightWidth - 2 * kSizeBarWidth, kRightWidth});
     layout->addWidget(m_mainSplitter, 1);
     setCentralWidget(central);
+    SetTabOrder();
 
     QStatusBar* stat = statusBar();
     stat->setObjectName("stat");
     stat->setFixedHeight(kStatusBarHeight);
     m_statusPanel = new QLabel;
     m_statusPanel->setObjectName("m_statusPanel");
+    MakePlainLabel(*m_statusPanel);
     stat->addWidget(m_statusPanel, 1);
     m_healthPanel = new QLabel;
     m_healthPanel->setObjectName("m_healthPanel");
+    m_healthPanel->setTextFormat(Qt::PlainText);
     stat->addWidget(m_healthPanel);
+    m_runPanel = new QLabel;
+    m_runPanel->setObjectName("m_runPanel");
+    m_runPanel->setTextFormat(Qt::PlainText);
+    stat->addPermanentWidget(m_runPanel);
 
     tic = new QSystemTrayIcon(ApplicationIcon(), this);
     tic->setObjectName("tic");
@@ -150,18 +164,11 @@ QWidget* TFmMain::BuildToolbar() {
     const int spare = kToolbarHeight - kToolButtonHeight;
     layout->setContentsMargins(0, spare / 2, 0, spare - spare / 2);
     layout->setSpacing(2);
-    // A 70-pixel button has no room for a "(&A)" after four Chinese characters: the Chinese
-    // captions stay bare and the key comes as a shortcut; a translation may mark its own.
     auto tool = [&](const char* name, const QString& caption, const QIcon& icon, Qt::Key key) {
         auto* button = new QToolButton;
         button->setObjectName(name);
         button->setText(caption);
-        if (button->shortcut().isEmpty()) {
-            button->setShortcut(QKeySequence(Qt::ALT | key));
-        }
-        button->setToolTip(QString(caption).remove(QLatin1Char('&')) + QStringLiteral(" (") +
-                           button->shortcut().toString(QKeySequence::NativeText) +
-                           QLatin1Char(')'));
+        Keyed(button, key);
         button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -174,12 +181,15 @@ QWidget* TFmMain::BuildToolbar() {
     btnHelp = tool("btnHelp", tr("使用说明"), HelpIcon(), Qt::Key_H);
     btnUpdate = tool("btnUpdate", tr("软件升级"), UpgradeIcon(), Qt::Key_U);
     btnExit = tool("btnExit", tr("退出"), ExitIcon(), Qt::Key_X);
+    // Ours, after the four the form has always had, so that theirs keep their places.
+    btnWatch = tool("btnWatch", tr("监控"), WatchIcon(), Qt::Key_W);
     layout->addStretch(1);
 
     OnClick(btnShopAssay, &TFmMain::btnShopAssayClick);
     OnClick(btnHelp, &TFmMain::btnHelpClick);
     OnClick(btnUpdate, &TFmMain::btnUpdateClick);
     OnClick(btnExit, &TFmMain::btnExitClick);
+    OnClick(btnWatch, &TFmMain::btnWatchClick);
     return pnlTop;
 }
 
@@ -199,19 +209,37 @@ QWidget* TFmMain::BuildLeftPanel() {
 
     pmTV = new QMenu(tv);
     pmTV->setObjectName("pmTV");
-    pmDelShop = pmTV->addAction(tr("删除(&D)"));
+    pmDelShop = pmTV->addAction(tr("删除"));
     pmDelShop->setObjectName("pmDelShop");
-    connect(tv, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pmTV->popup(tv->viewport()->mapToGlobal(at)); });
+    connect(tv, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        // The menu acts on the run shown: a right click on another node shows that one first.
+        RunGuarded(m_prompts, this, [this] {
+            const std::optional<TShop> selected = tv->SelectedShop();
+            if (selected && (!m_currentShop || selected->Sid != m_currentShop->Sid)) {
+                tvClick();
+            }
+        });
+        pmTV->popup(tv->viewport()->mapToGlobal(at));
+    });
     connect(pmDelShop, &QAction::triggered, this,
             [this] { RunGuarded(m_prompts, this, [this] { DeleteSelectedShop(); }); });
     pmCompare = pmTV->addAction(tr("与上次对比"));
     pmCompare->setObjectName("pmCompare");
     connect(pmCompare, &QAction::triggered, this, [this] {
-        RunGuarded(m_prompts, this, [this] { CompareWithPrevious(tv->SelectedShop()); });
+        RunGuarded(m_prompts, this, [this] { CompareWithPrevious(m_currentShop); });
     });
+    pmWatch = pmTV->addAction(tr("加入监控"));
+    pmWatch->setObjectName("pmWatch");
+    connect(pmWatch, &QAction::triggered, this,
+            [this] { RunGuarded(m_prompts, this, [this] { AddChosenShopToWatch(); }); });
+    // The mouse and the keyboard alike: the tree's selected run is the run the views show.
     connect(tv, &ShopTree::Clicked, this,
             [this] { RunGuarded(m_prompts, this, [this] { tvClick(); }); });
+    connect(tv, &ShopTree::ChosenByKeyboard, this,
+            [this] { RunGuarded(m_prompts, this, [this] { tvClick(); }); });
+    // The Delete key in the tree deletes the run shown, as the menu item does.
+    connect(tv, &ShopTree::DeleteRequested, this,
+            [this] { RunGuarded(m_prompts, this, [this] { DeleteSelectedShop(); }); });
 
     auto* pnlLeft_bottom = new QWidget;
     pnlLeft_bottom->setObjectName("pnlLeft_bottom");
@@ -220,9 +248,9 @@ QWidget* TFmMain::BuildLeftPanel() {
     buttons->setContentsMargins(3, (kLeftBottomHeight - kButtonHeight) / 2, 3,
                                 (kLeftBottomHeight - kButtonHeight + 1) / 2);
     buttons->setSpacing(3);
-    btnOpenShop = new QPushButton(tr("查看店铺(&V)"));
+    btnOpenShop = Keyed(new QPushButton(tr("查看店铺")), Qt::Key_V);
     btnOpenShop->setObjectName("btnOpenShop");
-    btnDelShop = new QPushButton(tr("删除店铺(&E)"));
+    btnDelShop = Keyed(new QPushButton(tr("删除店铺")), Qt::Key_E);
     btnDelShop->setObjectName("btnDelShop");
     for (QPushButton* button : {btnOpenShop, btnDelShop}) {
         button->setFixedHeight(kButtonHeight);
@@ -251,6 +279,13 @@ QWidget* TFmMain::BuildItemPanel() {
     pnlItem->setSizes({1000, kDetailHeight});
     connect(lst, &ItemListView::FocusedItemChanged, this,
             [this] { RunGuarded(m_prompts, this, [this] { lstChange(); }); });
+    connect(lst, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+        ShowFullText(tr("宝贝"), *lst->model(), index.row());
+    });
+    connect(rpnlDetail, &DetailLists::BuyerActivated, this,
+            [this](int row) { ShowFullText(tr("成交记录"), rpnlDetail->Buyers(), row); });
+    connect(rpnlDetail, &DetailLists::RateActivated, this,
+            [this](int row) { ShowFullText(tr("评价"), rpnlDetail->Rates(), row); });
     return pnlItem;
 }
 
@@ -278,6 +313,7 @@ QWidget* TFmMain::BuildListPart() {
 
     lblTotals = new QLabel;
     lblTotals->setObjectName("lblTotals");
+    lblTotals->setTextFormat(Qt::PlainText);
     lblTotals->setContentsMargins(4, 0, 4, 2);
     layout->addWidget(lblTotals);
 
@@ -304,45 +340,83 @@ QWidget* TFmMain::BuildRightPanel() {
         layout->addWidget(shown);
         return shown;
     };
-    auto plain = [&](const char* name, const QString& caption) {
-        return button(new QPushButton(caption), name);
+    auto plain = [&](const char* name, const QString& caption, Qt::Key key) {
+        return button(Keyed(new QPushButton(caption), key), name);
     };
-    auto window = [this](TimeWindow w) { return [this, w] { LoadItemListIfShopChosen(w); }; };
-    const std::pair<const char*, QString> windowButtons[] = {{"btnAllData", tr("所有数据(&1)")},
-                                                             {"btnWeek", tr("最近一周(&2)")},
-                                                             {"btnMonth", tr("最近一月(&3)")},
-                                                             {"btnThisWeek", tr("本周数据(&4)")},
-                                                             {"btnThisMonth", tr("本月数据(&5)")}};
-    const TimeWindow windows[] = {TimeWindow::AllData, TimeWindow::LastWeek, TimeWindow::LastMonth,
-                                  TimeWindow::ThisWeek, TimeWindow::ThisMonth};
-    for (std::size_t i = 0; i < std::size(windows); ++i) {
-        QPushButton* shown = plain(windowButtons[i].first, windowButtons[i].second);
-        connect(shown, &QPushButton::clicked, this,
-                [this, load = window(windows[i])] { RunGuarded(m_prompts, this, load); });
+    struct WindowButton {
+        const char* name;
+        QString caption;
+        Qt::Key key;
+        TimeWindow window;
+    };
+    const WindowButton windowButtons[] = {
+        {"btnAllData", tr("所有数据"), Qt::Key_1, TimeWindow::AllData},
+        {"btnWeek", tr("最近一周"), Qt::Key_2, TimeWindow::LastWeek},
+        {"btnMonth", tr("最近一月"), Qt::Key_3, TimeWindow::LastMonth},
+        {"btnThisWeek", tr("本周数据"), Qt::Key_4, TimeWindow::ThisWeek},
+        {"btnThisMonth", tr("本月数据"), Qt::Key_5, TimeWindow::ThisMonth}};
+    // One of them is always checked: the window in force, the one the lists show.
+    m_windowButtons = new QButtonGroup(this);
+    m_windowButtons->setExclusive(true);
+    for (const WindowButton& w : windowButtons) {
+        QPushButton* shown = plain(w.name, w.caption, w.key);
+        shown->setCheckable(true);
+        m_windowButtons->addButton(shown, static_cast<int>(w.window));
+        connect(shown, &QPushButton::clicked, this, [this, window = w.window] {
+            RunGuarded(m_prompts, this, [this, window] { LoadItemListIfShopChosen(window); });
+            ShowTimeWindow();
+        });
     }
+    ShowTimeWindow();
     layout->addSpacing(10);
-    OnClick(plain("btnExport", tr("导出到EXCEL(&L)")), &TFmMain::btnExportClick);
-    OnClick(plain("btnCompare", tr("与上次对比")), &TFmMain::btnCompareClick);
+    OnClick(plain("btnExport", tr("导出到EXCEL"), Qt::Key_L), &TFmMain::btnExportClick);
+    OnClick(plain("btnCompare", tr("与上次对比"), Qt::Key_C), &TFmMain::btnCompareClick);
     layout->addSpacing(10);
-    const std::pair<const char*, QString> checkButtons[] = {{"btnSelectAll", tr("全选(&S)")},
-                                                            {"btnSelectNone", tr("全不选(&N)")},
-                                                            {"btnSelectOther", tr("反选(&I)")}};
-    const ItemListModel::CheckMode modes[] = {ItemListModel::CheckMode::All,
-                                              ItemListModel::CheckMode::None,
-                                              ItemListModel::CheckMode::Invert};
-    for (std::size_t i = 0; i < std::size(modes); ++i) {
-        QPushButton* shown = plain(checkButtons[i].first, checkButtons[i].second);
-        connect(shown, &QPushButton::clicked, this, [this, mode = modes[i]] {
-            RunGuarded(m_prompts, this, [this, mode] { lst->Model().SetAllChecks(mode); });
+    struct CheckButton {
+        const char* name;
+        QString caption;
+        Qt::Key key;
+        ItemListModel::CheckMode mode;
+    };
+    const CheckButton checkButtons[] = {
+        {"btnSelectAll", tr("全选"), Qt::Key_S, ItemListModel::CheckMode::All},
+        {"btnSelectNone", tr("全不选"), Qt::Key_N, ItemListModel::CheckMode::None},
+        {"btnSelectOther", tr("反选"), Qt::Key_I, ItemListModel::CheckMode::Invert}};
+    for (const CheckButton& c : checkButtons) {
+        QPushButton* shown = plain(c.name, c.caption, c.key);
+        // The lines shown, not those the title filter hides.
+        connect(shown, &QPushButton::clicked, this, [this, mode = c.mode] {
+            RunGuarded(m_prompts, this,
+                       [this, mode] { lst->Model().SetAllChecks(mode, lst->ShownRows()); });
         });
     }
     layout->addSpacing(10);
-    QPushButton* exportBuyer =
-        button(new WrappingButton(tr("导出勾选宝贝评价客户列表(&R)")), "btnExportBuyer");
+    QPushButton* exportBuyer = button(
+        Keyed(new WrappingButton(tr("导出勾选宝贝评价客户列表")), Qt::Key_R), "btnExportBuyer");
     exportBuyer->setFixedHeight(2 * kButtonHeight + 4);
     OnClick(exportBuyer, &TFmMain::btnExportBuyerClick);
     layout->addStretch(1);
     return rspMain_Right;
+}
+
+void TFmMain::SetTabOrder() {
+    // Tab walks the window's parts: the tree, the filter, the item list, the two detail grids,
+    // then the buttons.
+    std::vector<QWidget*> order{tv, edtFilter, lst, rpnlDetail->BuyerGrid(),
+                                rpnlDetail->RateGrid()};
+    for (const char* name :
+         {"btnAllData", "btnWeek", "btnMonth", "btnThisWeek", "btnThisMonth", "btnExport",
+          "btnCompare", "btnSelectAll", "btnSelectNone", "btnSelectOther", "btnExportBuyer"}) {
+        order.push_back(findChild<QWidget*>(QLatin1String(name)));
+    }
+    for (QWidget* button : {static_cast<QWidget*>(btnOpenShop), static_cast<QWidget*>(btnDelShop),
+                            static_cast<QWidget*>(btnShopAssay), static_cast<QWidget*>(btnHelp),
+                            static_cast<QWidget*>(btnUpdate), static_cast<QWidget*>(btnExit)}) {
+        order.push_back(button);
+    }
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void TFmMain::OnClick(QAbstractButton* button, void (TFmMain::*handler)()) {
@@ -371,11 +445,102 @@ void TFmMain::FormCreate() {
         }
     }
     if (!m_store) {
-        m_prompts.ShowMessage(this, Utf8Text(m_database.failureMessage));
+        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_database.failureMessage)));
     }
     const QString caption = Caption(m_database.choice.edition);
     setWindowTitle(caption);
     tic->setToolTip(caption);
+    StartWatching();
+}
+
+void TFmMain::StartWatching() {
+    if (!m_store) {
+        return;
+    }
+    m_watches =
+        std::make_unique<WatchService>(m_database.choice.path, m_settings.endpoints, m_clock);
+    connect(m_watches.get(), &WatchService::watchStarted, this, [this](const QString& nick) {
+        SetStatusText(tr("正在监控: %1").arg(ShownText(OneLine(nick))));
+    });
+    connect(m_watches.get(), &WatchService::watchEnded, this,
+            [this](std::int32_t, const QString& nick, const QString& title, const QString& text,
+                   int alerts, bool failed) {
+                RunGuarded(m_prompts, this,
+                           [&] { OnWatchEnded(nick, title, text, alerts, failed); });
+            });
+    connect(m_watches.get(), &WatchService::failed, this, [this](const QString& message) {
+        SetStatusText(tr("监控未能运行: %1").arg(ShownText(OneLine(SystemText(message)))));
+    });
+    if (m_settings.watchPeriod.count() > 0) {
+        m_watches->Start(m_settings.watchPeriod);
+    }
+}
+
+void TFmMain::OnWatchEnded(const QString& nick, const QString& title, const QString& text,
+                           int alerts, bool failed) {
+    // The watched run is an analysis like any other: it joins the tree.
+    LoadShopTree();
+    const QString shop = ShownText(OneLine(nick));
+    SetStatusText(failed ? tr("监控 %1: 分析未完成").arg(shop)
+                         : tr("监控 %1: %n 条提醒", nullptr, alerts).arg(shop));
+    if (title.isEmpty()) {
+        return;
+    }
+    // The notice is the runner's own (the same the other channels get); the tray shows text
+    // only, never markup.
+    const QString shownTitle = ShownText(OneLine(title));
+    const QString shownText = ShownText(text);
+    if (tic->isVisible()) {
+        tic->showMessage(shownTitle, shownText, QSystemTrayIcon::Information);
+    }
+    emit watchNoticeShown(shownTitle, shownText);
+}
+
+TFmWatch* TFmMain::ShowWatchWindow() {
+    if (!m_store || !m_watches) {
+        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_database.failureMessage)));
+        return nullptr;
+    }
+    if (m_watchWindow == nullptr) {
+        m_watchWindow = new TFmWatch(*m_store, *m_watches, m_prompts, m_clock, this);
+        connect(m_watchWindow, &TFmWatch::openComparison, this,
+                [this](const QString& older, const QString& newer, const QString& item) {
+                    RunGuarded(m_prompts, this, [&] { OpenAlertComparison(older, newer, item); });
+                });
+    } else {
+        m_watchWindow->Refresh();
+    }
+    m_watchWindow->show();
+    m_watchWindow->raise();
+    m_watchWindow->activateWindow();
+    return m_watchWindow;
+}
+
+void TFmMain::btnWatchClick() {
+    ShowWatchWindow();
+}
+
+void TFmMain::AddChosenShopToWatch() {
+    if (!m_currentShop) {
+        m_prompts.ShowMessage(this, tr("请先在左边选择一个店铺。"));
+        return;
+    }
+    if (TFmWatch* window = ShowWatchWindow()) {
+        window->AddWatch(Utf8Text(m_currentShop->WWName));
+    }
+}
+
+void TFmMain::OpenAlertComparison(const QString& olderSid, const QString& newerSid,
+                                  const QString& itemId) {
+    TFmCompare* window = TFmCompare::OpenForRuns(Db(), m_prompts, olderSid.toStdString(),
+                                                 newerSid.toStdString(), this);
+    if (window == nullptr) {
+        return;
+    }
+    m_compare = window;
+    if (!itemId.isEmpty()) {
+        window->SelectItem(itemId.toStdString());
+    }
 }
 
 void TFmMain::showEvent(QShowEvent* event) {
@@ -446,7 +611,11 @@ void TFmMain::OnVersionResult(std::int32_t number) {
         if (number <= kProgramVersion) {
             return;
         }
-        ShowSoftInfo(SoftInfoKind::Upgrade);
+        // Without a browser, the box that gives the address says first what it is for.
+        OpenOutside(
+            SoftInfoPage(SoftInfoKind::Upgrade),
+            tr("软件已有新版 (版本号 %1)。无法启动浏览器, 请把下面的升级地址复制到浏览器中打开:")
+                .arg(number));
         DateTime::Parts now = m_clock.Now().Split();
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%02d-%02d %02d:%02d:%02d", now.month, now.day, now.hour,
@@ -464,9 +633,54 @@ void TFmMain::btnShopAssayClick() {
                                                    m_prompts, m_clock, this);
         connect(m_readData.get(), &TFmReadData::minimizeRequested, this,
                 [this] { RunGuarded(m_prompts, this, [this] { MinimizeApplication(); }); });
+        connect(m_readData.get(), &TFmReadData::runningChanged, this, [this](bool running) {
+            RunGuarded(m_prompts, this, [=, this] { ShowRun(running); });
+        });
+        m_runTimer = new QTimer(this);
+        m_runTimer->setInterval(kRunProgressInterval);
+        connect(m_runTimer, &QTimer::timeout, this, [this] { ShowRun(true); });
     }
+    m_readData->SetRecentNicks(RecentNicks());
     m_readData->exec();
     LoadShopTree();
+}
+
+QStringList TFmMain::RecentNicks() const {
+    // The tree lists the newest run first.
+    QStringList nicks;
+    for (const ShopRow& row : m_shopRows) {
+        const QString nick = Utf8Text(row.WWName);
+        if (!nick.trimmed().isEmpty() && !nicks.contains(nick) && nicks.size() < kRecentNicks) {
+            nicks.append(nick);
+        }
+    }
+    return nicks;
+}
+
+void TFmMain::ShowRun(bool running) {
+    // A run goes on whether its dialog is open or not; the main window says so, and what it
+    // has done, until it ends.
+    if (running && m_readData) {
+        if (!m_runTimer->isActive()) {
+            m_runTimer->start();
+        }
+        const QString progress = m_readData->ProgressText();
+        m_runPanel->setText(progress.isEmpty() ? tr("正在分析...")
+                                               : tr("正在分析: %1").arg(progress));
+        btnShopAssay->setIcon(AnalyseRunningIcon());
+        btnShopAssay->setToolTip(m_runPanel->text());
+        return;
+    }
+    if (m_runTimer) {
+        m_runTimer->stop();
+    }
+    m_runPanel->clear();
+    Keyed(btnShopAssay, Qt::Key_A);
+    btnShopAssay->setIcon(AnalyseIcon());
+    // A run that ended while its dialog was closed: the tree shows what it stored.
+    if (m_readData && !m_readData->isVisible()) {
+        LoadShopTree();
+    }
 }
 
 void TFmMain::btnHelpClick() {
@@ -508,14 +722,15 @@ void TFmMain::btnOpenShopClick() {
     }
 }
 
-void TFmMain::OpenOutside(const std::string& url) {
+void TFmMain::OpenOutside(const std::string& url, const QString& lead) {
     // An empty address has nowhere to go; a desktop without a browser gets the address in a
     // box whose text the user can select and copy.
     if (url.empty() || m_urls.Open(url)) {
         return;
     }
-    m_prompts.ShowMessage(this, tr("无法启动浏览器。请把下面的地址复制到浏览器中打开:") +
-                                    QStringLiteral("\n") + Utf8Text(url));
+    m_prompts.ShowMessage(
+        this, (lead.isEmpty() ? tr("无法启动浏览器。请把下面的地址复制到浏览器中打开:") : lead) +
+                  QStringLiteral("\n") + ShownText(Utf8Text(url)));
 }
 
 // ---- the shop tree ----
@@ -541,6 +756,10 @@ QString TFmMain::HealthStatusText() const {
     return m_healthPanel->text();
 }
 
+QString TFmMain::RunStatusText() const {
+    return m_runPanel->text();
+}
+
 void TFmMain::LoadShopTree() {
     // Emptied before the query: should it fail, the tree stays empty and no record of the old
     // tree is left in use.
@@ -548,11 +767,14 @@ void TFmMain::LoadShopTree() {
     m_shopRows.clear();
     tv->Rebuild(m_shopRows);
     m_shopRows = Db().ReadShops();
-    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth());
-    // The chosen shop stays chosen while it is listed; a deleted one leaves nothing chosen.
+    tv->Rebuild(m_shopRows, Db().CountItemsPerRun(), Db().ReadRunHealth(), Db().ReadRunOutcomes());
+    // The chosen shop stays chosen while it is listed, and its node selected; a deleted one
+    // leaves nothing chosen.
     if (previous) {
         m_currentShop = tv->FindShop(previous->Sid);
+        tv->SelectShop(previous->Sid);
     }
+    pmDelShop->setEnabled(m_currentShop.has_value());
     // A verdict stays beside the run it belongs to; once that run is gone, so is its verdict.
     if (!m_currentShop) {
         m_healthPanel->clear();
@@ -561,20 +783,27 @@ void TFmMain::LoadShopTree() {
 
 void TFmMain::tvClick() {
     std::optional<TShop> selected = tv->SelectedShop();
-    pmDelShop->setEnabled(selected.has_value());
     if (!selected) {
+        pmDelShop->setEnabled(m_currentShop.has_value());
         return;
     }
+    pmDelShop->setEnabled(true);
     m_currentShop = selected;
     const bool listed = std::any_of(m_shopRows.begin(), m_shopRows.end(), [&](const ShopRow& row) {
         return row.SID.starts_with(selected->Sid);
     });
     if (listed) {
-        SetStatusText(tr("掌柜:") + Utf8Text(selected->WWName));
+        SetStatusText(tr("掌柜:") + ShownText(OneLine(Utf8Text(selected->WWName))));
         std::optional<RunHealthRow> health = tv->HealthOf(selected->Sid);
-        m_healthPanel->setText(health && ShopTree::NeedsMark(health->verdict)
-                                   ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
-                                   : QString());
+        QString status = health && ShopTree::NeedsMark(health->verdict)
+                             ? tr("运行状况: %1").arg(ShopTree::VerdictText(health->verdict))
+                             : QString();
+        // A run that did not read the whole shop says so, beside its verdict.
+        const QString partial = tv->PartialTextOf(selected->Sid);
+        if (!partial.isEmpty()) {
+            status += (status.isEmpty() ? QString() : QStringLiteral("  ")) + partial;
+        }
+        m_healthPanel->setText(status);
     }
     RefreshShopViews();
 }
@@ -588,12 +817,14 @@ void TFmMain::RefreshShopViews() {
 }
 
 void TFmMain::DeleteSelectedShop() {
-    std::optional<TShop> selected = tv->SelectedShop();
+    // The run on screen, the one the tree has selected: never another node the keyboard or the
+    // mouse merely passed over.
+    const std::optional<TShop> selected = m_currentShop;
     if (!selected) {
         return;
     }
     // The run's time follows the nick: of several runs of one shop, the user sees which goes.
-    QString named = Utf8Text(selected->WWName);
+    QString named = ShownText(OneLine(CutText(Utf8Text(selected->WWName), kTipLength)));
     if (const QString time = RunTimeText(*selected); !time.isEmpty()) {
         named += QStringLiteral(" (") + time + QLatin1Char(')');
     }
@@ -602,6 +833,10 @@ void TFmMain::DeleteSelectedShop() {
         return;
     }
     Db().DeleteShop(selected->Sid);
+    // Its rows are gone: the views show nothing rather than rows no longer stored.
+    lst->Model().Fill({});
+    rpnlDetail->Clear();
+    SetStatusText(QString());
     LoadShopTree();
 }
 
@@ -616,9 +851,19 @@ void TFmMain::LoadItemListIfShopChosen(TimeWindow window) {
 
 void TFmMain::LoadItemList(TimeWindow window) {
     m_timeWindow = window;
+    ShowTimeWindow();
     std::vector<ItemRow> items =
         Db().ReadItems(m_currentShop->Sid, LowerBound(window, m_clock.Now()));
-    lst->Model().Fill(std::move(items));
+    lst->Model().Fill(std::move(items), RunRecord::Load(Db(), m_currentShop->Sid));
+    // The new list has no focused item yet: the detail lists wait for one, rather than go on
+    // showing an item of another run or another window under figures that no longer apply.
+    rpnlDetail->Clear();
+}
+
+void TFmMain::ShowTimeWindow() {
+    if (QAbstractButton* button = m_windowButtons->button(static_cast<int>(m_timeWindow))) {
+        button->setChecked(true);
+    }
 }
 
 void TFmMain::lstChange() {
@@ -638,6 +883,13 @@ void TFmMain::ShowItemDetails() {
     rpnlDetail->ShowRates(Db().ReadRates(item->sid, item->ItemID, bound));
 }
 
+void TFmMain::ShowFullText(const QString& caption, const QAbstractItemModel& model, int row) {
+    if (!m_fullText) {
+        m_fullText = new TFmFullText(this);
+    }
+    m_fullText->ShowRow(caption, model, row);
+}
+
 // ---- exports ----
 
 QString TFmMain::ProposedExportName() const {
@@ -646,29 +898,19 @@ QString TFmMain::ProposedExportName() const {
 }
 
 void TFmMain::btnExportClick() {
-    SaveRequest request{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), ProposedExportName()};
-    if (!request.proposedName.isEmpty()) {
-        request.proposedName += QStringLiteral(".xlsx");
+    ExportJob job{{tr("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"), ProposedExportName()},
+                  QStringLiteral("xlsx"),
+                  [this](const std::string& path) {
+                      // The lines shown, in the order shown: with no filter and no sort, every
+                      // item in the order it was loaded.
+                      const std::size_t cut = ExportItemListToXlsx(
+                          ItemListCaptions(), lst->Model().SheetRows(lst->ShownRows()), path);
+                      return ExportDone{tr("导出成功."), cut};
+                  }};
+    if (!job.request.proposedName.isEmpty()) {
+        job.request.proposedName += QStringLiteral(".xlsx");
     }
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, request);
-    if (!chosen) {
-        return;
-    }
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".xlsx");
-    }
-    try {
-        WaitCursor hourglass;
-        ExportItemListToXlsx(ItemListCaptions(), lst->Model().SheetRows(), FileNameBytes(path));
-    } catch (const ExportError& error) {
-        // A save the file system refuses is said as such, with its reason, and not left to the
-        // error box alone: the user asked for a file and must hear that there is none.
-        m_prompts.ShowMessage(this, QString::fromUtf8(error.what()));
-        m_prompts.ShowMessage(this, tr("导出失败."));
-        return;
-    }
-    m_prompts.ShowMessage(this, tr("导出成功."));
+    RunExport(m_prompts, this, job);
 }
 
 // ---- comparison with the shop's previous run ----
@@ -693,14 +935,16 @@ void TFmMain::CompareWithPrevious(const std::optional<TShop>& shop) {
 
 void TFmMain::btnExportBuyerClick() {
     // No suffix added by the dialog: the export appends ".txt" to whatever name it is given.
-    const SaveRequest request{tr("文本文件 (*.txt)"), QString(), ProposedExportName()};
-    std::optional<QString> chosen = m_prompts.AskSaveFileName(this, request);
-    if (!chosen) {
-        return;
-    }
-    std::vector<std::string> nicks = CollectReviewerNicks(Db(), lst->Model().CheckedItems());
-    WriteNickFile(NickFileName(FileNameBytes(*chosen)), nicks);
-    m_prompts.ShowMessage(this, tr("成功导出 %1 个用户.").arg(nicks.size()));
+    const ExportJob job{{tr("文本文件 (*.txt)"), QString(), ProposedExportName()},
+                        QString(),
+                        [this](const std::string& path) {
+                            // The checked lines among those shown, in the order shown.
+                            const std::vector<std::string> nicks = CollectReviewerNicks(
+                                Db(), lst->Model().CheckedItems(lst->ShownRows()));
+                            WriteNickFile(NickFileName(path), nicks);
+                            return ExportDone{tr("成功导出 %1 个用户.").arg(nicks.size())};
+                        }};
+    RunExport(m_prompts, this, job);
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,6 +18,9 @@
 #include "views/TShop.h"
 
 class QAbstractButton;
+class QButtonGroup;
+class QTimer;
+class QAbstractItemModel;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -34,7 +38,10 @@ class ItemListView;
 class ShopTree;
 class TCheckUpdate;
 class TFmCompare;
+class TFmFullText;
 class TFmReadData;
+class TFmWatch;
+class WatchService;
 class UrlOpener;
 class UserPrompts;
 
@@ -56,6 +63,9 @@ public:
         std::string databaseFolder;
         // Where the window's arrangement is remembered between starts; empty: nowhere.
         std::string viewStateFile;
+        // How often the watched shops are looked at while the window is open; zero: only when
+        // the user says "立即分析".
+        std::chrono::milliseconds watchPeriod{0};
     };
     enum class SoftInfoKind { Help = 0, Upgrade = 1 };
 
@@ -67,6 +77,8 @@ public:
     QString StatusText() const;
     // The chosen run's verdict beside the shopkeeper, when the run is degraded or blocked.
     QString HealthStatusText() const;
+    // What the status bar says of the analysis under way; empty when none is.
+    QString RunStatusText() const;
     const std::optional<TShop>& CurrentShop() const { return m_currentShop; }
     TimeWindow CurrentTimeWindow() const { return m_timeWindow; }
     // Null until "分析店铺" is first pressed.
@@ -74,6 +86,13 @@ public:
     QSystemTrayIcon* TrayIcon() const { return tic; }
     // The comparison window opened last, while it is open.
     TFmCompare* CompareWindow() const;
+    // The watch window; null until it is first opened.
+    TFmWatch* WatchWindow() const { return m_watchWindow; }
+    WatchService* Watches() const { return m_watches.get(); }
+    // Opens the watch window (the toolbar's "监控").
+    TFmWatch* ShowWatchWindow();
+    // The view of a row's whole texts; null until a row is first opened.
+    TFmFullText* FullTextWindow() const { return m_fullText; }
 
     // The help or the upgrade page of this edition, in the default browser.
     void ShowSoftInfo(SoftInfoKind kind);
@@ -84,6 +103,9 @@ public:
 signals:
     // The version check's result has been dealt with (tests wait for it).
     void versionResultHandled(int number);
+    // A watched run's notice, as the tray shows it (tests listen here: an offscreen desktop
+    // has no tray).
+    void watchNoticeShown(const QString& title, const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -98,6 +120,7 @@ private:
     QWidget* BuildItemPanel();
     QWidget* BuildListPart();
     void ShowTotals();
+    void SetTabOrder();
     void OnClick(QAbstractButton* button, void (TFmMain::*handler)());
 
     void FormCreate();
@@ -114,6 +137,13 @@ private:
     void btnExportBuyerClick();
     QString ProposedExportName() const;
     void btnCompareClick();
+    void btnWatchClick();
+    void AddChosenShopToWatch();
+    void StartWatching();
+    void OnWatchEnded(const QString& nick, const QString& title, const QString& text, int alerts,
+                      bool failed);
+    void OpenAlertComparison(const QString& olderSid, const QString& newerSid,
+                             const QString& itemId);
     void CompareWithPrevious(const std::optional<TShop>& shop);
 
     void LoadShopTree();
@@ -124,11 +154,17 @@ private:
     void LoadItemListIfShopChosen(TimeWindow window);
     void lstChange();
     void ShowItemDetails();
+    void ShowFullText(const QString& caption, const QAbstractItemModel& model, int row);
 
     Store& Db();
     void SetStatusText(const QString& text);
     std::string SoftInfoPage(SoftInfoKind kind) const;
-    void OpenOutside(const std::string& url);
+    // `lead` says what the address is for when no browser takes it.
+    void OpenOutside(const std::string& url, const QString& lead = QString());
+    QStringList RecentNicks() const;
+    // The run of the analyse dialog in the status bar and on the toolbar.
+    void ShowRun(bool running);
+    void ShowTimeWindow();
 
     Settings m_settings;
     UserPrompts& m_prompts;
@@ -147,11 +183,13 @@ private:
     QToolButton* btnHelp = nullptr;
     QToolButton* btnUpdate = nullptr;
     QToolButton* btnExit = nullptr;
+    QToolButton* btnWatch = nullptr;
     QSplitter* m_mainSplitter = nullptr;
     ShopTree* tv = nullptr;
     QMenu* pmTV = nullptr;
     QAction* pmDelShop = nullptr;
     QAction* pmCompare = nullptr;
+    QAction* pmWatch = nullptr;
     QPushButton* btnOpenShop = nullptr;
     QPushButton* btnDelShop = nullptr;
     ItemListView* lst = nullptr;
@@ -160,11 +198,17 @@ private:
     DetailLists* rpnlDetail = nullptr;
     QLabel* m_statusPanel = nullptr;
     QLabel* m_healthPanel = nullptr;
+    QLabel* m_runPanel = nullptr;
+    QButtonGroup* m_windowButtons = nullptr;
+    QTimer* m_runTimer = nullptr;
     QSystemTrayIcon* tic = nullptr;
 
     std::unique_ptr<TFmReadData> m_readData;
     std::unique_ptr<TCheckUpdate> m_versionCheck;
     QPointer<TFmCompare> m_compare;
+    TFmFullText* m_fullText = nullptr;  // owned as a child window
+    std::unique_ptr<WatchService> m_watches;
+    TFmWatch* m_watchWindow = nullptr;  // owned as a child window
 };
 
 }  // namespace tarnwick

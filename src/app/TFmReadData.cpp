@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
@@ -13,9 +15,13 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/ButtonKeys.h"
 #include "app/GuardedCall.h"
 #include "app/UserPrompts.h"
+#include "base/Clock.h"
 #include "views/CellText.h"
+#include "views/PlainText.h"
+#include "views/SystemText.h"
 
 namespace tarnwick {
 
@@ -39,27 +45,43 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
                          const Clock& clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_prompts(prompts),
+      m_clock(clock),
       m_owner(*this, [this](const std::exception& error) {
-          m_prompts.ShowError(this, QString::fromUtf8(error.what()));
+          m_prompts.ShowError(this, SystemText(QString::fromUtf8(error.what())));
       }) {
     setObjectName("TFmReadData");
     setWindowTitle(tr("分析店铺"));
-    setFixedSize(kClientWidth, kClientHeight);
+    // The form's size at first; larger, the log gets the room, so its long lines can be read.
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
+    setSizeGripEnabled(true);
     setModal(true);
 
     cbbInputType = Place(new QComboBox(this), "cbbInputType", 16, 24, 89, kFieldHeight);
     cbbInputType->addItem(tr("掌柜名称"));
     // The input is always a shopkeeper nick; the list only says so.
     cbbInputType->setEnabled(false);
-    edtInput = Place(new QLineEdit(this), "edtInput", 112, 24, 321, kFieldHeight);
+    cbbNick = Place(new QComboBox(this), "cbbNick", 112, 24, 321, kFieldHeight);
+    cbbNick->setEditable(true);
+    // A nick typed and started is not added here: the list is the stored runs' nicks.
+    cbbNick->setInsertPolicy(QComboBox::NoInsert);
+    cbbNick->setMaxVisibleItems(12);
+    edtInput = cbbNick->lineEdit();
+    edtInput->setObjectName("edtInput");
+    // A nick is typed exactly; suggestions would put another shop's nick in its place.
+    cbbNick->setCompleter(nullptr);
     lblThrCount = Place(new QLabel(tr("设置线程数"), this), "lblThrCount", 16, 56, 73, 16);
     edtThrCount = Place(new QSpinBox(this), "edtThrCount", 16, 72, 65, kFieldHeight);
     edtThrCount->setRange(AcquisitionController::kMinThreads, AcquisitionController::kMaxThreads);
     edtThrCount->setValue(AcquisitionController::kDefaultThreads);
-    btnStart = Place(new QPushButton(tr("开始分析(&S)"), this), "btnStart", 96, 67, 75, 25);
-    btnStop = Place(new QPushButton(tr("停止分析(&P)"), this), "btnStop", 184, 67, 75, 25);
-    btnMinimize = Place(new QPushButton(tr("最小化(&M)"), this), "btnMinimize", 272, 67, 75, 25);
-    btnClose = Place(new QPushButton(tr("关闭(&C)"), this), "btnClose", 360, 67, 75, 25);
+    btnStart =
+        Keyed(Place(new QPushButton(tr("开始分析"), this), "btnStart", 96, 67, 75, 25), Qt::Key_S);
+    btnStop =
+        Keyed(Place(new QPushButton(tr("停止分析"), this), "btnStop", 184, 67, 75, 25), Qt::Key_P);
+    btnMinimize = Keyed(Place(new QPushButton(tr("最小化"), this), "btnMinimize", 272, 67, 75, 25),
+                        Qt::Key_M);
+    btnClose =
+        Keyed(Place(new QPushButton(tr("关闭"), this), "btnClose", 360, 67, 75, 25), Qt::Key_C);
     mmoLog = Place(new QPlainTextEdit(this), "mmoLog", 16, 104, 417, 249);
     mmoLog->setReadOnly(true);
     mmoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -67,6 +89,7 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
     mmoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // In the free strip between the nick and the buttons, so that no control of the form moves.
     lblProgress = Place(new QLabel(this), "lblProgress", 96, 47, 337, 18);
+    lblProgress->setTextFormat(Qt::PlainText);
     // The workers count on their own threads; the figure is read a few times a second while
     // the dialog is shown rather than handed over per item.
     m_progressTimer = new QTimer(this);
@@ -113,14 +136,35 @@ void TFmReadData::showEvent(QShowEvent* event) {
     }
 }
 
+void TFmReadData::SetRecentNicks(const QStringList& nicks) {
+    m_recentNicks = nicks;
+}
+
+void TFmReadData::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The form's controls keep their places; the nick and the log take the new room.
+    const int right = width() - 16;
+    cbbNick->resize(right - cbbNick->x(), cbbNick->height());
+    lblProgress->resize(right - lblProgress->x(), lblProgress->height());
+    mmoLog->resize(right - mmoLog->x(), height() - 17 - mmoLog->y());
+}
+
 void TFmReadData::FormShow() {
-    edtInput->clear();
+    cbbNick->clear();
+    cbbNick->addItems(m_recentNicks);
+    cbbNick->setCurrentIndex(-1);
     cbbInputType->setCurrentIndex(0);
-    m_controller->Reset();
-    // A run that goes on behind the reset can still be stopped from here; a new start stays
-    // possible as well.
+    // One run at a time: while one goes on, the dialog shows that run (its nick, its log and
+    // its counter) and it can be stopped, not started again.
     std::shared_ptr<Run> run = m_controller->CurrentRun();
-    btnStop->setEnabled(run && !run->Completed());
+    if (run && !run->Completed()) {
+        edtInput->setText(Utf8Text(run->Nick()));
+        btnStart->setEnabled(false);
+        btnStop->setEnabled(true);
+    } else {
+        edtInput->clear();
+        m_controller->Reset();
+    }
     ShowProgress();
     m_progressTimer->start();
     edtInput->setFocus();
@@ -135,15 +179,18 @@ void TFmReadData::hideEvent(QHideEvent* event) {
 }
 
 void TFmReadData::ShowProgress() {
+    lblProgress->setText(ProgressText());
+}
+
+QString TFmReadData::ProgressText() const {
     std::shared_ptr<Run> run = m_controller->CurrentRun();
     if (!run) {
-        lblProgress->clear();
-        return;
+        return {};
     }
     const RunTotals totals = run->Totals();
     // The control thread's own end report, sent when it started nothing, is no item.
     const int done = std::min(totals.downloadsEnded, totals.itemsQueued);
-    lblProgress->setText(tr("已完成 %1 / %2 个宝贝").arg(done).arg(totals.itemsQueued));
+    return tr("已完成 %1 / %2 个宝贝").arg(done).arg(totals.itemsQueued);
 }
 
 void TFmReadData::btnStartClick() {
@@ -177,7 +224,16 @@ void TFmReadData::btnCloseClick() {
 }
 
 void TFmReadData::LogLineAdded(const std::string& line) {
-    mmoLog->appendPlainText(Utf8Text(line));
+    // "hh:mm:ss text", or the intro line without a time: the text in the interface's language.
+    QString shown = ShownText(Utf8Text(line));
+    static const QRegularExpression timed(QStringLiteral("^(\\d\\d:\\d\\d:\\d\\d )(.*)$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    if (const QRegularExpressionMatch match = timed.match(shown); match.hasMatch()) {
+        shown = match.captured(1) + SystemText(match.captured(2));
+    } else {
+        shown = SystemText(shown);
+    }
+    mmoLog->appendPlainText(shown);
 }
 
 void TFmReadData::LogCleared() {
@@ -188,6 +244,46 @@ void TFmReadData::RunningChanged(bool running) {
     btnStart->setEnabled(!running);
     btnStop->setEnabled(running);
     ShowProgress();
+    // A reset at a show says idle while the earlier run may still go on: only a start and
+    // the run's own end change what the main window says of it.
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    const bool goesOn = running || (run && !run->Completed());
+    if (goesOn != m_running) {
+        m_running = goesOn;
+        emit runningChanged(goesOn);
+    }
+}
+
+void TFmReadData::RunCompleted() {
+    std::shared_ptr<Run> run = m_controller->CurrentRun();
+    if (!run) {
+        return;
+    }
+    // Ours, after the run's own last lines: what it stored and what it cost.
+    const RunTotals totals = run->Totals();
+    const double seconds = std::max(0.0, (m_clock.Now().Days() - run->Started().Days()) * 86400.0);
+    const auto whole = static_cast<long long>(seconds + 0.5);
+    const QString took =
+        whole >= 60 ? tr("%1 分 %2 秒").arg(whole / 60).arg(whole % 60) : tr("%1 秒").arg(whole);
+    m_controller->AddLogLine(
+        tr("本次分析: 宝贝 %1 个, 成交记录 %2 条, 评价 %3 条, 请求 %4 次, 用时 %5.")
+            .arg(totals.itemsStored)
+            .arg(totals.buyersStored)
+            .arg(totals.ratesStored)
+            .arg(totals.requests)
+            .arg(took)
+            .toStdString());
+    ShowProgress();
+    if (m_running) {
+        m_running = false;
+        emit runningChanged(false);
+    }
+    // Said once the log has its last line, and only while the user is looking: a hidden
+    // dialog's run tells the tree and the status bar instead.
+    const std::string notice = OutcomeNotice(run->OutcomeRow(DateTime()));
+    if (!notice.empty() && isVisible()) {
+        m_prompts.ShowInfoBox(this, SystemText(Utf8Text(notice)));
+    }
 }
 
 }  // namespace tarnwick

@@ -37,14 +37,21 @@ public:
     ~TFmReadData() override;
 
     AcquisitionController& Controller() { return *m_controller; }
+    // The nicks the drop-down of the nick field offers, the most recent first.
+    void SetRecentNicks(const QStringList& nicks);
+    // "已完成 n / N 个宝贝" of the run started last; empty before the first start.
+    QString ProgressText() const;
 
 signals:
     // "最小化": the whole application is to be minimised, not only this dialog.
     void minimizeRequested();
+    // A run was started, or the run started last has ended.
+    void runningChanged(bool running);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormShow();
@@ -56,12 +63,16 @@ private:
     void LogLineAdded(const std::string& line) override;
     void LogCleared() override;
     void RunningChanged(bool running) override;
+    void RunCompleted() override;
 
     void OnClick(QPushButton* button, void (TFmReadData::*handler)());
     void ShowProgress();
 
     UserPrompts& m_prompts;
+    const Clock& m_clock;
     QComboBox* cbbInputType;
+    // An editable list of the recent nicks; edtInput is its edit field.
+    QComboBox* cbbNick;
     QLineEdit* edtInput;
     QLabel* lblThrCount;
     QSpinBox* edtThrCount;
@@ -72,6 +83,8 @@ private:
     QPlainTextEdit* mmoLog;
     QLabel* lblProgress;
     QTimer* m_progressTimer;
+    QStringList m_recentNicks;
+    bool m_running = false;
 
     QtOwnerThread m_owner;
     // Declared after the owner thread, so it goes first and its workers never see the owner gone.

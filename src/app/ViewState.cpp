@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QWidget>
 
+#include "app/Language.h"
 #include "views/ColumnFit.h"
 #include "views/DetailLists.h"
 
@@ -18,11 +19,16 @@ const QString kGeometry = QStringLiteral("geometry");
 QString SplitterKey(const QSplitter& splitter) {
     return QStringLiteral("splitters/") + splitter.objectName();
 }
+// Column widths are kept per language: the English captions are wider, and widths made for
+// the Chinese ones would cut them. The Chinese keys are the ones kept before that.
+QString LanguageGroup() {
+    return CurrentLanguage() == Language::English ? QStringLiteral("-en") : QString();
+}
 QString ColumnsKey(const QTableView& grid) {
-    return QStringLiteral("columns/") + grid.objectName();
+    return QStringLiteral("columns") + LanguageGroup() + QLatin1Char('/') + grid.objectName();
 }
 QString ColumnCountKey(const QTableView& grid) {
-    return QStringLiteral("columnCount/") + grid.objectName();
+    return QStringLiteral("columnCount") + LanguageGroup() + QLatin1Char('/') + grid.objectName();
 }
 
 }  // namespace

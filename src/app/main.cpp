@@ -1,3 +1,4 @@
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 
@@ -70,6 +71,8 @@ int main(int argc, char* argv[]) {
     settings.viewStateFile =
         (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/view.ini")
             .toStdString();
+    // Due watches are looked for every minute while the program is open.
+    settings.watchPeriod = std::chrono::minutes(1);
     if (parser.isSet(market) &&
         !settings.endpoints.PointMarketAt(parser.value(market).toStdString())) {
         std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",

@@ -39,6 +39,8 @@ std::string ComparisonStatusText(const ItemComparison& item) {
             return "新上架";
         case ItemStatus::Removed:
             return "已下架";
+        case ItemStatus::Unread:
+            return kNotReadLabel;
         case ItemStatus::Kept:
             break;
     }
@@ -47,22 +49,26 @@ std::string ComparisonStatusText(const ItemComparison& item) {
 
 std::vector<SheetCell> ComparisonSheetRow(const ItemComparison& item) {
     auto number = [](auto value) { return SheetCell(static_cast<double>(value)); };
-    const bool both = item.older && item.newer;
+    // The figures of a side that was not read are zeros of ours, not the shop's: left empty.
+    const bool known = item.status != ItemStatus::Unread;
+    const bool both = known && item.older && item.newer;
     std::vector<SheetCell> cells(ComparisonColumns().size());
     cells[0] = ComparisonStatusText(item);
     cells[1] = item.itemId;
     cells[2] = item.Title();
-    if (item.older) {
+    if (item.older && item.olderRead) {
         cells[3] = item.older->price;
         cells[6] = number(item.older->sellcount);
         cells[9] = number(item.older->allow_quantity);
     }
-    if (item.newer) {
+    if (item.newer && item.newerRead) {
         cells[4] = item.newer->price;
         cells[7] = number(item.newer->sellcount);
         cells[10] = number(item.newer->allow_quantity);
-        cells[14] = number(item.newDeals.size());
-        cells[15] = number(item.NewDealQuantity());
+        if (known) {
+            cells[14] = number(item.newDeals.size());
+            cells[15] = number(item.NewDealQuantity());
+        }
     }
     if (both) {
         cells[5] = item.PriceChange();

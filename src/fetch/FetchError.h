@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 
 namespace tarnwick {
@@ -18,9 +20,19 @@ public:
     Kind kind() const { return m_kind; }
     int status() const { return m_status; }  // the HTTP status, 0 when none was received
 
+    // How long the server asked us to wait before asking again (its Retry-After header, in
+    // seconds or as a date), when it said.
+    std::optional<std::chrono::seconds> retryAfter() const { return m_retryAfter; }
+    void SetRetryAfter(std::chrono::seconds wait) { m_retryAfter = wait; }
+    // The server refused us for asking too often: 429, or 503 with a Retry-After.
+    bool RateRefusal() const {
+        return m_kind == Kind::Status && (m_status == 429 || (m_status == 503 && m_retryAfter));
+    }
+
 private:
     Kind m_kind;
     int m_status;
+    std::optional<std::chrono::seconds> m_retryAfter;
 };
 
 }  // namespace tarnwick

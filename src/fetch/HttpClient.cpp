@@ -2,8 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/Text.h"
@@ -47,6 +50,55 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+// Header names are compared without case; `lowerName` is given in lower case.
+bool IsHeader(std::string_view line, std::string_view lowerName) {
+    if (line.size() <= lowerName.size() || line[lowerName.size()] != ':') {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerName.size(); ++i) {
+        char c = line[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != lowerName[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HeaderValue(std::string_view line) {
+    line.remove_prefix(line.find(':') + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+        line.remove_prefix(1);
+    }
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) {
+        line.remove_suffix(1);
+    }
+    return std::string(line);
+}
+
+// Retry-After is either whole seconds or an HTTP date; a date in the past asks for no wait.
+// Anything else (or a number past a day, which no server means) says nothing we can use.
+std::optional<std::chrono::seconds> RetryAfterSeconds(const std::string& value) {
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    if (value.find_first_not_of("0123456789") == std::string::npos) {
+        if (value.size() > 6) {
+            return std::nullopt;
+        }
+        const long seconds = std::stol(value);
+        return seconds > 86400 ? std::nullopt : std::optional(std::chrono::seconds(seconds));
+    }
+    const time_t at = curl_getdate(value.c_str(), nullptr);
+    if (at < 0) {
+        return std::nullopt;
+    }
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    return std::chrono::seconds(std::max<long long>(0, static_cast<long long>(at - now)));
+}
+
 // Addresses come out of pages and redirect answers: a "file://" or "gopher://" one must never
 // reach libcurl, which would read local files or talk raw bytes to local services.
 bool IsWebAddress(std::string_view address) {
@@ -75,6 +127,7 @@ struct HttpClient::Impl {
     // State of the request under way.
     std::string body;
     std::string statusLine;
+    std::string retryAfter;  // the last answer's Retry-After header, as sent
     long status = 0;
     Clock::time_point lastData;
     bool timedOut = false;
@@ -154,6 +207,9 @@ struct HttpClient::Impl {
                 }
                 impl->statusLine.assign(line);
                 impl->status = ParseStatus(line);
+                impl->retryAfter.clear();
+            } else if (IsHeader(line, "retry-after")) {
+                impl->retryAfter = HeaderValue(line);
             }
             return size * count;
         } catch (...) {
@@ -213,6 +269,7 @@ struct HttpClient::Impl {
         CURL* h = easy.get();
         body.clear();
         statusLine.clear();
+        retryAfter.clear();
         status = 0;
         timedOut = false;
         aborted = false;
@@ -345,10 +402,14 @@ std::string HttpClient::Get(std::string_view address) {
             url = std::move(location);
             continue;
         }
-        throw FetchError(FetchError::Kind::Status,
+        FetchError error(FetchError::Kind::Status,
                          m_impl->statusLine.empty() ? "HTTP status " + std::to_string(status)
                                                     : m_impl->statusLine,
                          static_cast<int>(status));
+        if (std::optional<std::chrono::seconds> wait = RetryAfterSeconds(m_impl->retryAfter)) {
+            error.SetRetryAfter(*wait);
+        }
+        throw error;
     }
 }
 

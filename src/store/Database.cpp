@@ -26,6 +26,26 @@ bool IsBusy(int rc) {
     return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
 }
 
+StoreErrorKind SqliteErrorKind(int rc) {
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return StoreErrorKind::Busy;
+        case SQLITE_FULL:
+            return StoreErrorKind::Full;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:  // the file or its folder may not be written by this user
+            return StoreErrorKind::ReadOnly;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return StoreErrorKind::Corrupt;
+        case SQLITE_CONSTRAINT:
+            return StoreErrorKind::Constraint;
+        default:
+            return StoreErrorKind::Other;
+    }
+}
+
 // Waits out a locked database: back-off sleeps that double up to a bound, until the total is
 // spent. Holds nothing while it sleeps.
 class BusyWait {
@@ -56,14 +76,19 @@ private:
     // The connection's message describes the failed call in detail ("no such table: Items");
     // the code's text is all there is when no connection exists.
     if (db != nullptr && sqlite3_errcode(db) == rc) {
-        throw DatabaseError(sqlite3_errmsg(db));
+        throw StoreError(sqlite3_errmsg(db), SqliteErrorKind(rc));
     }
-    throw DatabaseError(sqlite3_errstr(rc));
+    throw StoreError(sqlite3_errstr(rc), SqliteErrorKind(rc));
+}
+
+// The engine's own text for a code, with the kind the code names.
+[[noreturn]] void ThrowCode(int rc) {
+    throw StoreError(sqlite3_errstr(rc), SqliteErrorKind(rc));
 }
 
 int CheckedLength(std::size_t size) {
     if (size > static_cast<std::size_t>(INT_MAX)) {
-        throw DatabaseError(sqlite3_errstr(SQLITE_TOOBIG));
+        ThrowCode(SQLITE_TOOBIG);
     }
     return static_cast<int>(size);
 }
@@ -105,14 +130,14 @@ Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db) {
         ThrowEngineError(db, rc);
     }
     if (m_stmt == nullptr) {
-        throw DatabaseError("not an SQL statement: " + std::string(sql));
+        throw StoreError("not an SQL statement: " + std::string(sql));
     }
     // A second statement after the first would silently never run.
     for (const char* p = tail; p != nullptr && p < sql.data() + sql.size(); ++p) {
         if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
             sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
-            throw DatabaseError("more than one SQL statement: " + std::string(sql));
+            throw StoreError("more than one SQL statement: " + std::string(sql));
         }
     }
 }
@@ -188,7 +213,7 @@ Statement::StepResult Statement::TryStep() {
     if (IsBusy(rc) && !midResult) {
         return StepResult::Busy;
     }
-    throw DatabaseError(message);
+    throw StoreError(message, SqliteErrorKind(rc));
 }
 
 bool Statement::Step() {
@@ -204,7 +229,7 @@ bool Statement::Step() {
                 return false;
             case StepResult::Busy:
                 if (!wait.Sleep()) {
-                    throw DatabaseError(sqlite3_errstr(SQLITE_BUSY));
+                    ThrowCode(SQLITE_BUSY);
                 }
                 break;
         }
@@ -228,7 +253,7 @@ std::string Statement::Text(int column) const {
     const auto* text = sqlite3_column_text(m_stmt, column);
     if (text == nullptr) {
         if (sqlite3_column_type(m_stmt, column) != SQLITE_NULL) {
-            throw DatabaseError(sqlite3_errstr(SQLITE_NOMEM));
+            ThrowCode(SQLITE_NOMEM);
         }
         return {};
     }
@@ -264,7 +289,7 @@ int Statement::ColumnIndex(std::string_view name) const {
     for (int i = 0; i < count; ++i) {
         const char* columnName = sqlite3_column_name(m_stmt, i);
         if (columnName == nullptr) {
-            throw DatabaseError(sqlite3_errstr(SQLITE_NOMEM));
+            ThrowCode(SQLITE_NOMEM);
         }
         if (EqualsIgnoringAsciiCase(columnName, name)) {
             return i;
@@ -297,6 +322,7 @@ std::string FileUri(const std::string& path, const char* query) {
 struct OpenFailure {
     int code;
     std::string message;
+    StoreErrorKind kind;
 };
 
 }  // namespace
@@ -314,7 +340,8 @@ Database Database::OpenIn(const std::string& path, int mode) {
     }
     const int rc = sqlite3_open_v2(name.c_str(), &handle, flags, nullptr);
     if (rc != SQLITE_OK) {
-        OpenFailure failure{rc, handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)};
+        OpenFailure failure{rc, handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc),
+                            SqliteErrorKind(rc)};
         sqlite3_close_v2(handle);
         throw failure;
     }
@@ -333,7 +360,7 @@ Database Database::OpenIn(const std::string& path, int mode) {
             // would write a database into it.
             Statement pageCount(handle, "pragma page_count");
             if (!pageCount.Step() || pageCount.Int(0) == 0) {
-                throw DatabaseError(sqlite3_errstr(SQLITE_NOTADB));
+                ThrowCode(SQLITE_NOTADB);
             }
         }
         if (openMode == OpenMode::ReadWrite) {
@@ -342,8 +369,8 @@ Database Database::OpenIn(const std::string& path, int mode) {
             // crash of the machine, and spares a sync per appended row.
             db.Execute("pragma synchronous=NORMAL");
         }
-    } catch (const DatabaseError& error) {
-        throw OpenFailure{sqlite3_errcode(handle), error.what()};
+    } catch (const StoreError& error) {
+        throw OpenFailure{sqlite3_errcode(handle), error.what(), error.Kind()};
     }
     db.m_writeMutex = WriteMutexFor(path);
     return db;
@@ -360,7 +387,7 @@ Database Database::Open(const std::string& path) {
         const int code = failure.code & 0xff;
         if (code != SQLITE_CANTOPEN && code != SQLITE_READONLY && code != SQLITE_IOERR &&
             code != SQLITE_PERM) {
-            throw DatabaseError(failure.message);
+            throw StoreError(failure.message, failure.kind);
         }
         for (OpenMode fallback : {OpenMode::ReadOnly, OpenMode::Immutable}) {
             try {
@@ -369,7 +396,7 @@ Database Database::Open(const std::string& path) {
                 // The first failure is the one worth telling.
             }
         }
-        throw DatabaseError(failure.message);
+        throw StoreError(failure.message, failure.kind);
     }
 }
 
@@ -444,7 +471,7 @@ void Database::Write(Statement& statement) {
             }
         }
         if (!wait.Sleep()) {
-            throw DatabaseError(sqlite3_errstr(SQLITE_BUSY));
+            ThrowCode(SQLITE_BUSY);
         }
     }
 }
@@ -502,14 +529,14 @@ void Database::WriteTransaction(const std::function<void()>& work) {
 
 void Database::CheckWritable() {
     if (sqlite3_db_readonly(m_db, "main") == 1) {
-        throw DatabaseError(sqlite3_errstr(SQLITE_READONLY));
+        ThrowCode(SQLITE_READONLY);
     }
     // Taking the write lock touches the journal files and waits out another writer; a file
     // that cannot be written or a lock that is never let go fails here.
     Execute("begin immediate");
     try {
         Execute("rollback");
-    } catch (const DatabaseError&) {
+    } catch (const StoreError&) {
         // Nothing was written; the transaction ends with the connection at worst.
     }
 }

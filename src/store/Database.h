@@ -6,22 +6,16 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "base/DateTime.h"
+#include "store/StoreError.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace tarnwick {
-
-// A failure of the database engine; the message is the engine's own text.
-class DatabaseError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A prepared statement. Values are always bound, never pasted into the SQL text.
 class Statement {

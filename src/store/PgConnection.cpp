@@ -29,8 +29,40 @@ std::string OneLine(const char* message) {
     return text.empty() ? "unknown failure of the database server" : text;
 }
 
+// The kind of a server's failure by its SQLSTATE (PostgreSQL's error codes, appendix A).
+StoreErrorKind KindOfState(std::string_view state) {
+    // Connection exceptions, and the server shutting down or not yet accepting.
+    if (state.starts_with("08") || state == "57P01" || state == "57P02" || state == "57P03") {
+        return StoreErrorKind::ConnectionLost;
+    }
+    // Serialisation failure, deadlock, a lock not granted in time, no connection slot free:
+    // all pass if tried again later.
+    if (state == "40001" || state == "40P01" || state == "55P03" || state == "53300") {
+        return StoreErrorKind::Busy;
+    }
+    if (state.starts_with("53")) {  // disk full, out of memory, a configured limit
+        return StoreErrorKind::Full;
+    }
+    // A read-only transaction (a hot standby, a read-only default) or a user without the
+    // right to write.
+    if (state == "25006" || state == "42501") {
+        return StoreErrorKind::ReadOnly;
+    }
+    if (state == "XX001" || state == "XX002") {
+        return StoreErrorKind::Corrupt;
+    }
+    if (state.starts_with("23")) {
+        return StoreErrorKind::Constraint;
+    }
+    return StoreErrorKind::Other;
+}
+
+// Without an answer to read, the connection's state is all there is: a connection that is
+// gone (or never came up) is a lost one.
 [[noreturn]] void ThrowConnectionError(PGconn* conn) {
-    throw DatabaseError(OneLine(PQerrorMessage(conn)));
+    const StoreErrorKind kind =
+        PQstatus(conn) == CONNECTION_BAD ? StoreErrorKind::ConnectionLost : StoreErrorKind::Other;
+    throw StoreError(OneLine(PQerrorMessage(conn)), kind);
 }
 
 // The primary message ("relation \"ratelist\" does not exist"), without the "ERROR:" prefix
@@ -38,10 +70,14 @@ std::string OneLine(const char* message) {
 [[noreturn]] void ThrowResultError(PGconn* conn, const PGresult* result) {
     const char* primary =
         result != nullptr ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    if (primary != nullptr) {
-        throw DatabaseError(OneLine(primary));
+    if (primary == nullptr) {
+        ThrowConnectionError(conn);
     }
-    ThrowConnectionError(conn);
+    const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    const StoreErrorKind kind = PQstatus(conn) == CONNECTION_BAD ? StoreErrorKind::ConnectionLost
+                                : state != nullptr               ? KindOfState(state)
+                                                                 : StoreErrorKind::Other;
+    throw StoreError(OneLine(primary), kind);
 }
 
 bool IsError(const PGresult* result) {
@@ -52,9 +88,9 @@ bool IsError(const PGresult* result) {
 
 // A table changed under a prepared statement ("cached plan must not change result type").
 // Nothing ran, so the statement may be prepared anew and sent again.
-class PlanChanged : public DatabaseError {
+class PlanChanged : public StoreError {
 public:
-    using DatabaseError::DatabaseError;
+    using StoreError::StoreError;
 };
 
 }  // namespace
@@ -163,7 +199,7 @@ PgConnection PgConnection::Open(const std::string& location) {
     const char* const values[] = {"10", "tarnwick", location.c_str(), "UTF8", nullptr};
     PGconn* conn = PQconnectdbParams(keywords, values, 1);
     if (conn == nullptr) {
-        throw DatabaseError("out of memory while connecting to the database server");
+        throw StoreError("out of memory while connecting to the database server");
     }
     PgConnection connection(conn);
     if (PQstatus(conn) != CONNECTION_OK) {

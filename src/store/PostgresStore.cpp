@@ -12,12 +12,32 @@
 
 #include "store/Database.h"
 #include "store/StoreColumns.h"
+#include "store/WatchColumns.h"
 
 namespace tarnwick {
 
 namespace {
 
 #include "store/PostgresSchema.inc"
+#include "store/WatchSchema.inc"
+
+template <typename Row, std::size_t N>
+std::vector<std::string> ParamsWithoutKey(const std::array<Column<Row>, N>& columns,
+                                          const Row& row) {
+    std::vector<std::string> params;
+    params.reserve(N - 1);
+    for (std::size_t i = 1; i < N; ++i) {
+        std::visit([&](auto member) { params.push_back(PgConnection::Param(row.*member)); },
+                   columns[i].member);
+    }
+    return params;
+}
+
+constexpr const char* kWatchTables[] = {"watches", "watchleases", "watchalerts", "notifychannels"};
+
+std::string Param(std::int32_t value) {
+    return PgConnection::Param(value);
+}
 
 std::string Dollar(int n) {
     return "$" + std::to_string(n);
@@ -115,8 +135,10 @@ const char* PostgresStore::SchemaText() {
 
 void PostgresStore::CreateSchema(const std::string& location) {
     PgConnection connection = PgConnection::Open(location);
-    static const char* const kTables[] = {"shoplist", "itemlist", "buyerlist", "ratelist",
-                                          "items",    "runkeys",  "runhealth"};
+    static const char* const kTables[] = {"shoplist",      "itemlist", "buyerlist",   "ratelist",
+                                          "items",         "runkeys",  "runhealth",   "runoutcome",
+                                          "itemreads",     "watches",  "watchleases", "watchalerts",
+                                          "notifychannels"};
     std::string found;
     for (const char* table : kTables) {
         // Where unqualified names would create it: the first schema of the search path.
@@ -226,6 +248,7 @@ void PostgresStore::DeleteShop(std::string_view sid) {
         "delete from ItemList where SID=$1",
     };
     const bool withHealth = HasRunHealthTable();
+    const bool withRecord = HasRunOutcomeTables();
     m_connection.Run("begin", {});
     try {
         for (const std::string& sql : kDeletes) {
@@ -233,6 +256,10 @@ void PostgresStore::DeleteShop(std::string_view sid) {
         }
         if (withHealth) {
             m_connection.Run("delete from RunHealth where sid=$1", {PgConnection::Param(sid)});
+        }
+        if (withRecord) {
+            m_connection.Run("delete from ItemReads where sid=$1", {PgConnection::Param(sid)});
+            m_connection.Run("delete from RunOutcome where sid=$1", {PgConnection::Param(sid)});
         }
         m_connection.Run("commit", {});
     } catch (...) {
@@ -289,6 +316,204 @@ std::vector<RunHealthRow> PostgresStore::ReadRunHealth(std::optional<std::string
     return ReadRows(
         m_connection.Run("select * from RunHealth where sid=$1", {PgConnection::Param(*sid)}),
         kRunHealthColumns);
+}
+
+bool PostgresStore::HasWatchTables() {
+    const PgResult result = m_connection.Run(
+        "select to_regclass('watches') is not null and to_regclass('watchleases') is not null "
+        "and to_regclass('watchalerts') is not null and to_regclass('notifychannels') is not "
+        "null",
+        {});
+    return result.Rows() > 0 && result.Text(0, 0) == "t";
+}
+
+void PostgresStore::CreateWatchTables() {
+    std::string found;
+    for (const char* table : kWatchTables) {
+        const PgResult result = m_connection.Run("select to_regclass($1) is not null", {table});
+        if (result.Rows() > 0 && result.Text(0, 0) == "t") {
+            found += (found.empty() ? "" : ", ") + std::string(table);
+        }
+    }
+    if (!found.empty()) {
+        throw DatabaseError("the database already holds " + found + "; nothing was changed");
+    }
+    m_connection.ExecuteScript(std::string("begin;\n") + kPostgresWatchSchema + "\ncommit;");
+}
+
+std::vector<WatchRow> PostgresStore::ReadWatches() {
+    return ReadRows(m_connection.Run("select * from Watches order by WatchID", {}), kWatchColumns);
+}
+
+std::optional<WatchRow> PostgresStore::ReadWatch(std::int32_t id) {
+    std::vector<WatchRow> rows = ReadRows(
+        m_connection.Run("select * from Watches where WatchID=$1", {Param(id)}), kWatchColumns);
+    return rows.empty() ? std::nullopt : std::optional<WatchRow>(std::move(rows.front()));
+}
+
+std::int32_t PostgresStore::AddWatch(const WatchRow& row) {
+    static const std::string sql =
+        InsertWithoutKeySql("Watches", kWatchColumns, Dollar) + " returning WatchID";
+    return m_connection.Run(sql, ParamsWithoutKey(kWatchColumns, row)).Int(0, 0);
+}
+
+void PostgresStore::UpdateWatchSettings(const WatchRow& row) {
+    m_connection.Run(
+        "update Watches set Schedule=$1, Threads=$2, MaxRate=$3, DelayMs=$4, PriceChange=$5, "
+        "PriceDown=$6, PriceUp=$7, NewItems=$8, RemovedItems=$9, Stock=$10, SalesJump=$11 "
+        "where WatchID=$12",
+        {PgConnection::Param(row.Schedule), Param(row.Threads), PgConnection::Param(row.MaxRate),
+         Param(row.DelayMs), PgConnection::Param(row.PriceChange), Param(row.PriceDown),
+         Param(row.PriceUp), Param(row.NewItems), Param(row.RemovedItems), Param(row.Stock),
+         Param(row.SalesJump), Param(row.WatchID)});
+}
+
+void PostgresStore::RecordWatchRun(const WatchRow& row) {
+    m_connection.Run(
+        "update Watches set LastStarted=$1, LastFinished=$2, LastOutcome=$3, LastSID=$4, "
+        "BaselineSID=$5, Failures=$6 where WatchID=$7",
+        {PgConnection::Param(row.LastStarted), PgConnection::Param(row.LastFinished),
+         PgConnection::Param(row.LastOutcome), PgConnection::Param(row.LastSID),
+         PgConnection::Param(row.BaselineSID), Param(row.Failures), Param(row.WatchID)});
+}
+
+bool PostgresStore::RemoveWatch(std::int32_t id) {
+    m_connection.Run("delete from WatchLeases where WatchID=$1", {Param(id)});
+    return m_connection.Run("delete from Watches where WatchID=$1", {Param(id)}).Affected() > 0;
+}
+
+bool PostgresStore::ClaimWatch(std::int32_t id, std::string_view holder, DateTime now,
+                               DateTime until) {
+    // One statement: the row's lock on the server lets one of two claims through, and the
+    // other finds the lease taken.
+    const PgResult result = m_connection.Run(
+        "insert into WatchLeases (WatchID, Holder, Expires) values ($1, $2, $4) "
+        "on conflict (WatchID) do update set Holder=excluded.Holder, Expires=excluded.Expires "
+        "where WatchLeases.Expires<=$3 or WatchLeases.Holder=excluded.Holder",
+        {Param(id), PgConnection::Param(holder), PgConnection::Param(now),
+         PgConnection::Param(until)});
+    return result.Affected() == 1;
+}
+
+bool PostgresStore::RenewWatch(std::int32_t id, std::string_view holder, DateTime until) {
+    return m_connection
+               .Run("update WatchLeases set Expires=$1 where WatchID=$2 and Holder=$3",
+                    {PgConnection::Param(until), Param(id), PgConnection::Param(holder)})
+               .Affected() == 1;
+}
+
+void PostgresStore::ReleaseWatch(std::int32_t id, std::string_view holder) {
+    m_connection.Run("delete from WatchLeases where WatchID=$1 and Holder=$2",
+                     {Param(id), PgConnection::Param(holder)});
+}
+
+std::int32_t PostgresStore::AppendAlert(const AlertRow& row) {
+    static const std::string sql =
+        InsertWithoutKeySql("WatchAlerts", kAlertColumns, Dollar) + " returning AlertID";
+    return m_connection.Run(sql, ParamsWithoutKey(kAlertColumns, row)).Int(0, 0);
+}
+
+std::vector<AlertRow> PostgresStore::ReadAlerts(const AlertFilter& filter) {
+    std::string sql = "select * from WatchAlerts where 1=1";
+    sql += filter.unreadOnly ? " and IsRead=0" : "";
+    sql += filter.pendingOnly ? " and Pending=1" : "";
+    sql += filter.since ? " and AddTime>=$1" : "";
+    sql += " order by AlertID";
+    std::vector<std::string> params;
+    if (filter.since) {
+        params.push_back(PgConnection::Param(*filter.since));
+    }
+    return ReadRows(m_connection.Run(sql, params), kAlertColumns);
+}
+
+int PostgresStore::MarkAlertsRead(const std::vector<std::int32_t>& ids) {
+    if (ids.empty()) {
+        return static_cast<int>(
+            m_connection.Run("update WatchAlerts set IsRead=1 where IsRead=0", {}).Affected());
+    }
+    int marked = 0;
+    for (std::int32_t id : ids) {
+        marked += static_cast<int>(
+            m_connection
+                .Run("update WatchAlerts set IsRead=1 where AlertID=$1 and IsRead=0", {Param(id)})
+                .Affected());
+    }
+    return marked;
+}
+
+void PostgresStore::SetAlertDelivery(std::int32_t id, std::string_view sentTo,
+                                     std::string_view failure, bool pending) {
+    m_connection.Run(
+        "update WatchAlerts set SentTo=$1, SendFailure=$2, Pending=$3 where AlertID=$4",
+        {PgConnection::Param(sentTo), PgConnection::Param(failure), Param(pending ? 1 : 0),
+         Param(id)});
+}
+
+std::vector<ChannelRow> PostgresStore::ReadChannels() {
+    return ReadRows(m_connection.Run("select * from NotifyChannels order by ChannelID", {}),
+                    kChannelColumns);
+}
+
+std::int32_t PostgresStore::AddChannel(const ChannelRow& row) {
+    static const std::string sql =
+        InsertWithoutKeySql("NotifyChannels", kChannelColumns, Dollar) + " returning ChannelID";
+    return m_connection.Run(sql, ParamsWithoutKey(kChannelColumns, row)).Int(0, 0);
+}
+
+bool PostgresStore::RemoveChannel(std::int32_t id) {
+    return m_connection.Run("delete from NotifyChannels where ChannelID=$1", {Param(id)})
+               .Affected() > 0;
+}
+
+}  // namespace tarnwick
+
+namespace tarnwick {
+
+bool PostgresStore::HasRunOutcomeTables() {
+    const PgResult result = m_connection.Run(
+        "select to_regclass('runoutcome') is not null and to_regclass('itemreads') is not null",
+        {});
+    return result.Rows() > 0 && result.Text(0, 0) == "t";
+}
+
+void PostgresStore::AppendRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = InsertSql("RunOutcome", kRunOutcomeColumns, Dollar);
+    m_connection.Run(sql, ParamsOf(kRunOutcomeColumns, row));
+}
+
+bool PostgresStore::UpdateRunOutcome(const RunOutcomeRow& row) {
+    static const std::string sql = UpdateByFirstSql("RunOutcome", kRunOutcomeColumns, Dollar);
+    std::vector<std::string> params = ParamsOf(kRunOutcomeColumns, row);
+    // The key, first among the columns, goes last, where the where clause wants it.
+    std::rotate(params.begin(), params.begin() + 1, params.end());
+    return m_connection.Run(sql, params).Affected() > 0;
+}
+
+std::vector<RunOutcomeRow> PostgresStore::ReadRunOutcomes(std::optional<std::string_view> sid) {
+    if (!sid) {
+        return ReadRows(m_connection.Run("select * from RunOutcome", {}), kRunOutcomeColumns);
+    }
+    return ReadRows(
+        m_connection.Run("select * from RunOutcome where sid=$1", {PgConnection::Param(*sid)}),
+        kRunOutcomeColumns);
+}
+
+void PostgresStore::AppendItemRead(const ItemReadRow& row) {
+    static const std::string sql = InsertSql("ItemReads", kItemReadColumns, Dollar);
+    m_connection.Run(sql, ParamsOf(kItemReadColumns, row));
+}
+
+std::vector<ItemReadRow> PostgresStore::ReadItemReads(std::string_view sid) {
+    return ReadRows(m_connection.Run("select * from ItemReads where sid=$1 order by seq",
+                                     {PgConnection::Param(sid)}),
+                    kItemReadColumns);
+}
+
+std::vector<BuyerRow> PostgresStore::ReadRunBuyersAfter(std::string_view sid, DateTime after) {
+    return ReadRows(m_connection.Run(
+                        "select * from BuyerList where sid=$1 and buytime>$2 order by buytime desc",
+                        {PgConnection::Param(sid), PgConnection::Param(after)}),
+                    kBuyerColumns);
 }
 
 }  // namespace tarnwick

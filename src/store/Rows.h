@@ -119,4 +119,39 @@ struct RunHealthRow {
     bool operator==(const RunHealthRow&) const = default;
 };
 
+// One row per run, written when the run begins (outcome "running") and completed when it ends:
+// what the run read of the shop. Written only where the store has the table.
+struct RunOutcomeRow {
+    std::string sid;
+    // "complete", "stopped", "blocked", "changed-pages", "rate-limited", "store-failed",
+    // "truncated", "shop-not-found", "unreachable"; "running" until the run ends
+    std::string outcome;
+    DateTime started;
+    DateTime ended;
+    std::int32_t listPages = 0;      // the pages the listing's page info promised
+    std::int32_t listPagesRead = 0;  // listing pages read with their usual shape
+    std::int32_t listComplete = 0;   // 1 when every promised listing page was read
+    std::int32_t itemsListed = 0;    // distinct item ids the listing gave
+    std::int32_t itemsQueued = 0;    // entries queued (an id listed twice is queued twice)
+    std::int32_t itemsRead = 0;
+    std::int32_t itemsNotRead = 0;  // failed, blocked or never started
+    std::int32_t ratePauses = 0;    // pauses for a marketplace that refused us for our pace
+    std::int32_t ratePausedMs = 0;
+    std::string detail;  // what the user is told beyond the counts, one a line
+
+    bool operator==(const RunOutcomeRow&) const = default;
+};
+
+// One row per queued entry of a run, stored as the entry's download ends (or, for one never
+// started, when the run ends): whether the item's row holds the marketplace's figures.
+struct ItemReadRow {
+    std::string sid;
+    std::int32_t seq = 0;  // the entry's place in the run's queue, counting from 1
+    std::string ItemID;
+    std::string state;   // "read", "failed", "blocked", "not-started"
+    std::string answer;  // the answer class of a failed or blocked item page ("http", ...)
+
+    bool operator==(const ItemReadRow&) const = default;
+};
+
 }  // namespace tarnwick

@@ -74,6 +74,56 @@ std::optional<RunHealthRow> Store::ReadRunHealth(std::string_view sid) {
     return rows.back();
 }
 
+bool Store::OutcomeTables() {
+    if (!m_outcomeTables) {
+        m_outcomeTables = m_backend->HasRunOutcomeTables();
+    }
+    return *m_outcomeTables;
+}
+
+void Store::BeginRunOutcome(const RunOutcomeRow& row) {
+    if (OutcomeTables()) {
+        m_backend->AppendRunOutcome(row);
+    }
+}
+
+void Store::EndRunOutcome(const RunOutcomeRow& row) {
+    if (OutcomeTables() && !m_backend->UpdateRunOutcome(row)) {
+        m_backend->AppendRunOutcome(row);
+    }
+}
+
+std::vector<RunOutcomeRow> Store::ReadRunOutcomes() {
+    if (!OutcomeTables()) {
+        return {};
+    }
+    return m_backend->ReadRunOutcomes(std::nullopt);
+}
+
+std::optional<RunOutcomeRow> Store::ReadRunOutcome(std::string_view sid) {
+    if (!OutcomeTables()) {
+        return std::nullopt;
+    }
+    std::vector<RunOutcomeRow> rows = m_backend->ReadRunOutcomes(sid);
+    if (rows.empty()) {
+        return std::nullopt;
+    }
+    return rows.back();
+}
+
+void Store::AppendItemRead(const ItemReadRow& row) {
+    if (OutcomeTables()) {
+        m_backend->AppendItemRead(row);
+    }
+}
+
+std::vector<ItemReadRow> Store::ReadItemReads(std::string_view sid) {
+    if (!OutcomeTables()) {
+        return {};
+    }
+    return m_backend->ReadItemReads(sid);
+}
+
 bool IsServerLocation(std::string_view location) {
     // libpq accepts both spellings of the scheme.
     return location.starts_with("postgresql://") || location.starts_with("postgres://");

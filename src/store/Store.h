@@ -11,6 +11,7 @@
 #include "store/Database.h"
 #include "store/Rows.h"
 #include "store/StoreBackend.h"
+#include "store/WatchRows.h"
 
 namespace tarnwick {
 
@@ -78,8 +79,63 @@ public:
     std::vector<RunHealthRow> ReadRunHealth();      // every run's; empty without the table
     std::optional<RunHealthRow> ReadRunHealth(std::string_view sid);
 
+    // The watch tables, which older stores lack (HasWatchTables); see StoreBackend.
+    bool HasWatchTables() { return m_backend->HasWatchTables(); }
+    void CreateWatchTables() { m_backend->CreateWatchTables(); }
+    std::vector<WatchRow> ReadWatches() { return m_backend->ReadWatches(); }
+    std::optional<WatchRow> ReadWatch(std::int32_t id) { return m_backend->ReadWatch(id); }
+    std::int32_t AddWatch(const WatchRow& row) { return m_backend->AddWatch(row); }
+    void UpdateWatchSettings(const WatchRow& row) { m_backend->UpdateWatchSettings(row); }
+    void RecordWatchRun(const WatchRow& row) { m_backend->RecordWatchRun(row); }
+    bool RemoveWatch(std::int32_t id) { return m_backend->RemoveWatch(id); }
+    bool ClaimWatch(std::int32_t id, std::string_view holder, DateTime now, DateTime until) {
+        return m_backend->ClaimWatch(id, holder, now, until);
+    }
+    bool RenewWatch(std::int32_t id, std::string_view holder, DateTime until) {
+        return m_backend->RenewWatch(id, holder, until);
+    }
+    void ReleaseWatch(std::int32_t id, std::string_view holder) {
+        m_backend->ReleaseWatch(id, holder);
+    }
+    std::int32_t AppendAlert(const AlertRow& row) { return m_backend->AppendAlert(row); }
+    std::vector<AlertRow> ReadAlerts(const AlertFilter& filter) {
+        return m_backend->ReadAlerts(filter);
+    }
+    int MarkAlertsRead(const std::vector<std::int32_t>& ids) {
+        return m_backend->MarkAlertsRead(ids);
+    }
+    void SetAlertDelivery(std::int32_t id, std::string_view sentTo, std::string_view failure,
+                          bool pending) {
+        m_backend->SetAlertDelivery(id, sentTo, failure, pending);
+    }
+    std::vector<ChannelRow> ReadChannels() { return m_backend->ReadChannels(); }
+    std::int32_t AddChannel(const ChannelRow& row) { return m_backend->AddChannel(row); }
+    bool RemoveChannel(std::int32_t id) { return m_backend->RemoveChannel(id); }
+
+    // What each run read of the shop, in tables that older stores lack. Without them nothing
+    // is written or read and nothing fails, as with RunHealth.
+    bool HasRunOutcomeTables() { return m_backend->HasRunOutcomeTables(); }
+    // The run's row when it begins; quietly nothing without the tables.
+    void BeginRunOutcome(const RunOutcomeRow& row);
+    // The run's row when it ends, replacing the one it began with (or added when that is
+    // missing); quietly nothing without the tables.
+    void EndRunOutcome(const RunOutcomeRow& row);
+    std::vector<RunOutcomeRow> ReadRunOutcomes();  // every run's; empty without the tables
+    std::optional<RunOutcomeRow> ReadRunOutcome(std::string_view sid);
+    void AppendItemRead(const ItemReadRow& row);  // quietly nothing without the tables
+    std::vector<ItemReadRow> ReadItemReads(std::string_view sid);  // in queue order
+    // Every deal record of the run bought after `after`, newest first.
+    std::vector<BuyerRow> ReadRunBuyersAfter(std::string_view sid, DateTime after) {
+        return m_backend->ReadRunBuyersAfter(sid, after);
+    }
+
 private:
+    // Whether the run-outcome tables are there, asked once per Store: a run asks for every
+    // item it reads.
+    bool OutcomeTables();
+
     std::unique_ptr<StoreBackend> m_backend;
+    std::optional<bool> m_outcomeTables;
 };
 
 // True for the address of a PostgreSQL server rather than a file path.

@@ -115,6 +115,45 @@ inline const std::array<Column<RunHealthRow>, 24> kRunHealthColumns = {{
     {"reasons", &RunHealthRow::reasons},
 }};
 
+inline const std::array<Column<RunOutcomeRow>, 14> kRunOutcomeColumns = {{
+    {"sid", &RunOutcomeRow::sid},
+    {"outcome", &RunOutcomeRow::outcome},
+    {"started", &RunOutcomeRow::started},
+    {"ended", &RunOutcomeRow::ended},
+    {"listPages", &RunOutcomeRow::listPages},
+    {"listPagesRead", &RunOutcomeRow::listPagesRead},
+    {"listComplete", &RunOutcomeRow::listComplete},
+    {"itemsListed", &RunOutcomeRow::itemsListed},
+    {"itemsQueued", &RunOutcomeRow::itemsQueued},
+    {"itemsRead", &RunOutcomeRow::itemsRead},
+    {"itemsNotRead", &RunOutcomeRow::itemsNotRead},
+    {"ratePauses", &RunOutcomeRow::ratePauses},
+    {"ratePausedMs", &RunOutcomeRow::ratePausedMs},
+    {"detail", &RunOutcomeRow::detail},
+}};
+
+inline const std::array<Column<ItemReadRow>, 5> kItemReadColumns = {{
+    {"sid", &ItemReadRow::sid},
+    {"seq", &ItemReadRow::seq},
+    {"ItemID", &ItemReadRow::ItemID},
+    {"state", &ItemReadRow::state},
+    {"answer", &ItemReadRow::answer},
+}};
+
+// "update Table set b = ?, c = ? where a = ?": every column but the first, keyed by the first,
+// whose parameter comes last.
+template <typename Row, std::size_t N, typename Placeholder>
+std::string UpdateByFirstSql(const char* table, const std::array<Column<Row>, N>& columns,
+                             Placeholder placeholder) {
+    std::string sets;
+    for (std::size_t i = 1; i < N; ++i) {
+        sets += i == 1 ? "" : ", ";
+        sets += std::string(columns[i].name) + " = " + placeholder(static_cast<int>(i));
+    }
+    return std::string("update ") + table + " set " + sets + " where " + columns[0].name + " = " +
+           placeholder(static_cast<int>(N));
+}
+
 // "insert into Table (a, b) values (?, ?)", with `rows` groups of values for as many rows;
 // `placeholder` gives the engine's spelling of the n-th parameter (counting from 1, row after
 // row).

@@ -30,6 +30,8 @@ public:
 
         // Throws DatabaseError when a Renew failed and left no connection.
         Store& operator*();
+        // False once Discard, or a failed Renew, left it without a connection.
+        explicit operator bool() const { return m_store.has_value(); }
         Store* operator->() { return &**this; }
         // Closes this connection, lost or no longer trusted, and opens a new one in its place.
         // A page's rows sent whole may then be sent again on it.

@@ -116,9 +116,113 @@ CREATE TABLE RunHealth (
     reasons           TEXT    DEFAULT ''
 );
 
+-- Run keys are start times to the millisecond, and several programs can start in the same one.
+-- Each run claims its key here before its first request; the primary key lets only one claim
+-- through and the loser moves on to the next millisecond.
+CREATE TABLE RunKeys (
+    SID       TEXT PRIMARY KEY,
+    ClaimedAt TEXT NOT NULL
+);
+
+-- What each run read of the shop: written "running" when the run begins and completed when it
+-- ends, so a run that never ended says so. Files made before it keep working without it (and
+-- without ItemReads): the program never creates them, and then takes every run as complete.
+CREATE TABLE RunOutcome (
+    sid           TEXT    DEFAULT '',
+    outcome       TEXT    DEFAULT '',
+    started       TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    ended         TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    listPages     INTEGER DEFAULT 0,
+    listPagesRead INTEGER DEFAULT 0,
+    listComplete  INTEGER DEFAULT 0,
+    itemsListed   INTEGER DEFAULT 0,
+    itemsQueued   INTEGER DEFAULT 0,
+    itemsRead     INTEGER DEFAULT 0,
+    itemsNotRead  INTEGER DEFAULT 0,
+    ratePauses    INTEGER DEFAULT 0,
+    ratePausedMs  INTEGER DEFAULT 0,
+    detail        TEXT    DEFAULT ''
+);
+
+-- Each queued item's read state: whether its ItemList row holds the marketplace's figures or
+-- the zeros of an item that failed, was blocked or never started.
+CREATE TABLE ItemReads (
+    sid    TEXT    DEFAULT '',
+    seq    INTEGER DEFAULT 0,
+    ItemID TEXT    DEFAULT '',
+    state  TEXT    DEFAULT '',
+    answer TEXT    DEFAULT ''
+);
+
 -- The tree lists runs newest first; the views filter a run's rows and sort them by time.
 CREATE INDEX ShopList_AddTime ON ShopList (AddTime);
 CREATE INDEX ItemList_sid ON ItemList (sid);
 CREATE INDEX BuyerList_sid_itemid_buytime ON BuyerList (sid, itemid, buytime);
 CREATE INDEX RateList_sid_itemid_rateDate ON RateList (sid, itemid, rateDate);
 CREATE INDEX RunHealth_sid ON RunHealth (sid);
+CREATE INDEX RunOutcome_sid ON RunOutcome (sid);
+CREATE INDEX ItemReads_sid_seq ON ItemReads (sid, seq);
+
+-- watch tables: begin
+-- Watched shops, their leases, their alerts and where alerts are sent. Files made before them
+-- keep working without them; `tarnwick-cli init-db --watch-tables FILE` adds them.
+CREATE TABLE Watches (
+    WatchID      INTEGER PRIMARY KEY,
+    WWName       TEXT    NOT NULL UNIQUE,
+    Schedule     TEXT    DEFAULT '1d',
+    Threads      INTEGER DEFAULT 6,
+    MaxRate      REAL    DEFAULT 0,
+    DelayMs      INTEGER DEFAULT 0,
+    PriceChange  REAL    DEFAULT 10,
+    PriceDown    INTEGER DEFAULT 1,
+    PriceUp      INTEGER DEFAULT 1,
+    NewItems     INTEGER DEFAULT 1,
+    RemovedItems INTEGER DEFAULT 1,
+    Stock        INTEGER DEFAULT 1,
+    SalesJump    INTEGER DEFAULT 20,
+    Created      TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastStarted  TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastFinished TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    LastOutcome  TEXT    DEFAULT '',
+    LastSID      TEXT    DEFAULT '',
+    BaselineSID  TEXT    DEFAULT '',
+    Failures     INTEGER DEFAULT 0
+);
+-- A watch a runner is analysing, until its lease expires.
+CREATE TABLE WatchLeases (
+    WatchID INTEGER PRIMARY KEY,
+    Holder  TEXT    DEFAULT '',
+    Expires TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+CREATE TABLE WatchAlerts (
+    AlertID     INTEGER PRIMARY KEY,
+    AddTime     TEXT    DEFAULT '1899-12-30 00:00:00.000',
+    WatchID     INTEGER DEFAULT 0,
+    WWName      TEXT    DEFAULT '',
+    OlderSID    TEXT    DEFAULT '',
+    NewerSID    TEXT    DEFAULT '',
+    ItemID      TEXT    DEFAULT '',
+    Title       TEXT    DEFAULT '',
+    Kind        TEXT    DEFAULT '',
+    BeforeValue TEXT    DEFAULT '',
+    AfterValue  TEXT    DEFAULT '',
+    Text        TEXT    DEFAULT '',
+    SentTo      TEXT    DEFAULT '',
+    SendFailure TEXT    DEFAULT '',
+    Pending     INTEGER DEFAULT 0,
+    IsRead      INTEGER DEFAULT 0
+);
+CREATE INDEX WatchAlerts_AddTime ON WatchAlerts (AddTime);
+CREATE INDEX WatchAlerts_Pending ON WatchAlerts (Pending);
+CREATE TABLE NotifyChannels (
+    ChannelID INTEGER PRIMARY KEY,
+    Kind      TEXT    DEFAULT '',
+    Address   TEXT    DEFAULT '',
+    Style     TEXT    DEFAULT 'json',
+    MailTo    TEXT    DEFAULT '',
+    MailFrom  TEXT    DEFAULT '',
+    Password  TEXT    DEFAULT '',
+    Plain     INTEGER DEFAULT 0,
+    AddTime   TEXT    DEFAULT '1899-12-30 00:00:00.000'
+);
+-- watch tables: end

@@ -3,10 +3,15 @@
 #include <string>
 
 #include <QString>
+#include <Qt>
 
 #include "base/DateTime.h"
 
 namespace tarnwick {
+
+// A cell's whole text, line breaks kept, for the row's text view: what the cell and its
+// tooltip show only in part.
+inline constexpr int kFullTextRole = Qt::UserRole + 20;
 
 // How the views write the stored values. Stored texts are UTF-8 already.
 QString Utf8Text(const std::string& text);

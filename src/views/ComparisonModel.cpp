@@ -4,17 +4,22 @@
 #include <limits>
 #include <variant>
 
+#include <QCoreApplication>
 #include <QFont>
 
 #include "export/ComparisonSheet.h"
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
 namespace {
 
-// The captions and states once more, marked for the translation tools, which cannot read
-// them out of the core where they are defined.
+// The captions and states are the core's; translated under the context they are marked with
+// here, since the translation tools cannot read them out of the core.
+constexpr const char* kContext = "ComparisonModel";
+
+// The captions and states once more, marked for the translation tools.
 [[maybe_unused]] constexpr const char* kTranslatable[] = {
     QT_TRANSLATE_NOOP("ComparisonModel", "状态"),
     QT_TRANSLATE_NOOP("ComparisonModel", "宝贝ID"),
@@ -112,9 +117,11 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             }
             const SheetCell& cell = Cell(index.row(), column);
             if (column == kComparisonStatusColumn) {
-                return tr(std::get<std::string>(cell).c_str());
+                return QCoreApplication::translate(kContext, std::get<std::string>(cell).c_str());
             }
-            return CellText(cell, kind);
+            const QString text = CellText(cell, kind);
+            return role == Qt::ToolTipRole ? QVariant(TipText(text))
+                                           : QVariant(ShownText(OneLine(text)));
         }
         case kSortRole:
             return SortValue(Cell(index.row(), column));
@@ -158,7 +165,8 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     const auto& columns = ComparisonColumns();
     if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
         static_cast<std::size_t>(section) < columns.size()) {
-        return tr(columns[static_cast<std::size_t>(section)].caption);
+        return QCoreApplication::translate(kContext,
+                                           columns[static_cast<std::size_t>(section)].caption);
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }

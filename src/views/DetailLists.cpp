@@ -71,6 +71,8 @@ DetailLists::DetailLists(QWidget* parent)
     dbgRateList->setObjectName("dbgRateList");
     lblBuyerCount->setObjectName("lblBuyerCount");
     lblCommentCount->setObjectName("lblCommentCount");
+    lblBuyerCount->setTextFormat(Qt::PlainText);
+    lblCommentCount->setTextFormat(Qt::PlainText);
     dbgBuyerList->SetModelWithWidths(m_buyers, Widths(BuyerColumns()));
     dbgRateList->SetModelWithWidths(m_rates, Widths(RateColumns()));
     // The times, prices and amounts show whole; the names, variants and review texts divide the
@@ -92,6 +94,10 @@ DetailLists::DetailLists(QWidget* parent)
     setStretchFactor(1, 0);
     setSizes({1000, kRatePartWidth});
     connect(this, &QSplitter::splitterMoved, this, [this] { m_sizesKept = true; });
+    connect(dbgBuyerList, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& index) { emit BuyerActivated(index.row()); });
+    connect(dbgRateList, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& index) { emit RateActivated(index.row()); });
     // The row indicators widen as rows arrive, and so do the widths the grids need.
     for (DetailGrid* grid : {dbgBuyerList, dbgRateList}) {
         connect(grid->verticalHeader(), &QHeaderView::geometriesChanged, this, [this] {
@@ -143,6 +149,19 @@ void DetailLists::ClearRates() {
 void DetailLists::ClearLabels() {
     lblBuyerCount->clear();
     lblCommentCount->clear();
+}
+
+void DetailLists::Clear() {
+    m_buyers->Clear();
+    m_rates->Clear();
+    ClearLabels();
+}
+
+QWidget* DetailLists::BuyerGrid() const {
+    return dbgBuyerList;
+}
+QWidget* DetailLists::RateGrid() const {
+    return dbgRateList;
 }
 
 QString DetailLists::BuyerCountLabel() const {

@@ -34,7 +34,11 @@ public:
     // Empties the review grid and leaves its count line as it was.
     void ClearRates();
     void ClearLabels();
+    // Both grids and both count lines empty, as before the first item was focused.
+    void Clear();
 
+    QWidget* BuyerGrid() const;
+    QWidget* RateGrid() const;
     const RowTableModel<BuyerRow>& Buyers() const { return *m_buyers; }
     const RowTableModel<RateRow>& Rates() const { return *m_rates; }
     QString BuyerCountLabel() const;
@@ -42,6 +46,11 @@ public:
 
     // The user's (or the remembered) division between the two parts stays from now on.
     void KeepSizes() { m_sizesKept = true; }
+
+signals:
+    // Enter or a double click on a row of a grid.
+    void BuyerActivated(int row);
+    void RateActivated(int row);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

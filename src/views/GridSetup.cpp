@@ -11,6 +11,8 @@ void SetUpRowGrid(QTableView& view) {
     view.setSelectionMode(QAbstractItemView::SingleSelection);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setWordWrap(false);
+    // Tab leaves the grid for the window's next part; the arrow keys move within it.
+    view.setTabKeyNavigation(false);
     view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     view.horizontalHeader()->setHighlightSections(false);

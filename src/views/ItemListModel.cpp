@@ -1,10 +1,13 @@
 #include "views/ItemListModel.h"
 
+#include <QColor>
+
 #include <stdexcept>
 
 #include <QCoreApplication>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -75,9 +78,21 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (role == kSortRole) {
         return SortValue(item, index.row(), column);
     }
+    if (role == kFullTextRole) {
+        return column == cxTitle ? QVariant(ShownText(Utf8Text(item.title)))
+                                 : data(index, Qt::DisplayRole);
+    }
     if (role == Qt::TextAlignmentRole) {
         bool text = column == cxTitle || column == cxDataTime;
         return QVariant::fromValue(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
+    }
+    // The figures of an item the run did not read are zeros of ours, not the shop's.
+    const bool read = Read(index.row());
+    if (role == Qt::ForegroundRole) {
+        return read ? QVariant() : QVariant(QColor(Qt::gray));
+    }
+    if (!read && column == cxDataTime && role == Qt::DisplayRole) {
+        return tr("未读取");
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
@@ -89,7 +104,8 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         case cxIndex:
             return index.row() + 1;
         case cxTitle:
-            return role == Qt::ToolTipRole ? Utf8Text(item.title) : OneLine(Utf8Text(item.title));
+            return role == Qt::ToolTipRole ? TipText(Utf8Text(item.title))
+                                           : ShownText(OneLine(Utf8Text(item.title)));
         case cxPrice:
             return MoneyText(item.price);
         case cxSellCount:
@@ -142,10 +158,15 @@ bool ItemListModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-void ItemListModel::Fill(std::vector<ItemRow> items) {
+void ItemListModel::Fill(std::vector<ItemRow> items, const RunRecord& record) {
     beginResetModel();
     m_items = std::move(items);
     m_checked.assign(m_items.size(), 1);
+    m_read.clear();
+    m_read.reserve(m_items.size());
+    for (const ItemRow& item : m_items) {
+        m_read.push_back(record.ItemWasRead(item.ItemID) ? 1 : 0);
+    }
     endResetModel();
 }
 
@@ -155,8 +176,25 @@ void ItemListModel::SetChecked(int row, bool checked) {
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
 
+namespace {
+
+std::vector<int> AllRows(int count) {
+    std::vector<int> rows(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        rows[static_cast<std::size_t>(row)] = row;
+    }
+    return rows;
+}
+
+}  // namespace
+
 void ItemListModel::SetAllChecks(CheckMode mode) {
-    for (char& checked : m_checked) {
+    SetAllChecks(mode, AllRows(Count()));
+}
+
+void ItemListModel::SetAllChecks(CheckMode mode, const std::vector<int>& rows) {
+    for (int row : rows) {
+        char& checked = m_checked.at(static_cast<std::size_t>(row));
         switch (mode) {
             case CheckMode::All:
                 checked = 1;
@@ -175,17 +213,26 @@ void ItemListModel::SetAllChecks(CheckMode mode) {
 }
 
 std::vector<std::vector<SheetCell>> ItemListModel::SheetRows() const {
-    std::vector<std::vector<SheetCell>> rows;
-    rows.reserve(m_items.size());
-    for (int row = 0; row < Count(); ++row) {
-        rows.push_back(ItemSheetRow(Item(row), row + 1, Checked(row)));
+    return SheetRows(AllRows(Count()));
+}
+
+std::vector<std::vector<SheetCell>> ItemListModel::SheetRows(const std::vector<int>& rows) const {
+    std::vector<std::vector<SheetCell>> sheet;
+    sheet.reserve(rows.size());
+    for (int row : rows) {
+        sheet.push_back(ItemSheetRow(Item(row), row + 1, Checked(row)));
     }
-    return rows;
+    return sheet;
 }
 
 std::vector<std::pair<std::string, std::string>> ItemListModel::CheckedItems() const {
+    return CheckedItems(AllRows(Count()));
+}
+
+std::vector<std::pair<std::string, std::string>> ItemListModel::CheckedItems(
+    const std::vector<int>& rows) const {
     std::vector<std::pair<std::string, std::string>> keys;
-    for (int row = 0; row < Count(); ++row) {
+    for (int row : rows) {
         if (Checked(row)) {
             keys.emplace_back(Item(row).sid, Item(row).ItemID);
         }

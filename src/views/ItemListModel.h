@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 
+#include "analysis/RunRecord.h"
 #include "export/ItemSheet.h"
 #include "store/Rows.h"
 
@@ -44,25 +45,35 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // Replaces every row; all of them come back checked.
-    void Fill(std::vector<ItemRow> items);
+    // Replaces every row; all of them come back checked. `record` says which items the run
+    // did not read: their lines are greyed, marked "未读取" and left out of the totals.
+    void Fill(std::vector<ItemRow> items, const RunRecord& record = {});
     void SetAllChecks(CheckMode mode);
+    // The same for the given rows only: the lines a filter leaves in sight.
+    void SetAllChecks(CheckMode mode, const std::vector<int>& rows);
     void SetChecked(int row, bool checked);
 
     int Count() const { return static_cast<int>(m_items.size()); }
     const ItemRow& Item(int row) const { return m_items.at(static_cast<std::size_t>(row)); }
     bool Checked(int row) const { return m_checked.at(static_cast<std::size_t>(row)) != 0; }
+    bool Read(int row) const { return m_read.at(static_cast<std::size_t>(row)) != 0; }
 
     // Every row as the spreadsheet gets it, in list order, each with its check as shown.
     std::vector<std::vector<SheetCell>> SheetRows() const;
+    // The given rows, in the given order, each with its running number of the load order.
+    std::vector<std::vector<SheetCell>> SheetRows(const std::vector<int>& rows) const;
     // (sid, ItemID) of the checked rows, in list order.
     std::vector<std::pair<std::string, std::string>> CheckedItems() const;
+    // Of the checked ones among the given rows, in the given order.
+    std::vector<std::pair<std::string, std::string>> CheckedItems(
+        const std::vector<int>& rows) const;
 
 private:
     QVariant SortValue(const ItemRow& item, int row, int column) const;
 
     std::vector<ItemRow> m_items;
     std::vector<char> m_checked;
+    std::vector<char> m_read;
 };
 
 }  // namespace tarnwick

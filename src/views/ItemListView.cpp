@@ -17,10 +17,14 @@ constexpr int kTitleLeast = 140;
 }  // namespace
 
 QString ItemTotalsText(const ItemTotals& totals) {
-    return ItemListView::tr("共 %1 个宝贝  销售总额 %2  库存 %3")
-        .arg(totals.items)
-        .arg(MoneyText(totals.sellAmount))
-        .arg(totals.stock);
+    QString text = ItemListView::tr("共 %1 个宝贝  销售总额 %2  库存 %3")
+                       .arg(totals.items)
+                       .arg(MoneyText(totals.sellAmount))
+                       .arg(totals.stock);
+    if (totals.unread > 0) {
+        text += ItemListView::tr("  未读取 %1").arg(totals.unread);
+    }
+    return text;
 }
 
 ItemListView::ItemListView(QWidget* parent)
@@ -102,6 +106,10 @@ ItemTotals ItemListView::ShownTotals() const {
     ItemTotals totals;
     for (int row : ShownRows()) {
         const ItemRow& item = m_model->Item(row);
+        if (!m_model->Read(row)) {
+            ++totals.unread;
+            continue;
+        }
         ++totals.items;
         totals.sellAmount += item.SellAmount;
         totals.stock += item.allow_quantity;

@@ -15,11 +15,12 @@ namespace tarnwick {
 // What the list shows at the moment: the items left by the window and the title filter.
 struct ItemTotals {
     int items = 0;
+    int unread = 0;  // shown but not read by the run: in none of the figures
     double sellAmount = 0.0;
     long long stock = 0;
 };
 
-// "共 N 个宝贝  销售总额 ¥S  库存 K".
+// "共 N 个宝贝  销售总额 ¥S  库存 K", and "  未读取 U" when some were not read.
 QString ItemTotalsText(const ItemTotals& totals);
 
 // The item list `lst`: one line per stored item over a model of its own, so that ten thousand

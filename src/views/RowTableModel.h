@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "views/CellText.h"
+#include "views/PlainText.h"
 
 namespace tarnwick {
 
@@ -42,12 +43,16 @@ public:
         }
         const GridColumn<Row>& column = m_columns[static_cast<std::size_t>(index.column())];
         if (role == Qt::DisplayRole) {
-            return OneLine(column.text(m_rows[static_cast<std::size_t>(index.row())]));
+            return ShownText(OneLine(column.text(m_rows[static_cast<std::size_t>(index.row())])));
         }
-        // The whole text, line breaks and all, for cells a narrow column cuts off.
+        // The text with its line breaks, for cells a narrow column cuts off; a long one whole
+        // in the row's text view.
         if (role == Qt::ToolTipRole && !column.alignRight) {
             QString text = column.text(m_rows[static_cast<std::size_t>(index.row())]);
-            return text.isEmpty() ? QVariant() : QVariant(text);
+            return text.isEmpty() ? QVariant() : QVariant(TipText(text));
+        }
+        if (role == kFullTextRole) {
+            return ShownText(column.text(m_rows[static_cast<std::size_t>(index.row())]));
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(Qt::AlignVCenter |

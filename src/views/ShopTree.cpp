@@ -3,11 +3,15 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "analysis/RunRecord.h"
 #include "views/CellText.h"
+#include "views/PlainText.h"
+#include "views/SystemText.h"
 
 namespace tarnwick {
 
@@ -99,6 +103,13 @@ ShopTree::ShopTree(QWidget* parent) : QTreeWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
     setItemDelegate(new RunNodeDelegate(this));
+    // Focus alone makes a node current without selecting it; only a selection the user made
+    // chooses a run.
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!m_pressing && !m_selecting && !selectedItems().isEmpty()) {
+            emit ChosenByKeyboard();
+        }
+    });
 }
 
 void ShopTree::SetHealthIcons(const QIcon& degraded, const QIcon& blocked) {
@@ -131,7 +142,8 @@ bool ShopTree::NeedsMark(const std::string& verdictName) {
 
 void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
                        const std::map<std::string, int>& itemCounts,
-                       const std::vector<RunHealthRow>& health) {
+                       const std::vector<RunHealthRow>& health,
+                       const std::vector<RunOutcomeRow>& outcomes) {
     clear();
     m_shops.clear();
     m_shops.reserve(shops.size());
@@ -139,9 +151,16 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
     for (const RunHealthRow& row : health) {
         m_health.insert_or_assign(row.sid, row);
     }
+    m_partial.clear();
+    for (const RunOutcomeRow& row : outcomes) {
+        if (std::string text = RunRecord(row, {}).PartialText(); !text.empty()) {
+            m_partial.insert_or_assign(row.sid, std::move(text));
+        }
+    }
     for (const ShopRow& row : shops) {
         // Created with the tree as parent, which owns the node from here on.
-        auto* node = new QTreeWidgetItem(this, QStringList{Utf8Text(row.WWName)});
+        auto* node =
+            new QTreeWidgetItem(this, QStringList{ShownText(OneLine(Utf8Text(row.WWName)))});
         node->setIcon(0, m_icon);
         node->setData(0, kRecordRole, static_cast<qulonglong>(m_shops.size()));
         const TShop& shop =
@@ -150,23 +169,37 @@ void ShopTree::Rebuild(const std::vector<ShopRow>& shops,
         node->setData(0, kRunTimeRole, time);
         auto counted = itemCounts.find(row.SID);
         const int items = counted == itemCounts.end() ? 0 : counted->second;
-        QString tip = node->text(0);
+        // A nick as long as a page gives up its room to the lines of ours under it.
+        QString tip = CutText(Utf8Text(row.WWName), kTipLength / 2);
         if (!time.isEmpty()) {
             tip += QLatin1Char('\n') + tr("分析时间 %1").arg(time);
         }
         tip += QLatin1Char('\n') + tr("共 %n 个宝贝", nullptr, items);
-        node->setToolTip(0, tip);
+        auto partial = m_partial.find(row.SID);
+        if (partial != m_partial.end()) {
+            node->setIcon(0, m_degradedIcon);
+            tip += QLatin1Char('\n') + PartialTextOf(row.SID);
+        }
         auto found = m_health.find(row.SID);
         if (found == m_health.end() || !NeedsMark(found->second.verdict)) {
+            node->setToolTip(0, TipText(tip));
             continue;
         }
         const RunHealthRow& run = found->second;
         node->setIcon(0, run.verdict == "blocked" ? m_blockedIcon : m_degradedIcon);
-        // The reasons are the run's own record, kept as it was written.
-        node->setToolTip(0, tip + QLatin1Char('\n') +
-                                tr("运行状况: %1").arg(VerdictText(run.verdict)) +
-                                QLatin1Char('\n') + Utf8Text(run.reasons));
+        // The reasons are the run's own record, kept as written and shown in the interface's
+        // language.
+        node->setToolTip(
+            0, TipText(tip + QLatin1Char('\n') + tr("运行状况: %1").arg(VerdictText(run.verdict)) +
+                       QLatin1Char('\n') + SystemText(Utf8Text(run.reasons))));
     }
+}
+
+QString ShopTree::PartialTextOf(std::string_view sid) const {
+    auto found = m_partial.find(sid);
+    return found == m_partial.end()
+               ? QString()
+               : tr("本次分析不完整 - %1").arg(SystemText(Utf8Text(found->second)));
 }
 
 std::optional<RunHealthRow> ShopTree::HealthOf(std::string_view sid) const {
@@ -198,6 +231,20 @@ std::optional<TShop> ShopTree::FindShop(std::string_view sid) const {
     return std::nullopt;
 }
 
+void ShopTree::SelectShop(std::string_view sid) {
+    m_selecting = true;
+    clearSelection();
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* node = topLevelItem(i);
+        const auto index = node->data(0, kRecordRole).toULongLong();
+        if (index < m_shops.size() && m_shops[index].Sid == sid) {
+            setCurrentItem(node);
+            break;
+        }
+    }
+    m_selecting = false;
+}
+
 void ShopTree::mousePressEvent(QMouseEvent* event) {
     // The item view would drop the selection on a click below the last node; here such a click
     // means "the selected shop again", so the selection stays.
@@ -206,7 +253,36 @@ void ShopTree::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    m_pressing = true;
     QTreeWidget::mousePressEvent(event);
+    m_pressing = false;
+}
+
+void ShopTree::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool again = (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+                       event->modifiers() == Qt::NoModifier;
+    if (key == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit DeleteRequested();
+        return;
+    }
+    if (again) {
+        event->accept();
+        if (currentItem() != nullptr && currentItem()->isSelected()) {
+            emit ChosenByKeyboard();
+            return;
+        }
+    } else {
+        QTreeWidget::keyPressEvent(event);
+    }
+    // Focus alone makes a node current without selecting it; a key that lands on that node
+    // (Home on the first, Enter) selects it, and so chooses it.
+    const bool moves = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Home ||
+                       key == Qt::Key_End || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    if (QTreeWidgetItem* node = currentItem(); node && !node->isSelected() && (again || moves)) {
+        node->setSelected(true);
+    }
 }
 
 void ShopTree::mouseReleaseEvent(QMouseEvent* event) {
@@ -215,7 +291,8 @@ void ShopTree::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         event->accept();
     }
-    if (event->button() == Qt::LeftButton) {
+    // The right button chooses too: the menu it opens acts on the run shown.
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
         emit Clicked();
     }
 }

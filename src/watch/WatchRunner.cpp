@@ -252,12 +252,16 @@ void WatchRunner::RunClaimed(WatchStore& store, std::int64_t id, bool checkDue,
                      : complete      ? std::to_string(result.alerts.size()) + " 条提醒"
                                      : "监控失败: " + FailureReason(outcome.run)));
 
-    if (!channels.empty() && !result.alerts.empty()) {
+    // The notice is made whether or not a channel is configured: the desktop program's tray
+    // shows it from the report.
+    if (result.notify && !result.alerts.empty()) {
         std::vector<Alert> alerts;
         for (const StoredAlert& stored : outcome.alerts) {
             alerts.push_back(stored.alert);
         }
         outcome.notice = SummariseAlerts(watch->nick, alerts);
+    }
+    if (!channels.empty() && !result.alerts.empty()) {
         auto [sentTo, failures] = Send(outcome.notice, channels, "", stop);
         outcome.deliveryFailures = failures;
         report.failedDeliveries += static_cast<int>(failures.size());

@@ -30,7 +30,7 @@ struct WatchRunReport {
     Watch watch;  // as the run left it
     WatchedRun run;
     std::vector<StoredAlert> alerts;
-    Notification notice;                        // empty title when nothing was sent
+    Notification notice;                        // empty title when there was nothing to tell
     std::vector<std::string> deliveryFailures;  // one line per channel that did not take it
     bool leaseLost = false;  // another runner took the watch over; nothing was recorded
 };

@@ -22,9 +22,9 @@ struct WatchedItem {
     bool listedAfter = false;       // in the newer run's listing
     std::optional<Figures> before;  // set only when the older run read the item
     std::optional<Figures> after;   // set only when the newer run read the item
-    // Pieces the item sold between the runs: the larger of what the stock drop says and what
-    // the deal records bought since the older run add up to (a restock hides the one, the
-    // marketplace shows only the latest deals of the other).
+    // Pieces the item sold between the runs: the larger of what the stock drop says (as far as
+    // the sold count confirms it) and what the deal records bought since the older run add up
+    // to (a restock hides the one, the marketplace shows only the latest deals of the other).
     std::int64_t soldBetween = 0;
 };
 

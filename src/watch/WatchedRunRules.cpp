@@ -2,33 +2,12 @@
 
 namespace tarnwick {
 
-namespace {
-
-std::string OutcomeLabel(RunOutcome outcome) {
-    switch (outcome) {
-        case RunOutcome::Complete:
-            return "完成";
-        case RunOutcome::ShopNotFound:
-            return "找不到店铺";
-        case RunOutcome::MarketUnreachable:
-            return "无法连接";
-        case RunOutcome::Stopped:
-            return "已停止";
-        case RunOutcome::StoreFailed:
-            return "数据库写入失败";
-        case RunOutcome::Blocked:
-            return "被拦截";
-    }
-    return "未完成";
-}
-
-}  // namespace
-
 std::string FailureReason(const WatchedRun& run) {
     if (!run.failure.empty()) {
         return run.failure;
     }
-    return OutcomeLabel(run.outcome) + " (" + std::string(OutcomeName(run.outcome)) + ")";
+    return std::string(OutcomeLabel(run.outcome)) + " (" + std::string(OutcomeName(run.outcome)) +
+           ")";
 }
 
 WatchedRunResult ConcludeWatchedRun(const Watch& watch, const WatchedRun& run,

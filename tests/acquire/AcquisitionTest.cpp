@@ -183,7 +183,7 @@ TEST_P(AcquisitionTest, ListingWithoutPageInfoReadsPageOneOnly) {
               20u);
 }
 
-TEST_P(AcquisitionTest, UnresolvedNickEndsWithTheCompletionLineAndSaysWhy) {
+TEST_P(AcquisitionTest, UnresolvedNickSaysWhyAndThenEndsWithTheCompletionLine) {
     AcquisitionHarness harness(GetParam());
     ASSERT_TRUE(harness.Analyse("nobody"));
     auto texts = harness.LogTexts();
@@ -191,8 +191,8 @@ TEST_P(AcquisitionTest, UnresolvedNickEndsWithTheCompletionLineAndSaysWhy) {
     EXPECT_EQ(texts[0], AcquisitionController::kIntroLine);
     EXPECT_EQ(texts[1], "开始读 nobody 的数据...");
     EXPECT_EQ(texts[2], "控制下载线程启动...");
-    EXPECT_EQ(texts[3], "程序执行完成!");
-    EXPECT_EQ(texts[4], OutcomeLogLine(RunOutcome::ShopNotFound));
+    EXPECT_EQ(texts[3], OutcomeLogLine(RunOutcome::ShopNotFound));
+    EXPECT_EQ(texts[4], "程序执行完成!");
     EXPECT_EQ(harness.Controller().CurrentRun()->Outcome(), RunOutcome::ShopNotFound);
     EXPECT_TRUE(harness.OpenStore().ReadShops().empty());
     EXPECT_FALSE(harness.Observer().running);
@@ -430,6 +430,71 @@ TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAS
     EXPECT_EQ(std::count_if(totals.errors.begin(), totals.errors.end(),
                             [](const std::string& e) { return e.starts_with("database: "); }),
               1);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+// Every queued entry's read state and the run's counts are stored, on both stores: read,
+// failed with its answer class, blocked; and what the box at the end would say.
+TEST_P(AcquisitionTest, EachItemsReadStateAndTheRunsCountsAreStored) {
+    AcquisitionHarness harness(GetParam());
+    marketsim::Shop shop = MakeShop("记账小店", "ledger", 4);
+    shop.items.push_back(shop.items[0]);  // listed twice: two entries, one id
+    harness.Sim().AddShop(shop);
+    harness.Sim().AddFault(Fault{.match = "/item.htm?id=1001", .status = 500});
+    harness.Sim().AddFault(Fault{.match = "/item.htm?id=1002",
+                                 .redirectTo = harness.Sim().BaseUrl() + "/member/login.jhtml"});
+    ASSERT_TRUE(harness.Analyse("记账小店", 1));
+    const std::string sid = harness.Controller().CurrentRun()->RunId();
+
+    Store store = harness.OpenStore();
+    const std::vector<ItemReadRow> reads = store.ReadItemReads(sid);
+    ASSERT_EQ(reads.size(), 5u);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"read", ""}, {"failed", "http"}, {"blocked", "login"}, {"read", ""}, {"read", ""}};
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        EXPECT_EQ(reads[i].seq, static_cast<int>(i + 1));
+        EXPECT_EQ((std::pair{reads[i].state, reads[i].answer}), expected[i]) << i;
+    }
+    EXPECT_EQ(reads[4].ItemID, "1000");
+    // The zero rows of the failed and the blocked item stay, as they always were.
+    EXPECT_EQ(store.ReadItems(sid).size(), 5u);
+
+    const std::optional<RunOutcomeRow> outcome = store.ReadRunOutcome(sid);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->outcome, "complete");
+    EXPECT_EQ(outcome->listComplete, 1);
+    EXPECT_EQ(outcome->itemsListed, 4);
+    EXPECT_EQ(outcome->itemsQueued, 5);
+    EXPECT_EQ(outcome->itemsRead, 3);
+    EXPECT_EQ(outcome->itemsNotRead, 2);
+    EXPECT_EQ(store.ReadRunHealth(sid)->verdict, "degraded");
+    EXPECT_NE(OutcomeNotice(*outcome).find("读取了 3 / 5 个宝贝"), std::string::npos);
+    RunOutcomeRow whole = *outcome;
+    whole.itemsRead = 5;
+    whole.itemsNotRead = 0;
+    EXPECT_EQ(OutcomeNotice(whole), "");
+}
+
+// A run claims its key and stores "running" before its first request.
+TEST_P(AcquisitionTest, ARunsRecordIsThereBeforeItsFirstRequest) {
+    AcquisitionHarness harness(GetParam());
+    harness.Sim().AddShop(MakeShop("早记小店", "early", 1));
+    harness.Sim().AddFault(Fault{.match = "/wangwang/", .hold = true});
+    ASSERT_EQ(harness.Controller().Start("早记小店", 1),
+              AcquisitionController::StartResult::Started);
+    ASSERT_TRUE(harness.WaitForHeld(1));
+    const std::string sid = harness.Controller().CurrentRun()->RunId();
+    EXPECT_EQ(harness.OpenStore().ReadRunOutcome(sid)->outcome, "running");
+    EXPECT_FALSE(harness.OpenStore().ClaimRunKey(sid, DateTime()));
+    harness.Sim().ClearFaults();
+    harness.Sim().ReleaseHolds();
+    ASSERT_TRUE(harness.WaitForRunEnd());
+    EXPECT_EQ(harness.OpenStore().ReadRunOutcome(sid)->outcome, "complete");
 }
 
 }  // namespace

@@ -89,7 +89,8 @@ TEST(FaultSoakTest, EveryFaultAtOnceEndsInBoundAndKeepsWhatWasServedInFull) {
 
     ASSERT_TRUE(harness.Analyse("故障百货", 30, 180s));
     auto run = harness.Controller().CurrentRun();
-    EXPECT_EQ(run->Outcome(), RunOutcome::Complete);
+    // The page count would page for days: the limit cuts the listing short.
+    EXPECT_EQ(run->Outcome(), RunOutcome::Truncated);
     EXPECT_EQ(harness.Targets("pageNum=").size(), 12u);
 
     Store store = harness.OpenStore();

@@ -6,6 +6,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -67,6 +68,15 @@ std::vector<QString> RecordingPrompts::Texts(Kind kind) const {
         }
     }
     return texts;
+}
+
+QString ShownTip(const QString& tip) {
+    if (!Qt::mightBeRichText(tip)) {
+        return tip;
+    }
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
 }
 
 std::string PageTime(DateTime time) {

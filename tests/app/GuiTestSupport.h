@@ -56,6 +56,9 @@ public:
     bool browserStarts = true;
 };
 
+// A tooltip's text as the user reads it: rendered as rich text where Qt would render it so.
+QString ShownTip(const QString& tip);
+
 // "yyyy-mm-dd hh:mm:ss" as the marketplace's pages write a time.
 std::string PageTime(DateTime time);
 DateTime TodayMidnight();

@@ -120,9 +120,10 @@ TEST_F(EnglishInterfaceTest, WindowsSpeakEnglishWhileDataStaysAsStored) {
         for (const QString& text : Captions(dialog)) {
             EXPECT_FALSE(HasChinese(text)) << text.toStdString();
         }
-        // The log is the run's record, compared and kept as written: it stays Chinese.
+        // The log's lines are the core's, shown in the interface's language.
         EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("mmoLog")->toPlainText(),
-                  QString::fromUtf8(AcquisitionController::kIntroLine));
+                  QStringLiteral("Enter the shopkeeper nick of the competitor to analyse, then "
+                                 "start the analysis! The competitor must have items on sale."));
         dialog.findChild<QPushButton*>("btnStart")->click();
         EXPECT_EQ(f.prompts.Texts(RecordingPrompts::Kind::Info),
                   (std::vector<QString>{

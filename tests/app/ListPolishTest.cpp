@@ -167,7 +167,7 @@ TEST_F(ListPolishTest, TreeNodesShowTheRunTimeAndTheirItemCount) {
         const QString time = QString::fromStdString(shops[i].AddTime.ToText().substr(0, 19));
         EXPECT_EQ(node->text(0), QStringLiteral("星光女装"));
         EXPECT_EQ(node->data(0, ShopTree::kRunTimeRole).toString(), time);
-        EXPECT_EQ(node->toolTip(0),
+        EXPECT_EQ(ShownTip(node->toolTip(0)),
                   QStringLiteral("星光女装\n分析时间 ") + time + QStringLiteral("\n共 3 个宝贝"));
     }
     // The node is tall enough for both lines.
@@ -181,7 +181,7 @@ TEST_F(ListPolishTest, DetailCellsShowLineBreaksAsSlashesWithTheWholeTextAsToolt
     ASSERT_EQ(buyers.rowCount(), 2);
     const QModelIndex sku = buyers.index(0, 3);
     EXPECT_EQ(sku.data().toString(), QStringLiteral("颜色分类：粉红色 / 尺码：XL"));
-    const QString whole = sku.data(Qt::ToolTipRole).toString();
+    const QString whole = ShownTip(sku.data(Qt::ToolTipRole).toString());
     EXPECT_TRUE(whole.contains(QLatin1Char('\n'))) << whole.toStdString();
     EXPECT_TRUE(whole.startsWith(QStringLiteral("颜色分类：粉红色"))) << whole.toStdString();
     EXPECT_TRUE(whole.endsWith(QStringLiteral("尺码：XL"))) << whole.toStdString();

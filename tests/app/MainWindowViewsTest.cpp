@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "TestShops.h"
+#include "app/TFmReadData.h"
 #include "store/Store.h"
 #include "views/DetailLists.h"
 #include "views/ItemListView.h"
@@ -135,11 +136,13 @@ TEST_F(MainWindowViewsTest, FocusingAnItemShowsItsDealsAndReviewsNewestFirst) {
     EXPECT_EQ(BuyerColumn(0), (std::vector<QString>{"买家丁"}));
     EXPECT_EQ(Details().BuyerCountLabel(), QStringLiteral("共有 1 条记录. 总额 99.00 元。"));
 
-    // Reloading the list drops the focus but leaves the detail lists as they are.
+    // Reloading the list drops the focus, and the detail lists wait for an item of the new
+    // list rather than go on showing one of the old.
     f.Click("btnAllData");
     EXPECT_FALSE(List().FocusedItem().has_value());
-    EXPECT_EQ(BuyerColumn(0), (std::vector<QString>{"买家丁"}));
-    EXPECT_EQ(Details().BuyerCountLabel(), QStringLiteral("共有 1 条记录. 总额 99.00 元。"));
+    EXPECT_TRUE(BuyerColumn(0).empty());
+    EXPECT_EQ(Details().BuyerCountLabel(), QString());
+    EXPECT_EQ(Details().CommentCountLabel(), QString());
 }
 
 // Items whose newest deal lies at chosen distances from today's midnight.
@@ -262,7 +265,7 @@ TEST_F(MainWindowViewsTest, CheckButtonsAndClicksSetTheChecks) {
     EXPECT_EQ(checks(), (std::vector<bool>{true, true, true}));
 }
 
-TEST_F(MainWindowViewsTest, TreeActsOnMouseClicksOnlyEvenOnEmptySpace) {
+TEST_F(MainWindowViewsTest, TreeActsOnMouseClicksAndTheKeyboardEvenOnEmptySpace) {
     f.Sim().AddShop(FashionShop());
     f.Sim().AddShop(DatedShop());
     const std::string older = f.Analyse("星光女装");
@@ -273,21 +276,27 @@ TEST_F(MainWindowViewsTest, TreeActsOnMouseClicksOnlyEvenOnEmptySpace) {
 
     f.ClickTreeNode(1);
     EXPECT_EQ(f.Window().CurrentShop()->Sid, older);
-    // The keyboard moves the selection but chooses nothing.
+    // The keyboard chooses as a click does: the run selected is the run shown.
     auto* tree = f.Find<QTreeWidget>("tv");
     QTest::keyClick(tree, Qt::Key_Up);
     ASSERT_EQ(tree->selectedItems().size(), 1);
     EXPECT_EQ(tree->selectedItems()[0]->text(0), QStringLiteral("时光小铺"));
-    EXPECT_EQ(f.Window().CurrentShop()->Sid, older);
-    EXPECT_EQ(f.Window().StatusText(), QStringLiteral("掌柜:星光女装"));
-    EXPECT_EQ(List().Model().Count(), 3);
-
-    // A click on empty space acts on the node selected at that moment.
-    List().Model().SetAllChecks(ItemListModel::CheckMode::None);
-    f.ClickTreeEmptySpace();
     EXPECT_EQ(f.Window().CurrentShop()->Sid, newer);
     EXPECT_EQ(f.Window().StatusText(), QStringLiteral("掌柜:时光小铺"));
     EXPECT_EQ(List().Model().Count(), 5);
+
+    // A click on empty space acts on the node selected at that moment: all data again, every
+    // item checked again.
+    f.Click("btnWeek");
+    List().Model().SetAllChecks(ItemListModel::CheckMode::None);
+    f.ClickTreeEmptySpace();
+    EXPECT_EQ(f.Window().CurrentShop()->Sid, newer);
+    EXPECT_EQ(f.Window().CurrentTimeWindow(), TimeWindow::AllData);
+    EXPECT_EQ(List().Model().Count(), 5);
+    EXPECT_EQ(List().Model().CheckedItems().size(), 5u);
+    // Enter and Space on the selected node load it again too.
+    List().Model().SetAllChecks(ItemListModel::CheckMode::None);
+    QTest::keyClick(tree, Qt::Key_Return);
     EXPECT_EQ(List().Model().CheckedItems().size(), 5u);
 }
 
@@ -321,14 +330,14 @@ TEST_F(MainWindowViewsTest, DeletingAskedFirstAndRemovesOnlyThatRun) {
     ASSERT_EQ(store.ReadShops().size(), 1u);
     EXPECT_EQ(store.ReadShops()[0].SID, first);
 
-    // The views keep showing the deleted run, but nothing points at it any more.
-    EXPECT_EQ(List().Model().Count(), 3);
-    EXPECT_EQ(f.Window().StatusText(), QStringLiteral("掌柜:星光女装"));
+    // Nothing points at the deleted run any more, and nothing of it stays on screen.
+    EXPECT_EQ(List().Model().Count(), 0);
+    EXPECT_EQ(f.Window().StatusText(), QString());
     EXPECT_FALSE(f.Window().CurrentShop().has_value());
     f.Click("btnOpenShop");
     f.Click("btnWeek");
     EXPECT_TRUE(f.urls.opened.empty());
-    EXPECT_EQ(List().Model().Count(), 3);
+    EXPECT_EQ(List().Model().Count(), 0);
     EXPECT_TRUE(f.prompts.Texts(Kind::Error).empty());
 }
 
@@ -336,22 +345,21 @@ TEST_F(MainWindowViewsTest, RebuildKeepsTheChosenShopThatIsStillListed) {
     f.Sim().AddShop(FashionShop());
     f.Sim().AddShop(DatedShop());
     const std::string kept = f.Analyse("星光女装");
-    const std::string deleted = f.Analyse("时光小铺");
     f.OpenWindow();
-    f.ClickTreeNode(1);
+    f.ClickTreeNode(0);
     ASSERT_EQ(f.Window().CurrentShop()->Sid, kept);
-    // Deletion takes the selected node, here moved there by the keyboard, not the chosen shop;
-    // the rebuild leaves the chosen one chosen.
-    QTest::keyClick(f.Find<QTreeWidget>("tv"), Qt::Key_Up);
-    const QString deletedTime = StoredTime(deleted);
-    f.prompts.yesNoAnswers = {true};
-    f.Click("btnDelShop");
-    EXPECT_EQ(f.prompts.Texts(Kind::Question),
-              (std::vector<QString>{QStringLiteral("您确定要删除 时光小铺 (") + deletedTime +
-                                    QStringLiteral(") 吗")}));
-    EXPECT_EQ(f.TreeCaptions(), (std::vector<QString>{"星光女装"}));
+    // A run stored meanwhile: the tree is rebuilt when the dialog closes, and the run shown
+    // stays chosen, its node selected, its list as it was.
+    f.Analyse("时光小铺");
+    List().Model().SetAllChecks(ItemListModel::CheckMode::None);
+    f.WithAnalyseDialog([](TFmReadData&) {});
+    EXPECT_EQ(f.TreeCaptions(), (std::vector<QString>{"时光小铺", "星光女装"}));
     ASSERT_TRUE(f.Window().CurrentShop().has_value());
     EXPECT_EQ(f.Window().CurrentShop()->Sid, kept);
+    auto* tree = f.Find<QTreeWidget>("tv");
+    ASSERT_EQ(tree->selectedItems().size(), 1);
+    EXPECT_EQ(tree->selectedItems()[0], tree->topLevelItem(1));
+    EXPECT_TRUE(List().Model().CheckedItems().empty());
     f.Click("btnOpenShop");
     EXPECT_EQ(f.urls.opened, (std::vector<std::string>{f.Sim().BaseUrl() + "/shop/star/"}));
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLabel>
 #include <QTreeWidget>
 
 #include "GuiTestSupport.h"
@@ -53,24 +54,40 @@ TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
     ASSERT_EQ(blocked->text(0), QStringLiteral("拦截小店"));
 
     EXPECT_EQ(Picture(healthy->icon(0)), Picture(ShopIcon()));
-    EXPECT_FALSE(healthy->toolTip(0).contains(QStringLiteral("运行状况")));
+    EXPECT_FALSE(ShownTip(healthy->toolTip(0)).contains(QStringLiteral("运行状况")));
     EXPECT_EQ(Picture(blocked->icon(0)), Picture(BlockedShopIcon()));
     EXPECT_NE(Picture(blocked->icon(0)), Picture(ShopIcon()));
     EXPECT_EQ(Picture(degraded->icon(0)), Picture(DegradedShopIcon()));
     EXPECT_NE(Picture(degraded->icon(0)), Picture(BlockedShopIcon()));
 
     // The card and two listing pages, then item pages from the fourth request on.
-    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
-        << blocked->toolTip(0).toStdString();
-    EXPECT_TRUE(blocked->toolTip(0).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
-        << blocked->toolTip(0).toStdString();
-    EXPECT_TRUE(degraded->toolTip(0).endsWith(
-        QStringLiteral("\n运行状况: 数据不全\n浏览量: 1/3 失败 (HTTP 错误 1)")))
-        << degraded->toolTip(0).toStdString();
+    EXPECT_TRUE(ShownTip(blocked->toolTip(0))
+                    .contains(QStringLiteral("\n运行状况: 被拦截\n从第 4 个请求 (")))
+        << ShownTip(blocked->toolTip(0)).toStdString();
+    EXPECT_TRUE(
+        ShownTip(blocked->toolTip(0)).contains(QStringLiteral("宝贝页: 20/20 失败 (页面改版 20)")))
+        << ShownTip(blocked->toolTip(0)).toStdString();
+    EXPECT_TRUE(
+        ShownTip(degraded->toolTip(0))
+            .endsWith(QStringLiteral("\n运行状况: 数据不全\n浏览量: 1/3 失败 (HTTP 错误 1)")))
+        << ShownTip(degraded->toolTip(0)).toStdString();
 
+    // The blocked run read none of its items: the tree, the status bar and the item list say so.
+    EXPECT_TRUE(blocked->toolTip(0).contains(
+        QStringLiteral("\n本次分析不完整 - 被拦截: 读取 0 / 25 个宝贝")))
+        << blocked->toolTip(0).toStdString();
+    EXPECT_FALSE(degraded->toolTip(0).contains(QStringLiteral("不完整")));
     f.ClickTreeNode(1);
     EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:拦截小店"));
-    EXPECT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 被拦截"));
+    EXPECT_EQ(window.HealthStatusText(),
+              QStringLiteral("运行状况: 被拦截  本次分析不完整 - 被拦截: 读取 0 / 25 个宝贝"));
+    const std::vector<QString> readTimes = f.ListColumn(9);
+    ASSERT_EQ(readTimes.size(), 20u);
+    for (const QString& time : readTimes) {
+        EXPECT_EQ(time, QStringLiteral("未读取"));
+    }
+    EXPECT_EQ(f.Find<QLabel>("lblTotals")->text(),
+              QStringLiteral("共 0 个宝贝  销售总额 ¥0.00  库存 0  未读取 20"));
     f.ClickTreeNode(0);
     EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:缺页小店"));
     EXPECT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 数据不全"));
@@ -83,7 +100,7 @@ TEST_F(ShopTreeHealthTest, DegradedAndBlockedRunsAreMarkedWithTheirReasons) {
 TEST_F(ShopTreeHealthTest, DeletingTheChosenRunTakesItsVerdictOffTheStatusBar) {
     TFmMain& window = f.OpenWindow();
     f.ClickTreeNode(1);
-    ASSERT_EQ(window.HealthStatusText(), QStringLiteral("运行状况: 被拦截"));
+    ASSERT_TRUE(window.HealthStatusText().startsWith(QStringLiteral("运行状况: 被拦截")));
     f.prompts.yesNoAnswers = {true};
     f.Click("btnDelShop");
     ASSERT_EQ(f.Find<QTreeWidget>("tv")->topLevelItemCount(), 2);
@@ -92,13 +109,18 @@ TEST_F(ShopTreeHealthTest, DeletingTheChosenRunTakesItsVerdictOffTheStatusBar) {
 }
 
 TEST_F(ShopTreeHealthTest, FileWithoutHealthShowsNoMarksAndNoError) {
-    f.OpenStore().Connection().Execute("drop table RunHealth");
+    // A file from before the program kept health and outcomes.
+    for (const char* table : {"RunHealth", "RunOutcome", "ItemReads"}) {
+        f.OpenStore().Connection().Execute(std::string("drop table ") + table);
+    }
     TFmMain& window = f.OpenWindow();
     auto* tree = f.Find<QTreeWidget>("tv");
     ASSERT_EQ(tree->topLevelItemCount(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Picture(tree->topLevelItem(i)->icon(0)), Picture(ShopIcon())) << i;
-        EXPECT_FALSE(tree->topLevelItem(i)->toolTip(0).contains(QStringLiteral("运行状况"))) << i;
+        EXPECT_FALSE(
+            ShownTip(tree->topLevelItem(i)->toolTip(0)).contains(QStringLiteral("运行状况")))
+            << i;
     }
     f.ClickTreeNode(1);
     EXPECT_EQ(window.StatusText(), QStringLiteral("掌柜:拦截小店"));

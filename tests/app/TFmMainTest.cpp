@@ -42,8 +42,8 @@ TEST(TFmMainTest, FrameHasTheFormsRegionsInOrderAndSize) {
     EXPECT_GE(f.Find<QWidget>("rpnlRateList")->width(), 300);
 
     // The toolbar's buttons side by side from the left edge, 2 apart.
-    const char* tools[] = {"btnShopAssay", "btnHelp", "btnUpdate", "btnExit"};
-    for (int i = 0; i < 4; ++i) {
+    const char* tools[] = {"btnShopAssay", "btnHelp", "btnUpdate", "btnExit", "btnWatch"};
+    for (int i = 0; i < 5; ++i) {
         auto* button = f.Find<QToolButton>(tools[i]);
         ASSERT_NE(button, nullptr) << tools[i];
         EXPECT_EQ(button->geometry(), QRect(i * 72, 4, 70, 60)) << tools[i];

@@ -117,7 +117,7 @@ TEST(TFmReadDataTest, BlankInputShowsTheNoticeAndChangesNothing) {
     EXPECT_TRUE(f.Sim().Requests().size() <= 1);  // at most the version check
 }
 
-TEST(TFmReadDataTest, ClosingLetsTheRunGoOnAndShowingAgainStartsAfresh) {
+TEST(TFmReadDataTest, ReopeningDuringARunShowsThatRunAndStartsNoSecondOne) {
     MainWindowFixture f;
     f.Sim().AddShop(SmallShop());
     marketsim::Fault hold;
@@ -126,32 +126,87 @@ TEST(TFmReadDataTest, ClosingLetsTheRunGoOnAndShowingAgainStartsAfresh) {
     f.Sim().AddFault(hold);
     f.OpenWindow();
     TFmReadData* first = nullptr;
+    QStringList linesBefore;
     f.WithAnalyseDialog([&](TFmReadData& dialog) {
         first = &dialog;
         Child<QSpinBox>(dialog, "edtThrCount")->setValue(3);
         Child<QLineEdit>(dialog, "edtInput")->setText(QStringLiteral("暖冬小屋"));
         Child<QPushButton>(dialog, "btnStart")->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return f.Sim().HeldCount() >= 1; }, 20000));
+        linesBefore = LogLines(dialog);
     });
     // The shop's row was stored before the items, so the closed dialog's run is listed at once.
     EXPECT_EQ(f.TreeCaptions(), (std::vector<QString>{"暖冬小屋"}));
 
     f.WithAnalyseDialog([&](TFmReadData& dialog) {
         EXPECT_EQ(&dialog, first);
-        EXPECT_EQ(LogLines(dialog), QStringList{kIntro});
-        // A new start is possible, and the run that goes on can still be stopped.
-        EXPECT_TRUE(Child<QPushButton>(dialog, "btnStart")->isEnabled());
+        // The running run as it stands: its nick, its log so far, its counter; it can be
+        // stopped, and no second run can be started beside it.
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edtInput")->text(), QStringLiteral("暖冬小屋"));
+        const QStringList lines = LogLines(dialog);
+        ASSERT_GE(lines.size(), linesBefore.size());
+        EXPECT_EQ(lines.mid(0, linesBefore.size()), linesBefore);
+        EXPECT_TRUE(HasLine(dialog, QStringLiteral("开始读 暖冬小屋 的数据...")));
+        EXPECT_FALSE(Child<QPushButton>(dialog, "btnStart")->isEnabled());
         EXPECT_TRUE(Child<QPushButton>(dialog, "btnStop")->isEnabled());
+        EXPECT_EQ(Child<QLabel>(dialog, "lblProgress")->text(),
+                  QStringLiteral("已完成 0 / 2 个宝贝"));
         EXPECT_EQ(Child<QSpinBox>(dialog, "edtThrCount")->value(), 3);
-        EXPECT_EQ(Child<QLineEdit>(dialog, "edtInput")->text(), QString());
-        // The earlier run goes on behind the reset and still reports its end here.
         f.Sim().ClearFaults();
         f.Sim().ReleaseHolds();
         EXPECT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
         EXPECT_TRUE(Idle(dialog));
     });
+    // Once it has ended, the dialog starts afresh.
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        EXPECT_EQ(LogLines(dialog), QStringList{kIntro});
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edtInput")->text(), QString());
+        EXPECT_TRUE(Idle(dialog));
+    });
     f.ClickTreeNode(0);
     EXPECT_EQ(f.ListColumn(2).size(), 2u);
+    // A complete run ends without a box.
+    EXPECT_TRUE(f.prompts.Texts(Kind::Info).empty());
+}
+
+TEST(TFmReadDataTest, ARunThatIsNotCompleteEndsWithABoxThatSaysWhatHappened) {
+    struct Case {
+        const char* nick;
+        const char* says;
+    };
+    for (const Case& c :
+         {Case{"无此掌柜", "未找到该掌柜的店铺"}, Case{"blocked", "淘宝网拦截了本次分析"}}) {
+        SCOPED_TRACE(c.nick);
+        MainWindowFixture f;
+        f.Sim().AddShop(marketsim::BlockedDemoShop(1, 10));
+        f.OpenWindow();
+        f.WithAnalyseDialog([&](TFmReadData& dialog) {
+            Child<QLineEdit>(dialog, "edtInput")->setText(QString::fromUtf8(c.nick));
+            Child<QPushButton>(dialog, "btnStart")->click();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return HasLine(dialog, kDone); }, 60000));
+            const std::vector<QString> boxes = f.prompts.Texts(Kind::Info);
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_TRUE(boxes[0].contains(QString::fromUtf8(c.says))) << boxes[0].toStdString();
+            // Our reason comes before the closing line.
+            const QStringList lines = LogLines(dialog);
+            const auto done = std::find_if(lines.begin(), lines.end(),
+                                           [](const QString& l) { return l.endsWith(kDone); });
+            ASSERT_NE(done, lines.begin());
+            EXPECT_FALSE((done - 1)->contains(QStringLiteral("控制下载线程启动")));
+        });
+    }
+}
+
+TEST(TFmReadDataTest, TheDialogCanBeResizedAndTheLogTakesTheRoom) {
+    MainWindowFixture f;
+    f.OpenWindow();
+    f.WithAnalyseDialog([&](TFmReadData& dialog) {
+        auto* log = Child<QPlainTextEdit>(dialog, "mmoLog");
+        EXPECT_EQ(log->geometry(), QRect(16, 104, 417, 249));
+        dialog.resize(900, 600);
+        EXPECT_EQ(log->geometry(), QRect(16, 104, 900 - 32, 600 - 104 - 17));
+        EXPECT_EQ(dialog.minimumSize(), QSize(449, 370));
+    });
 }
 
 TEST(TFmReadDataTest, StopStaysUsableAfterReopeningDuringARun) {

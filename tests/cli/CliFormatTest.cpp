@@ -137,9 +137,11 @@ TEST_F(CliFormatTest, ShopsInJsonAndCsvCarryTheSameTypedValues) {
     const json shops = Json({"shops"});
     ASSERT_EQ(shops.size(), 1u);
     const json& shop = shops[0];
-    EXPECT_EQ(shop.size(), 5u) << shop.dump();
+    EXPECT_EQ(shop.size(), 8u) << shop.dump();
     EXPECT_EQ(shop["WWName"], "格式测试店");
     EXPECT_EQ(shop["Verdict"], "healthy");
+    EXPECT_EQ(shop["Outcome"], "complete");
+    EXPECT_EQ(shop["ItemsRead"], shop["ItemsQueued"]);
     EXPECT_TRUE(Has(shop["ShopURL"].get<std::string>(), "/shop/formats/")) << shop.dump();
     EXPECT_TRUE(std::regex_match(shop["AddTime"].get<std::string>(), kIsoTime)) << shop.dump();
     EXPECT_EQ(shop["SID"].get<std::string>().size(), 17u);
@@ -206,7 +208,9 @@ TEST_F(CliFormatTest, TableStaysTheDefaultWithItsCountLines) {
 TEST_F(CliFormatTest, ByteOrderMarkOnlyWhenAsked) {
     const std::string plain = View({"shops", "--format", "csv"}).out;
     const std::string marked = View({"shops", "--format", "csv", "--bom"}).out;
-    EXPECT_EQ(plain.rfind("SID,WWName,ShopURL,AddTime,Verdict\r\n", 0), 0u) << plain;
+    EXPECT_EQ(
+        plain.rfind("SID,WWName,ShopURL,AddTime,Verdict,Outcome,ItemsRead,ItemsQueued\r\n", 0), 0u)
+        << plain;
     EXPECT_EQ(marked, "\xEF\xBB\xBF" + plain);
     EXPECT_EQ(CsvRows(marked), CsvRows(plain));
 }

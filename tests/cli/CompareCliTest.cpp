@@ -186,10 +186,11 @@ TEST_F(CompareCliTest, CompareAndHistoryReadBackAsJsonAndCsv) {
     const nlohmann::json rows = CsvRows(csv.out);
     ASSERT_EQ(rows.size(), 3u) << csv.out;
     EXPECT_EQ(rows[0], nlohmann::json({"AddTime", "SID", "listed", "price", "sellcount",
-                                       "allow_quantity", "Commentcount", "pv"}));
-    EXPECT_EQ(rows[1],
-              nlohmann::json({"2026-03-01T09:00:00.000", kOld, "1", "50", "0", "8", "0", "0"}));
-    EXPECT_EQ(rows[2], nlohmann::json({"2026-03-02T09:00:00.000", kNew, "0", "", "", "", "", ""}));
+                                       "allow_quantity", "Commentcount", "pv", "read"}));
+    EXPECT_EQ(rows[1], nlohmann::json(
+                           {"2026-03-01T09:00:00.000", kOld, "1", "50", "0", "8", "0", "0", "1"}));
+    EXPECT_EQ(rows[2],
+              nlohmann::json({"2026-03-02T09:00:00.000", kNew, "0", "", "", "", "", "", "0"}));
 }
 
 }  // namespace

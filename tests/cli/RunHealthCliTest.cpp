@@ -82,7 +82,7 @@ TEST(RunHealthCliTest, SummaryAndExitCodeFollowTheVerdict) {
     CliResult shops = RunCli({"shops", "--db", db.Path()});
     EXPECT_EQ(shops.code, 0);
     EXPECT_TRUE(Has(shops.out, "运行状况"));
-    for (const char* verdict : {" healthy\n", " degraded\n", " blocked\n"}) {
+    for (const char* verdict : {" healthy ", " degraded ", " blocked "}) {
         EXPECT_TRUE(Has(shops.out, verdict)) << verdict << shops.out;
     }
     // The column is there for programs too, under a name that does not change with the
@@ -99,8 +99,12 @@ TEST(RunHealthCliTest, SummaryAndExitCodeFollowTheVerdict) {
     ASSERT_EQ(csv.code, 0) << csv.err;
     nlohmann::json records = CsvRows(csv.out);
     ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(records[0].back(), "Verdict");
-    EXPECT_EQ(records[1].back(), "blocked");  // newest first: the --keep-going run
+    EXPECT_EQ(records[0][4], "Verdict");
+    EXPECT_EQ(records[1][4], "blocked");  // newest first: the --keep-going run
+    // The outcome and its counts follow the verdict.
+    EXPECT_EQ(records[0][5], "Outcome");
+    EXPECT_EQ(records[1][5], "blocked");
+    EXPECT_EQ(records[0].back(), "ItemsQueued");
 
     // Nothing answers at all.
     market.Sim().Stop();

@@ -93,6 +93,9 @@ struct Shop {
     std::optional<int> pageInfoValue;  // what "1/N" says; default: pages the items need
     bool pageInfoMissing = false;
     bool paginationMini = true;  // "pagination pagination-mini" rather than "pagination"
+    // A redesigned listing: the page info still promises the pages, but the item links take a
+    // new form ("/i/<id>.htm" with a data-item-id) that holds no "item.htm?id=".
+    bool newItemLinks = false;
     std::vector<Item> items;
 
     // The marketplace shutting a client out once it has answered `blockAfter` requests for
@@ -105,6 +108,23 @@ struct Shop {
         ListingWithoutSection,  // listing pages keep their page info but lose the listing
     } blockMode = BlockMode::None;
     int blockAfter = 0;
+};
+
+// ---- A marketplace that refuses clients for their pace. ----
+// Once more than `burst` requests arrived within `window`, every request is answered `status`
+// with `retryAfter` as its Retry-After header (none when empty) for `refuseFor`; with
+// `endless`, every request from then on. The IM card, the version answer and the stats are
+// never refused.
+struct RateLimit {
+    int burst = 0;  // 0: off
+    int windowMs = 1000;
+    int status = 429;
+    std::string retryAfter = "1";
+    int refuseForMs = 1000;
+    bool endless = false;
+    // Requests still under way when the refusing begins arrive a little later; past this they
+    // count as sent into the refusal.
+    int settleMs = 300;
 };
 
 // ---- Faults, applied to requests whose target (path and query) contains `match`. ----

@@ -278,8 +278,10 @@ std::string ItemList(const Shop& shop, int page, std::string_view base) {
     for (std::size_t i = first; i < shop.items.size() && i < first + size; ++i) {
         const Item& item = shop.items[i];
         const std::string title = EscapeHtml(item.title);
-        const std::string link = b + "/item.htm?id=" + item.id;
-        html += "<li>\n<div class=\"item\">\n";
+        const std::string link =
+            shop.newItemLinks ? b + "/i/" + item.id + ".htm" : b + "/item.htm?id=" + item.id;
+        html += shop.newItemLinks ? "<li data-item-id=\"" + item.id + "\">\n<div class=\"item\">\n"
+                                  : "<li>\n<div class=\"item\">\n";
         html += "<div class=\"pic\"><a href=\"" + link + "\" target=\"_blank\"><img src=\"" + b +
                 "/bao/uploaded/i" + Number(static_cast<long long>(i % 4 + 1)) + "/T1" +
                 Number(static_cast<long long>(i * 7919 % 100000)) + "_160x160.jpg\" alt=\"" +

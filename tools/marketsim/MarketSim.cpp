@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -202,6 +203,12 @@ struct MarketSim::Impl {
     std::condition_variable wake;  // stop and release
     std::vector<Fault> faults;
     std::unordered_map<std::string, int> shopRequests;  // by shop key, for the block modes
+    RateLimit rateLimit;
+    std::deque<std::chrono::steady_clock::time_point> recentArrivals;
+    std::chrono::steady_clock::time_point refusingSince{};
+    std::chrono::steady_clock::time_point refusingUntil{};
+    std::size_t refused = 0;
+    std::size_t refusedLate = 0;
     std::string versionAnswer = "tarnwick=206\r\n";
     std::vector<RecordedRequest> requests;
     std::size_t held = 0;
@@ -226,6 +233,8 @@ struct MarketSim::Impl {
     Answer Route(const Target& target, bool identicalFurtherPages);
     // The shop the request is about, counted; its block answer once it blocks us, else none.
     std::optional<Answer> BlockAnswer(const Target& target, const std::string& rawTarget);
+    // The rate limit's refusal, when the request comes too soon after too many.
+    std::optional<Answer> RateLimitAnswer(Kind kind);
     bool Send(Connection& connection, const Answer& answer, bool close, bool cutMidBody,
               int trickleMs = 0);
     void Record(const RequestHead& request, int connectionNumber);
@@ -447,7 +456,9 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     }
 
     Answer answer;
-    if (std::optional<Answer> blocked = BlockAnswer(target, request.target)) {
+    if (std::optional<Answer> refused = RateLimitAnswer(kind)) {
+        answer = std::move(*refused);
+    } else if (std::optional<Answer> blocked = BlockAnswer(target, request.target)) {
         answer = std::move(*blocked);
     } else if (fault && fault->status >= 100 && fault->status < 200) {
         // An interim answer is followed by the real one, as a server that sends
@@ -476,6 +487,42 @@ bool MarketSim::Impl::Respond(Connection& connection, const RequestHead& request
     }
     return Send(connection, answer, close, fault && fault->closeMidBody,
                 fault ? fault->trickleMs : 0);
+}
+
+std::optional<Answer> MarketSim::Impl::RateLimitAnswer(Kind kind) {
+    if (kind == kCard || kind == kVersion || kind == kStats || kind == kRedirect ||
+        kind == kClock) {
+        return std::nullopt;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex);
+    if (rateLimit.burst <= 0) {
+        return std::nullopt;
+    }
+    const bool refusing =
+        rateLimit.endless ? refusingSince != decltype(refusingSince){} : now < refusingUntil;
+    if (!refusing) {
+        recentArrivals.push_back(now);
+        while (!recentArrivals.empty() &&
+               now - recentArrivals.front() > std::chrono::milliseconds(rateLimit.windowMs)) {
+            recentArrivals.pop_front();
+        }
+        if (static_cast<int>(recentArrivals.size()) <= rateLimit.burst) {
+            return std::nullopt;
+        }
+        recentArrivals.clear();
+        refusingSince = now;
+        refusingUntil = now + std::chrono::milliseconds(rateLimit.refuseForMs);
+    }
+    ++refused;
+    if (now - refusingSince > std::chrono::milliseconds(rateLimit.settleMs)) {
+        ++refusedLate;
+    }
+    Answer answer = StatusAnswer(rateLimit.status);
+    if (!rateLimit.retryAfter.empty()) {
+        answer.headers.emplace_back("Retry-After", rateLimit.retryAfter);
+    }
+    return answer;
 }
 
 std::optional<Answer> MarketSim::Impl::BlockAnswer(const Target& target,
@@ -725,6 +772,24 @@ void MarketSim::AddShop(Shop shop) {
 void MarketSim::AddFault(Fault fault) {
     std::lock_guard lock(m_impl->mutex);
     m_impl->faults.push_back(std::move(fault));
+}
+
+void MarketSim::SetRateLimit(RateLimit limit) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->rateLimit = std::move(limit);
+    m_impl->recentArrivals.clear();
+    m_impl->refusingSince = {};
+    m_impl->refusingUntil = {};
+}
+
+std::size_t MarketSim::RefusedCount() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->refused;
+}
+
+std::size_t MarketSim::RefusedLate() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->refusedLate;
 }
 
 void MarketSim::ClearFaults() {

@@ -52,6 +52,12 @@ public:
     void ClearFaults();
     void SetVersionAnswer(std::string body);
     void SetLatency(int milliseconds);  // every answer waits this long
+    // Refuses clients that ask too often, from now on; a burst of 0 turns it off.
+    void SetRateLimit(RateLimit limit);
+    // Requests refused by the rate limit since Start, and how many of them arrived later than
+    // RateLimit::settleMs after the refusing began (a client that pauses sends none then).
+    std::size_t RefusedCount() const;
+    std::size_t RefusedLate() const;
     // A clock for the programs under test, which they read from /_sim/clock as
     // "YYYY-MM-DD HH:MM:SS.SSS" local time: the real time until set, then running on from the
     // time set at the real pace. Lets a test or the demo move a day ahead without waiting.

@@ -3,6 +3,7 @@
 //   marketsim [--port P] [--seed N] [--day N]
 //             [--load-shop ITEMS [--deal-pages D] [--review-pages R]]
 //             [--latency MS] [--version-answer TEXT] [--clock TIME|+N{m,h,d}]
+//             [--block-demo-after N]
 //
 // Prints the port it bound alone on the first line, then "nick<TAB>key<TAB>items" per shop
 // (the demo shop first, then "blocked", a shop that sends every request after its 40th to the
@@ -34,6 +35,7 @@ struct Options {
     long dealPages = 3;
     long reviewPages = 3;
     long latencyMs = 0;
+    long blockDemoAfter = 0;  // the demo shop never blocks
     std::optional<std::string> versionAnswer;
     std::optional<std::time_t> clock;
 };
@@ -43,6 +45,7 @@ void PrintUsage(std::FILE* to) {
         "usage: marketsim [--port P] [--seed N] [--day N] [--load-shop ITEMS [--deal-pages D] "
         "[--review-pages R]]\n"
         "                 [--latency MS] [--version-answer TEXT] [--clock TIME|+N{m,h,d}]\n"
+        "                 [--block-demo-after N]\n"
         "  --port P             port on 127.0.0.1, 0 for any free one (default 0)\n"
         "  --seed N             seed of the demo shop (default 1)\n"
         "  --day N              the demo shop as it stands on day N (default 1): items come\n"
@@ -54,7 +57,9 @@ void PrintUsage(std::FILE* to) {
         "  --version-answer T   answer of /version; \\r, \\n, \\t and \\\\ are unescaped\n"
         "  --clock TIME         the test clock of /_sim/clock starts at TIME (\"YYYY-MM-DD "
         "HH:MM\"\n"
-        "                       local time) or so far ahead of now (+90m, +6h, +1d)\n",
+        "                       local time) or so far ahead of now (+90m, +6h, +1d)\n"
+        "  --block-demo-after N the demo shop sends every request after its Nth to the login "
+        "page\n",
         to);
 }
 
@@ -142,6 +147,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             ok = ParseNumber(value, 0, 10000, options.reviewPages);
         } else if (name == "--latency") {
             ok = ParseNumber(value, 0, 600000, options.latencyMs);
+        } else if (name == "--block-demo-after") {
+            ok = ParseNumber(value, 1, 1000000, options.blockDemoAfter);
         } else if (name == "--clock") {
             std::time_t clock = 0;
             ok = ParseClock(value, clock);
@@ -191,6 +198,10 @@ int main(int argc, char** argv) {
         std::vector<marketsim::Shop> shops;
         shops.push_back(marketsim::DemoShopOnDay(static_cast<std::uint32_t>(options.seed),
                                                  static_cast<int>(options.day)));
+        if (options.blockDemoAfter > 0) {
+            shops.back().blockMode = marketsim::Shop::BlockMode::LoginRedirect;
+            shops.back().blockAfter = static_cast<int>(options.blockDemoAfter);
+        }
         // A second shop for the demo's blocked run; listed after the demo shop.
         shops.push_back(marketsim::BlockedDemoShop(static_cast<std::uint32_t>(options.seed)));
         if (options.loadItems >= 0) {

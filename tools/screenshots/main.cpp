@@ -2,8 +2,10 @@
 // run against an in-process marketsim and at the end of a run that the marketplace blocked, the
 // main window with both runs in the tree (the blocked one marked), once with the blocked run
 // chosen and once with the demo shop loaded and an item focused, and, after the shop was
-// analysed again on two later days, the comparison with the previous run and an item's history
-// chart. Usage: tarnwick-screenshots OUTPUT_FOLDER
+// analysed again on two later days, the comparison with the previous run and the history chart
+// of an item that moved and of one that did not; then the main window while a run goes on with
+// its dialog closed, and the main window and the comparison in English.
+// Usage: tarnwick-screenshots OUTPUT_FOLDER
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +30,8 @@
 #include "app/TFmCompare.h"
 #include "app/TFmMain.h"
 #include "app/TFmReadData.h"
+#include "app/TFmWatch.h"
+#include "app/WatchService.h"
 #include "base/Clock.h"
 #include "views/ComparisonModel.h"
 #include "views/ItemHistoryChart.h"
@@ -229,6 +233,62 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         ok = Save(*compare, folder, "compare.png") && ok;
         ok = Save(compare->Chart(), folder, "item-history.png") && ok;
+        // An item whose price and sold count stayed as they were: two flat lines, kept apart.
+        compare->findChild<QCheckBox*>("chkChangedOnly")->setChecked(false);
+        for (int row = 0; row < rows.Count(); ++row) {
+            const tarnwick::ItemComparison& item = rows.Item(row);
+            if (item.status == tarnwick::ItemStatus::Kept && !item.Changed()) {
+                compare->SelectItem(item.itemId);
+                break;
+            }
+        }
+        QApplication::processEvents();
+        ok = Save(compare->Chart(), folder, "item-history-flat.png") && ok;
+        compare->close();
+
+        // The demo shop watched: its day-2 run the baseline, day 3 raising the alerts.
+        if (tarnwick::TFmWatch* watch = window.ShowWatchWindow()) {
+            watch->AddWatch(QString::fromStdString(shop.nick));
+            for (int day = 2; day <= 3; ++day) {
+                sim.AddShop(marketsim::DemoShopOnDay(1, day));
+                watch->findChild<QPushButton*>("btnRunNow")->click();
+                ok = QTest::qWaitFor([&] { return !window.Watches()->Busy(); }, 180000) && ok;
+            }
+            QApplication::processEvents();
+            ok = Save(*watch, folder, "watch-shops.png") && ok;
+            watch->Tabs().setCurrentIndex(1);
+            QApplication::processEvents();
+            ok = Save(*watch, folder, "watch-alerts.png") && ok;
+            watch->close();
+        } else {
+            std::fprintf(stderr, "screenshots: no watch window\n");
+            ok = false;
+        }
+
+        // A run that goes on after its dialog was closed: the status bar and the toolbar say so.
+        marketsim::Fault hold;
+        hold.match = "/item.htm";
+        hold.hold = true;
+        sim.AddFault(hold);
+        QMetaObject::invokeMethod(
+            &app,
+            [&] {
+                TFmReadData& dialog = *window.ReadDataDialog();
+                dialog.findChild<QLineEdit*>("edtInput")
+                    ->setText(QString::fromStdString(shop.nick));
+                dialog.findChild<QPushButton*>("btnStart")->click();
+                // Waiting with the events running: the run's workers hand their log lines over.
+                ok = QTest::qWaitFor([&] { return sim.HeldCount() >= 1; }, 60000) && ok;
+                dialog.findChild<QPushButton*>("btnClose")->click();
+            },
+            Qt::QueuedConnection);
+        window.findChild<QToolButton*>("btnShopAssay")->click();
+        ok = QTest::qWaitFor([&] { return !window.RunStatusText().isEmpty(); }, 20000) && ok;
+        QTest::qWait(600);
+        ok = Save(window, folder, "main-window-running.png") && ok;
+        sim.ClearFaults();
+        sim.ReleaseHolds();
+        ok = QTest::qWaitFor([&] { return window.RunStatusText().isEmpty(); }, 180000) && ok;
     }
     {
         // The same shop under the English interface.
@@ -241,6 +301,25 @@ int main(int argc, char* argv[]) {
         window.findChild<tarnwick::ItemListView*>("lst")->FocusRow(0);
         QApplication::processEvents();
         ok = Save(window, folder, "main-window-en.png") && ok;
+        // The third day's run against the one before it, in English, an item that moved chosen.
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(tree->topLevelItem(1)).center());
+        window.findChild<QPushButton*>("btnCompare")->click();
+        if (tarnwick::TFmCompare* compare = window.CompareWindow()) {
+            const tarnwick::ComparisonModel& rows = compare->Model();
+            for (int row = 0; row < rows.Count(); ++row) {
+                if (rows.Item(row).PriceChange() != 0.0) {
+                    compare->SelectItem(rows.Item(row).itemId);
+                    break;
+                }
+            }
+            QApplication::processEvents();
+            ok = Save(*compare, folder, "compare-en.png") && ok;
+            compare->close();
+        } else {
+            std::fprintf(stderr, "screenshots: no English comparison window\n");
+            ok = false;
+        }
         tarnwick::UseLanguage(tarnwick::Language::Chinese);
     }
     sim.Stop();
