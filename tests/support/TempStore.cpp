@@ -76,11 +76,12 @@ void TempStore::RefuseBuyer(const std::string& buyer) const {
                 "' begin select raise(abort, 'refused'); end");
         return;
     }
-    Execute("create function refuse() returns trigger language plpgsql as $$ begin if new.buyer "
-            "= '" +
-            buyer +
-            "' then raise exception 'refused'; end if; return new; end $$; create trigger refuse "
-            "before insert on BuyerList for each row execute function refuse()");
+    Execute(
+        "create function refuse() returns trigger language plpgsql as $$ begin if new.buyer "
+        "= '" +
+        buyer +
+        "' then raise exception 'refused'; end if; return new; end $$; create trigger refuse "
+        "before insert on BuyerList for each row execute function refuse()");
 }
 
 Store TempStore::Open() const {
