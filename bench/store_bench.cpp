@@ -1,6 +1,7 @@
-// Single-row BuyerList appends per second into one file, and into a PostgreSQL server when
-// one is given (TARNWICK_TEST_PG; `make bench` starts one), each thread through its own
-// connection, as the item download threads write during a run.
+// BuyerList rows appended per second into one file, and into a PostgreSQL server when one is
+// given (TARNWICK_TEST_PG; `make bench` starts one), each thread through its own connection, as
+// the item download threads write during a run: a row at a time, and a page of 15 rows at a
+// time in one transaction, as a run stores a deal-record page.
 
 #include <algorithm>
 #include <atomic>
@@ -67,15 +68,16 @@ void AppendWithoutWriteMutex(Database& db, const BuyerRow& row) {
     insert.Run();
 }
 
-using Append = std::function<void(Store&, const BuyerRow&)>;
+// Appends one page of rows (one row for the single-row cases).
+using Append = std::function<void(Store&, const std::vector<BuyerRow>&)>;
 
 struct Figures {
     double rowsPerSecond = 0.0;
-    double slowestAppendMs = 0.0;  // the longest single append: how long a writer can stall
+    double slowestAppendMs = 0.0;  // the longest append of a page: how long a writer can stall
 };
 
 // Every thread opens its connection first and waits for the others, so connecting is not timed.
-Figures Measure(StoreKind kind, int threads, int rowsEach, const Append& append) {
+Figures Measure(StoreKind kind, int threads, int rowsEach, int pageSize, const Append& append) {
     const TempStore temp(kind);
     std::atomic<int> ready{0};
     std::atomic<bool> go{false};
@@ -90,10 +92,13 @@ Figures Measure(StoreKind kind, int threads, int rowsEach, const Append& append)
                 while (!go.load()) {
                     std::this_thread::yield();
                 }
-                for (int k = 0; k < rowsEach; ++k) {
-                    const BuyerRow row = SampleRow(t, k);
+                for (int k = 0; k < rowsEach; k += pageSize) {
+                    std::vector<BuyerRow> page;
+                    for (int i = k; i < std::min(rowsEach, k + pageSize); ++i) {
+                        page.push_back(SampleRow(t, i));
+                    }
                     const auto before = std::chrono::steady_clock::now();
-                    append(store, row);
+                    append(store, page);
                     const std::chrono::duration<double, std::milli> took =
                         std::chrono::steady_clock::now() - before;
                     slowest[static_cast<std::size_t>(t)] =
@@ -131,38 +136,56 @@ Figures Measure(StoreKind kind, int threads, int rowsEach, const Append& append)
 }  // namespace
 
 int main() {
-    const Append withStore = [](Store& store, const BuyerRow& row) { store.AppendBuyer(row); };
-    const Append withoutMutex = [](Store& store, const BuyerRow& row) {
-        AppendWithoutWriteMutex(store.Connection(), row);
+    const Append withStore = [](Store& store, const std::vector<BuyerRow>& page) {
+        for (const BuyerRow& row : page) {
+            store.AppendBuyer(row);
+        }
+    };
+    const Append withoutMutex = [](Store& store, const std::vector<BuyerRow>& page) {
+        for (const BuyerRow& row : page) {
+            AppendWithoutWriteMutex(store.Connection(), row);
+        }
+    };
+    const Append pages = [](Store& store, const std::vector<BuyerRow>& page) {
+        store.AppendBuyers(page);
     };
     struct Case {
         const char* label;
         StoreKind kind;
         int threads;
         int rowsEach;
+        int pageSize;
         const Append* append;
     };
     const Case cases[] = {
-        {"file, 1 thread, Store::AppendBuyer", StoreKind::File, 1, 40'000, &withStore},
-        {"file, 8 threads, Store::AppendBuyer", StoreKind::File, 8, 5'000, &withStore},
-        {"file, 8 threads, no write mutex (busy handler only)", StoreKind::File, 8, 5'000,
+        {"file, 1 thread, Store::AppendBuyer", StoreKind::File, 1, 40'000, 1, &withStore},
+        {"file, 8 threads, Store::AppendBuyer", StoreKind::File, 8, 5'000, 1, &withStore},
+        {"file, 8 threads, no write mutex (busy handler only)", StoreKind::File, 8, 5'000, 1,
          &withoutMutex},
-        {"server, 1 thread, Store::AppendBuyer", StoreKind::Server, 1, 10'000, &withStore},
-        {"server, 8 threads, Store::AppendBuyer", StoreKind::Server, 8, 5'000, &withStore},
+        {"file, 1 thread, Store::AppendBuyers, pages of 15", StoreKind::File, 1, 40'005, 15,
+         &pages},
+        {"file, 8 threads, Store::AppendBuyers, pages of 15", StoreKind::File, 8, 5'010, 15,
+         &pages},
+        {"server, 1 thread, Store::AppendBuyer", StoreKind::Server, 1, 10'000, 1, &withStore},
+        {"server, 8 threads, Store::AppendBuyer", StoreKind::Server, 8, 5'000, 1, &withStore},
+        {"server, 1 thread, Store::AppendBuyers, pages of 15", StoreKind::Server, 1, 10'005, 15,
+         &pages},
+        {"server, 8 threads, Store::AppendBuyers, pages of 15", StoreKind::Server, 8, 5'010, 15,
+         &pages},
     };
     int status = 0;
     for (const Case& c : cases) {
         if (c.kind == StoreKind::Server && std::getenv("TARNWICK_TEST_PG") == nullptr) {
-            std::printf("%-52s skipped: no server given in TARNWICK_TEST_PG\n", c.label);
+            std::printf("%-54s skipped: no server given in TARNWICK_TEST_PG\n", c.label);
             continue;
         }
         Figures figures;
         try {
-            figures = Measure(c.kind, c.threads, c.rowsEach, *c.append);
+            figures = Measure(c.kind, c.threads, c.rowsEach, c.pageSize, *c.append);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s: %s\n", c.label, error.what());
         }
-        std::printf("%-52s %7d rows %8.0f rows/s  slowest append %7.2f ms\n", c.label,
+        std::printf("%-54s %7d rows %8.0f rows/s  slowest append %7.2f ms\n", c.label,
                     c.threads * c.rowsEach, figures.rowsPerSecond, figures.slowestAppendMs);
         status |= figures.rowsPerSecond == 0.0 ? 1 : 0;
     }

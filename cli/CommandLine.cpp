@@ -20,10 +20,7 @@
 #include "ReviewsCommand.h"
 #include "ShopsCommand.h"
 #include "WatchCommand.h"
-
-#ifndef TARNWICK_VERSION
-#define TARNWICK_VERSION "unknown"
-#endif
+#include "base/Version.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -48,7 +45,7 @@ CommandLine::CommandLine()
           "Analyses a competitor's Taobao shop into the local database, and shows and exports "
           "what it stored, without a display.",
           kProgram) {
-    m_app.set_version_flag("--version", std::string(kProgram) + " " + TARNWICK_VERSION);
+    m_app.set_version_flag("--version", std::string(kProgram) + " " + kVersionText);
     m_app.footer(Footer());
     // One command a call: a second command word is an error, not a second run.
     m_app.require_subcommand(0, 1);

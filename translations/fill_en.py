@@ -32,8 +32,8 @@ ENGLISH = {
     "否(&N)": "&No",
     "分析时间 %1": "Analysed %1",
     "共 %n 个宝贝": ("%n item", "%n items"),
-    "Halden软件-Quorvane V3.06": "Halden Software - Quorvane V3.06",
-    "Corvell软件-Quorvane V3.06": "Corvell Software - Quorvane V3.06",
+    "Halden软件-Quorvane V%1": "Halden Software - Quorvane V%1",
+    "Corvell软件-Quorvane V%1": "Corvell Software - Quorvane V%1",
     # A source text that reads differently by window is keyed "context|text".
     "tarnwick::TFmMain|分析店铺": "&Analyse",
     "使用说明": "&Help",

@@ -712,14 +712,6 @@
 <context>
     <name>tarnwick::TFmMain</name>
     <message>
-        <source>Halden软件-Quorvane V3.06</source>
-        <translation>Halden Software - Quorvane V3.06</translation>
-    </message>
-    <message>
-        <source>Corvell软件-Quorvane V3.06</source>
-        <translation>Corvell Software - Quorvane V3.06</translation>
-    </message>
-    <message>
         <source>筛选宝贝名称(&amp;F):</source>
         <translation>&amp;Filter items:</translation>
     </message>
@@ -890,6 +882,14 @@
     <message numerus="yes">
         <source>监控 %1: %n 条提醒</source>
         <translation><numerusform>Watch %1: %n alert</numerusform><numerusform>Watch %1: %n alerts</numerusform></translation>
+    </message>
+    <message>
+        <source>Halden软件-Quorvane V%1</source>
+        <translation>Halden Software - Quorvane V%1</translation>
+    </message>
+    <message>
+        <source>Corvell软件-Quorvane V%1</source>
+        <translation>Corvell Software - Quorvane V%1</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,8 @@
 #include "acquire/DealRecordReader.h"
 
+#include <exception>
+#include <vector>
+
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
@@ -109,43 +112,58 @@ int SaveBuyerPage(ItemJob& job, int pageNumber, const std::string& text) {
         return 0;
     }
 
-    int count = 0;
-    for (const std::string& row : records) {
-        BuyerRow buyer;
-        buyer.sid = job.run.RunId();
-        buyer.itemid = job.ItemId;
-        bool named = row.find("<span class=tb-anonymous>") == std::string::npos;
-        buyer.usertype = named ? 1 : 0;
+    // The page's records go to the store together, in one transaction, once the page is cut:
+    // a failure stores none of them. A row that ends the cutting part-way (an impossible deal
+    // time) still leaves the records before it stored, uncounted in the stage's total.
+    std::vector<BuyerRow> buyers;
+    std::exception_ptr cutShort;
+    try {
+        for (const std::string& row : records) {
+            BuyerRow buyer;
+            buyer.sid = job.run.RunId();
+            buyer.itemid = job.ItemId;
+            bool named = row.find("<span class=tb-anonymous>") == std::string::npos;
+            buyer.usertype = named ? 1 : 0;
 
-        std::string cell = Trim(TextBetween(row, R"(<td class=\"tb-buyer\">)", "</td>"));
-        if (named) {
-            buyer.Buyer = TextBetween(cell, "\">", "</a>");
-        } else {
-            // The marketplace shows an anonymous buyer's first and last characters only.
-            std::string tail = Trim(TextBetween(cell, "</span>", "<"));
-            std::string head = Trim(TextBetween(cell, R"(<span class=\"tb-sellnick\">)", "<span"));
-            buyer.Buyer = head + "**" + tail;
-        }
-        buyer.buyer_credit = Trim(TextBetween(cell, rankIconMarker, kEscapedQuote));
-        buyer.buyer_credit_str = Trim(TextBetween(cell, R"(gif\" title=\")", kEscapedQuote));
-        buyer.userclass = Trim(TextBetween(cell, membershipMarker, kEscapedQuote));
-        buyer.price = Number(Trim(TextBetween(row, R"(<td class=\"tb-price\">)", "</td>")));
-        buyer.amount = WholeNumber(Trim(TextBetween(row, R"(<td class=\"tb-amount\">)", "</td>")));
-        buyer.buytime =
-            ReadPageDateTime(Trim(TextBetween(row, R"(<td class=\"tb-time\">)", "</td>")));
-        buyer.sku = HtmlToText(TextBetween(row, R"(<td class=\"tb-sku\">)", "</td>"));
+            std::string cell = Trim(TextBetween(row, R"(<td class=\"tb-buyer\">)", "</td>"));
+            if (named) {
+                buyer.Buyer = TextBetween(cell, "\">", "</a>");
+            } else {
+                // The marketplace shows an anonymous buyer's first and last characters only.
+                std::string tail = Trim(TextBetween(cell, "</span>", "<"));
+                std::string head =
+                    Trim(TextBetween(cell, R"(<span class=\"tb-sellnick\">)", "<span"));
+                buyer.Buyer = head + "**" + tail;
+            }
+            buyer.buyer_credit = Trim(TextBetween(cell, rankIconMarker, kEscapedQuote));
+            buyer.buyer_credit_str = Trim(TextBetween(cell, R"(gif\" title=\")", kEscapedQuote));
+            buyer.userclass = Trim(TextBetween(cell, membershipMarker, kEscapedQuote));
+            buyer.price = Number(Trim(TextBetween(row, R"(<td class=\"tb-price\">)", "</td>")));
+            buyer.amount =
+                WholeNumber(Trim(TextBetween(row, R"(<td class=\"tb-amount\">)", "</td>")));
+            buyer.buytime =
+                ReadPageDateTime(Trim(TextBetween(row, R"(<td class=\"tb-time\">)", "</td>")));
+            buyer.sku = HtmlToText(TextBetween(row, R"(<td class=\"tb-sku\">)", "</td>"));
 
-        if (Trim(buyer.Buyer).empty() && buyer.price == 0) {
-            continue;  // a spacer or header row
+            if (Trim(buyer.Buyer).empty() && buyer.price == 0) {
+                continue;  // a spacer or header row
+            }
+            buyer.sellamount = buyer.amount * buyer.price;
+            buyer.AddTime = job.run.GetClock().Now();
+            buyers.push_back(std::move(buyer));
         }
-        buyer.sellamount = buyer.amount * buyer.price;
-        buyer.AddTime = job.run.GetClock().Now();
-        job.store.AppendBuyer(buyer);
-        job.run.CountBuyers(1);
-        ++count;
-        if (count == 1 && pageNumber == 1) {
-            job.LastSellTime = buyer.buytime;
-        }
+    } catch (const std::exception&) {
+        cutShort = std::current_exception();
+    }
+
+    job.store.AppendBuyers(buyers);
+    const int count = static_cast<int>(buyers.size());
+    job.run.CountBuyers(count);
+    if (count > 0 && pageNumber == 1) {
+        job.LastSellTime = buyers.front().buytime;
+    }
+    if (cutShort) {
+        std::rethrow_exception(cutShort);
     }
     return count;
 }

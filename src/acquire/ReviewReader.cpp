@@ -1,5 +1,8 @@
 #include "acquire/ReviewReader.h"
 
+#include <exception>
+#include <vector>
+
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
@@ -127,29 +130,42 @@ int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
         return 0;
     }
 
-    int count = 0;
-    for (const std::string& object : records) {
-        RateRow rate;
-        rate.sid = job.run.RunId();
-        rate.itemid = job.ItemId;
-        rate.rateContent = TextBetween(object, "rateContent\":\"", "\"");
-        rate.userVipLevel = WholeNumber(TextBetween(object, "\"userVipLevel\":", ","));
-        rate.displayUserNick = TextBetween(object, "\"displayUserNick\":\"", "\"");
-        rate.CommentID = TextBetween(object, "\"id\":", ",");
-        rate.displayRatePic = TextBetween(object, "\"displayRatePic\":\"", "\"");
-        rate.rateDate = ReadPageDateTime(TextBetween(object, "\"rateDate\":\"", "\""));
-        // The review service spells the member so.
-        rate.User_RateSum = WholeNumber(TextBetween(object, "\"dispalyRateSum\":", ","));
-        if (Trim(rate.displayUserNick).empty() && Trim(rate.rateContent).empty()) {
-            continue;
+    // The page's reviews go to the store together, in one transaction, once the page is cut:
+    // a failure stores none of them. An object that ends the cutting part-way (an impossible
+    // review date) still leaves the reviews before it stored.
+    std::vector<RateRow> rates;
+    std::exception_ptr cutShort;
+    try {
+        for (const std::string& object : records) {
+            RateRow rate;
+            rate.sid = job.run.RunId();
+            rate.itemid = job.ItemId;
+            rate.rateContent = TextBetween(object, "rateContent\":\"", "\"");
+            rate.userVipLevel = WholeNumber(TextBetween(object, "\"userVipLevel\":", ","));
+            rate.displayUserNick = TextBetween(object, "\"displayUserNick\":\"", "\"");
+            rate.CommentID = TextBetween(object, "\"id\":", ",");
+            rate.displayRatePic = TextBetween(object, "\"displayRatePic\":\"", "\"");
+            rate.rateDate = ReadPageDateTime(TextBetween(object, "\"rateDate\":\"", "\""));
+            // The review service spells the member so.
+            rate.User_RateSum = WholeNumber(TextBetween(object, "\"dispalyRateSum\":", ","));
+            if (Trim(rate.displayUserNick).empty() && Trim(rate.rateContent).empty()) {
+                continue;
+            }
+            rate.AddTime = job.run.GetClock().Now();
+            rates.push_back(std::move(rate));
         }
-        rate.AddTime = job.run.GetClock().Now();
-        job.store.AppendRate(rate);
-        job.run.CountRates(1);
-        ++count;
-        if (count == 1 && pageNumber == 1) {
-            job.LastCommentTime = rate.rateDate;
-        }
+    } catch (const std::exception&) {
+        cutShort = std::current_exception();
+    }
+
+    job.store.AppendRates(rates);
+    const int count = static_cast<int>(rates.size());
+    job.run.CountRates(count);
+    if (count > 0 && pageNumber == 1) {
+        job.LastCommentTime = rates.front().rateDate;
+    }
+    if (cutShort) {
+        std::rethrow_exception(cutShort);
     }
     return count;
 }

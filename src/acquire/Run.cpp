@@ -17,7 +17,8 @@ Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& cl
       m_threads(threads),
       m_clock(clock),
       m_started(clock.Now()),
-      m_gate(m_settings.options.maxRate) {
+      m_gate(m_settings.options.maxRate),
+      m_stores([this] { return OpenStore(); }) {
 }
 
 void Run::ChangedLocked() {
@@ -281,6 +282,16 @@ void Run::MarkDownloadEnded() {
 }
 
 bool Run::CompleteIfDone(bool readerReport) {
+    if (!CompleteIfDoneLocked(readerReport)) {
+        return false;
+    }
+    // No download runs any more, and each gave its connection back before it reported its
+    // end: a run that is over keeps no file or server connection open.
+    m_stores.Close();
+    return true;
+}
+
+bool Run::CompleteIfDoneLocked(bool readerReport) {
     std::lock_guard lock(m_mutex);
     if (m_completed) {
         return false;

@@ -21,12 +21,12 @@
 #include "fetch/Endpoints.h"
 #include "fetch/FetchError.h"
 #include "store/StoreError.h"
+#include "store/StorePool.h"
 
 namespace tarnwick {
 
 class Clock;
 class Run;
-class Store;
 class ThreadGroup;
 
 // How the workers of a run reach its owner. Log and ReaderEnded wait until the owner has
@@ -176,6 +176,11 @@ public:
     // again for a few seconds (a restart takes that long); after that every further worker
     // would only fail the same way, so the store fails for the run and the error is thrown.
     Store OpenStore();
+    // A connection of the run's pool, opened with OpenStore when none is idle: an item's
+    // download takes one and gives it back, so the next item goes on with it and its prepared
+    // statements. Once the run is complete the idle ones are closed.
+    StorePool::Lease TakeStore() { return m_stores.Take(); }
+    const StorePool& Stores() const { return m_stores; }
 
     void SetShopLookup(ShopLookup lookup);
     // Decided from the state now; meaningful once the run is complete.
@@ -236,6 +241,7 @@ public:
 
 private:
     void ChangedLocked();
+    bool CompleteIfDoneLocked(bool readerReport);
     // The marketplace never gave us what we needed: the IM card or the first list page could
     // not be fetched, or every request failed.
     bool MarketUnreachable() const;
@@ -279,6 +285,7 @@ private:
     mutable std::mutex m_listingMutex;
     ListingProgress m_listing;
     std::vector<std::string> m_notStored;  // under m_totalsMutex
+    StorePool m_stores;
 };
 
 }  // namespace tarnwick

@@ -49,17 +49,24 @@ void TDownloadItem::ReadStateFrom(AnswerClass answer) {
 }
 
 void TDownloadItem::Execute() {
-    std::optional<Store> store;
+    std::optional<StorePool::Lease> store;
     try {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
-        store.emplace(m_run->OpenStore());
+        store.emplace(m_run->TakeStore());
         RecordMatcher matcher;
-        ItemJob job{*m_run, m_itemId, client, *store, matcher, {}, {}, {}, {}, false};
+        ItemJob job{*m_run, m_itemId, client, **store, matcher, {}, {}, {}, {}, false};
 
         m_run->Log("正在下载 " + m_itemId + "...");
-        DoDownload(job);
+        try {
+            DoDownload(job);
+        } catch (const DatabaseError&) {
+            // Not handed to the next item: a server connection that failed may be lost, and
+            // the next item opens its own, which finds out whether the store still answers.
+            store->Discard();
+            throw;
+        }
     } catch (const RunAborted&) {
         return;  // the program is ending; nothing more is stored or reported
     } catch (const DatabaseError& error) {
@@ -84,10 +91,13 @@ void TDownloadItem::Execute() {
         Failed("unknown failure");
     }
     try {
-        m_run->FinishItem(m_item, m_state, m_answer, store ? &*store : nullptr);
+        m_run->FinishItem(m_item, m_state, m_answer, store && *store ? &**store : nullptr);
     } catch (...) {
         // The record is the run's to keep; the end report must still go.
     }
+    // Back in the pool before the end is reported: the run that ends with this report closes
+    // the pool's idle connections.
+    store.reset();
     if (!m_run->ReportEnd(&Run::ReportDownloadEnded)) {
         return;  // the owner is gone; nobody is left to count this download
     }

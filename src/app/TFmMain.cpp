@@ -37,6 +37,7 @@
 #include "app/WatchService.h"
 #include "base/Clock.h"
 #include "base/Text.h"
+#include "base/Version.h"
 #include "export/ItemSheet.h"
 #include "export/NickExport.h"
 #include "export/TCheckUpdate.h"
@@ -69,8 +70,9 @@ constexpr int kRecentNicks = 20;
 constexpr std::chrono::milliseconds kRunProgressInterval{500};
 
 QString Caption(Edition edition) {
-    return edition == Edition::Partner ? TFmMain::tr("Halden软件-Quorvane V3.06")
-                                       : TFmMain::tr("Corvell软件-Quorvane V3.06");
+    const QString version = QString::fromLatin1(kVersionText);
+    return edition == Edition::Partner ? TFmMain::tr("Halden软件-Quorvane V%1").arg(version)
+                                       : TFmMain::tr("Corvell软件-Quorvane V%1").arg(version);
 }
 
 }  // namespace

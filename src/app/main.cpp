@@ -12,6 +12,7 @@
 #include "app/QtTranslations.h"
 #include "app/TFmMain.h"
 #include "base/Clock.h"
+#include "base/Version.h"
 #include "store/DataFolder.h"
 
 int main(int argc, char* argv[]) {
@@ -21,7 +22,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("Corvell"));
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.06"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tarnwick::kVersionText));
 
     QCommandLineParser parser;
     parser.addHelpOption();

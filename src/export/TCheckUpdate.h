@@ -8,12 +8,12 @@
 #include <string_view>
 #include <thread>
 
+#include "base/Version.h"
 namespace tarnwick {
 
 class HttpClient;
 
-// The program's own version number; a newer one at the vendor means an upgrade is offered.
-inline constexpr std::int32_t kProgramVersion = 206;
+inline constexpr std::int32_t kProgramVersion = kVersionNumber;
 inline constexpr const char* kProductName = "tarnwick";
 
 // The version number of `product` in a version list answer ("name=value" lines): the first

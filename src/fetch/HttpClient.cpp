@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "base/Version.h"
 
 namespace tarnwick {
 namespace {
@@ -335,7 +336,7 @@ HttpClient::HttpClient() : m_impl(std::make_unique<Impl>()) {
 HttpClient::~HttpClient() = default;
 
 const char* HttpClient::DefaultUserAgent() {
-    return "Quorvane/3.06";
+    return kUserAgent;
 }
 
 void HttpClient::SetReadTimeout(std::int32_t milliseconds) {

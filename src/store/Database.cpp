@@ -476,6 +476,57 @@ void Database::Write(Statement& statement) {
     }
 }
 
+namespace {
+
+// A statement of a write transaction found the file locked: the transaction is rolled back and
+// tried again once the lock may have been let go.
+struct TransactionBusy {};
+
+}  // namespace
+
+void Database::WriteInTransaction(Statement& statement) {
+    Statement::StepResult result;
+    while ((result = statement.TryStep()) == Statement::StepResult::Row) {
+    }
+    if (result == Statement::StepResult::Busy) {
+        throw TransactionBusy{};
+    }
+    statement.Reset();
+}
+
+void Database::WriteTransaction(const std::function<void()>& work) {
+    Statement& begin = Prepared("begin immediate");
+    Statement& commit = Prepared("commit");
+    const auto rollBack = [this] {
+        // A failure such as a full disk may already have ended the transaction.
+        if (sqlite3_get_autocommit(m_db) == 0) {
+            sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr);
+        }
+    };
+    BusyWait wait;
+    for (;;) {
+        {
+            // Immediate: the write lock is taken, or found taken, before any row, and the
+            // statements after it wait for nothing while our lock is held.
+            const std::lock_guard lock(*m_writeMutex);
+            try {
+                WriteInTransaction(begin);
+                work();
+                WriteInTransaction(commit);
+                return;
+            } catch (const TransactionBusy&) {
+                rollBack();
+            } catch (...) {
+                rollBack();
+                throw;
+            }
+        }
+        if (!wait.Sleep()) {
+            throw DatabaseError(sqlite3_errstr(SQLITE_BUSY));
+        }
+    }
+}
+
 void Database::CheckWritable() {
     if (sqlite3_db_readonly(m_db, "main") == 1) {
         ThrowCode(SQLITE_READONLY);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -93,6 +94,14 @@ public:
     // Runs a statement that writes, queued behind this process's other writers to the file and
     // waiting out another program's lock within the busy limits.
     void Write(Statement& statement);
+    // Runs `work` as one write transaction, queued behind this process's other writers like
+    // Write. `work` only binds and runs its statements through WriteInTransaction. A lock that
+    // another program holds is waited out with nothing held: the transaction is rolled back,
+    // and `work` runs again from its start after the back-off. Any other failure rolls back
+    // and throws, so either every row of `work` is stored or none.
+    void WriteTransaction(const std::function<void()>& work);
+    // Steps a statement that writes to its end, inside WriteTransaction's work.
+    void WriteInTransaction(Statement& statement);
     // Throws DatabaseError unless a row could be written now: a read-only file or folder, a lock
     // held past the busy limits, a damaged file. Writes nothing.
     void CheckWritable();

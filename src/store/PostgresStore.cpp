@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <iterator>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -50,6 +52,37 @@ std::vector<std::string> ParamsOf(const std::array<Column<Row>, N>& columns, con
                    column.member);
     }
     return params;
+}
+
+// A page's rows as one insert of many rows: one statement is one transaction on the server, and
+// one round trip instead of one a row. A page longer than one statement should carry goes in
+// several, inside one transaction.
+template <typename Row, std::size_t N>
+void AppendRows(PgConnection& connection, const char* table,
+                const std::array<Column<Row>, N>& columns, std::span<const Row> rows) {
+    constexpr std::size_t kRowsPerStatement = 50;
+    const auto insert = [&](std::span<const Row> part) {
+        std::vector<std::string> params;
+        params.reserve(part.size() * N);
+        for (const Row& row : part) {
+            std::vector<std::string> values = ParamsOf(columns, row);
+            params.insert(params.end(), std::make_move_iterator(values.begin()),
+                          std::make_move_iterator(values.end()));
+        }
+        connection.Run(InsertSql(table, columns, Dollar, part.size()), params);
+    };
+    if (rows.empty()) {
+        return;
+    }
+    if (rows.size() <= kRowsPerStatement) {
+        insert(rows);
+        return;
+    }
+    connection.Transaction([&] {
+        for (std::size_t at = 0; at < rows.size(); at += kRowsPerStatement) {
+            insert(rows.subspan(at, std::min(kRowsPerStatement, rows.size() - at)));
+        }
+    });
 }
 
 // Columns are found by name without regard to case, as in the file: the server folds the
@@ -144,6 +177,14 @@ void PostgresStore::AppendBuyer(const BuyerRow& row) {
 void PostgresStore::AppendRate(const RateRow& row) {
     static const std::string sql = InsertSql("RateList", kRateColumns, Dollar);
     m_connection.Run(sql, ParamsOf(kRateColumns, row));
+}
+
+void PostgresStore::AppendBuyers(std::span<const BuyerRow> rows) {
+    AppendRows(m_connection, "BuyerList", kBuyerColumns, rows);
+}
+
+void PostgresStore::AppendRates(std::span<const RateRow> rows) {
+    AppendRows(m_connection, "RateList", kRateColumns, rows);
 }
 
 std::vector<ShopRow> PostgresStore::ReadShops() {

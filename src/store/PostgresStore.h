@@ -26,6 +26,8 @@ public:
     void AppendItem(const ItemRow& row) override;
     void AppendBuyer(const BuyerRow& row) override;
     void AppendRate(const RateRow& row) override;
+    void AppendBuyers(std::span<const BuyerRow> rows) override;
+    void AppendRates(std::span<const RateRow> rows) override;
 
     std::vector<ShopRow> ReadShops() override;
     std::vector<ItemRow> ReadItems(std::string_view sid,

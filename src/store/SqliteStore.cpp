@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <mutex>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -31,6 +32,26 @@ void AppendRow(Database& db, const std::string& sql, const std::array<Column<Row
                    columns[i].member);
     }
     db.Write(insert);
+}
+
+// Many rows in one transaction: one lock round and one commit for all of them instead of one
+// each, and none of them stored unless all are.
+template <typename Row, std::size_t N>
+void AppendRows(Database& db, const std::string& sql, const std::array<Column<Row>, N>& columns,
+                std::span<const Row> rows) {
+    if (rows.empty()) {
+        return;
+    }
+    Statement& insert = db.Prepared(sql.c_str());
+    db.WriteTransaction([&] {
+        for (const Row& row : rows) {
+            for (std::size_t i = 0; i < N; ++i) {
+                std::visit([&](auto member) { insert.Bind(static_cast<int>(i + 1), row.*member); },
+                           columns[i].member);
+            }
+            db.WriteInTransaction(insert);
+        }
+    });
 }
 
 // A cached statement left part-way through a result would keep its read snapshot open, which
@@ -122,6 +143,16 @@ void SqliteStore::AppendBuyer(const BuyerRow& row) {
 void SqliteStore::AppendRate(const RateRow& row) {
     static const std::string sql = InsertSql("RateList", kRateColumns, Question);
     AppendRow(m_db, sql, kRateColumns, row);
+}
+
+void SqliteStore::AppendBuyers(std::span<const BuyerRow> rows) {
+    static const std::string sql = InsertSql("BuyerList", kBuyerColumns, Question);
+    AppendRows(m_db, sql, kBuyerColumns, rows);
+}
+
+void SqliteStore::AppendRates(std::span<const RateRow> rows) {
+    static const std::string sql = InsertSql("RateList", kRateColumns, Question);
+    AppendRows(m_db, sql, kRateColumns, rows);
 }
 
 std::vector<ShopRow> SqliteStore::ReadShops() {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,9 +18,10 @@
 namespace tarnwick {
 
 // The rows of the five tables as the readers, the views and the exports use them, whichever
-// database holds them: the SQLite file or a PostgreSQL server a team shares. Every row is
-// stored by itself and committed at once, so rows written before a failure stay. One Store
-// is one connection: every thread that writes opens its own.
+// database holds them: the SQLite file or a PostgreSQL server a team shares. Every write is
+// committed at once, so rows written before a failure stay: a row by itself, or a page's rows
+// together, all of them or none. One Store is one connection, for one thread at a time; a
+// run's workers take theirs from a StorePool.
 class Store {
 public:
     // The file store on an opened file.
@@ -42,6 +44,10 @@ public:
     void AppendItem(const ItemRow& row) { m_backend->AppendItem(row); }
     void AppendBuyer(const BuyerRow& row) { m_backend->AppendBuyer(row); }
     void AppendRate(const RateRow& row) { m_backend->AppendRate(row); }
+    // One page's rows in one transaction: every row is stored or none is. The rows are values
+    // sent whole, so a batch that failed may be sent again, on another connection too.
+    void AppendBuyers(std::span<const BuyerRow> rows) { m_backend->AppendBuyers(rows); }
+    void AppendRates(std::span<const RateRow> rows) { m_backend->AppendRates(rows); }
 
     // Newest first.
     std::vector<ShopRow> ReadShops() { return m_backend->ReadShops(); }

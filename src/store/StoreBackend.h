@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ public:
     virtual void AppendItem(const ItemRow& row) = 0;
     virtual void AppendBuyer(const BuyerRow& row) = 0;
     virtual void AppendRate(const RateRow& row) = 0;
+    // The rows of one page in one transaction: all of them are stored, or none. Being values
+    // sent whole, a batch that failed may be sent again, on a new connection too.
+    virtual void AppendBuyers(std::span<const BuyerRow> rows) = 0;
+    virtual void AppendRates(std::span<const RateRow> rows) = 0;
 
     virtual std::vector<ShopRow> ReadShops() = 0;
     virtual std::vector<ItemRow> ReadItems(std::string_view sid,

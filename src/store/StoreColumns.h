@@ -154,20 +154,27 @@ std::string UpdateByFirstSql(const char* table, const std::array<Column<Row>, N>
            placeholder(static_cast<int>(N));
 }
 
-// "insert into Table (a, b) values (?, ?)"; `placeholder` gives the engine's spelling of the
-// n-th parameter (counting from 1).
+// "insert into Table (a, b) values (?, ?)", with `rows` groups of values for as many rows;
+// `placeholder` gives the engine's spelling of the n-th parameter (counting from 1, row after
+// row).
 template <typename Row, std::size_t N, typename Placeholder>
 std::string InsertSql(const char* table, const std::array<Column<Row>, N>& columns,
-                      Placeholder placeholder) {
+                      Placeholder placeholder, std::size_t rows = 1) {
     std::string names;
-    std::string values;
     for (std::size_t i = 0; i < N; ++i) {
         names += i == 0 ? "" : ", ";
         names += columns[i].name;
-        values += i == 0 ? "" : ", ";
-        values += placeholder(static_cast<int>(i + 1));
     }
-    return std::string("insert into ") + table + " (" + names + ") values (" + values + ")";
+    std::string sql = std::string("insert into ") + table + " (" + names + ") values ";
+    for (std::size_t r = 0; r < rows; ++r) {
+        sql += r == 0 ? "(" : ", (";
+        for (std::size_t i = 0; i < N; ++i) {
+            sql += i == 0 ? "" : ", ";
+            sql += placeholder(static_cast<int>(r * N + i + 1));
+        }
+        sql += ")";
+    }
+    return sql;
 }
 
 }  // namespace tarnwick

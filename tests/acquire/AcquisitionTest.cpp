@@ -286,6 +286,46 @@ TEST_P(AcquisitionTest, SameItemListedTwiceIsStoredTwice) {
     EXPECT_EQ(store.ReadBuyers(sid, "1000").size(), 2u);
 }
 
+// Downloads take their database connections from the run's pool: a run opens as many as it had
+// downloads at once, never one an item, and keeps none once it is over.
+TEST_P(AcquisitionTest, ARunOpensAConnectionPerConcurrentDownloadNotPerItem) {
+    AcquisitionHarness harness(GetParam());
+    harness.Sim().AddShop(MakeShop("pooled", "pooled", 24, 1, 1));
+    ASSERT_TRUE(harness.Analyse("pooled", 3));
+    auto run = harness.Controller().CurrentRun();
+    EXPECT_EQ(harness.OpenStore().ReadItems(run->RunId()).size(), 24u);
+    EXPECT_GE(run->Stores().OpenedCount(), 1u);
+    EXPECT_LE(run->Stores().OpenedCount(), 3u);
+    EXPECT_EQ(run->Stores().IdleCount(), 0u);
+}
+
+// A deal-record page is stored in one transaction: when the store refuses one of its rows, none
+// of the page is stored, and the failure counts as a failed row always has: with the file the
+// run ends as a store failure; on a server only the item's deal records end.
+TEST_P(AcquisitionTest, APageWithARefusedRowIsStoredNotAtAll) {
+    AcquisitionHarness harness(GetParam());
+    harness.Sim().AddShop(MakeShop("refusing", "refusing", 1, 20, 2));
+    harness.Temp().RefuseBuyer("买家16");  // the second row of page 2
+    ASSERT_TRUE(harness.Analyse("refusing", 1));
+    auto run = harness.Controller().CurrentRun();
+    Store store = harness.OpenStore();
+    const auto buyers = store.ReadBuyers(run->RunId(), "1000");
+    EXPECT_EQ(buyers.size(), 15u);
+    EXPECT_TRUE(std::none_of(buyers.begin(), buyers.end(),
+                             [](const BuyerRow& row) { return row.Buyer == "买家15"; }));
+    EXPECT_EQ(run->Totals().buyersStored, 15);
+    if (GetParam() == StoreKind::File) {
+        EXPECT_EQ(run->Outcome(), RunOutcome::StoreFailed);
+        EXPECT_TRUE(store.ReadItems(run->RunId()).empty());
+    } else {
+        EXPECT_EQ(run->Outcome(), RunOutcome::Complete);
+        const auto items = store.ReadItems(run->RunId());
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].BuyerCount, 15);
+        EXPECT_EQ(items[0].Commentcount, 2);
+    }
+}
+
 // The server restarts during a run: every connection is cut and none is let in for a while.
 // Every row the marketplace served is stored, none twice, and the run is complete.
 TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwice) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "store/Database.h"
 #include "store/Store.h"
@@ -79,6 +80,57 @@ TEST(BusyDatabase, ALockHeldLongerThanTheEnginesWaitIsWaitedOut) {
     EXPECT_NO_THROW(store.AppendShop(Shop("1")));
     holder.join();
     EXPECT_EQ(CountShops(temp.Path()), 1);
+}
+
+// A page's rows wait out another program's lock as one row does, but hold nothing of ours
+// while they wait: the other writers of this process take our lock meanwhile. A lock held past
+// the wait fails the page whole and leaves the connection usable.
+TEST(BusyDatabase, APageWaitsOutALockWithoutHoldingOurs) {
+    const TempDatabase temp;
+    BuyerRow row;
+    row.sid = "s";
+    row.Buyer = "b";
+    const std::vector<BuyerRow> page(15, row);
+    const auto countBuyers = [&] {
+        Database reader = Database::Open(temp.Path());
+        Statement count(reader.Handle(), "select count(*) from BuyerList");
+        EXPECT_TRUE(count.Step());
+        return count.Int(0);
+    };
+    Store store(Database::Open(temp.Path()));
+    Database other = Database::Open(temp.Path());
+    {
+        const BusyLimitsScope limits(150ms);
+        other.Execute("begin immediate");
+        EXPECT_THROW(store.AppendBuyers(page), DatabaseError);
+        other.Execute("rollback");
+        EXPECT_EQ(countBuyers(), 0);
+    }
+
+    const BusyLimitsScope limits(20s);
+    other.Execute("begin immediate");
+    bool stored = false;
+    std::thread writer([&] {
+        try {
+            store.AppendBuyers(page);
+            stored = true;
+        } catch (const DatabaseError&) {
+        }
+    });
+    Database probe = Database::Open(temp.Path());
+    int free = 0;
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_for(10ms);
+        if (probe.WriteMutex().try_lock()) {
+            probe.WriteMutex().unlock();
+            ++free;
+        }
+    }
+    other.Execute("commit");
+    writer.join();
+    EXPECT_TRUE(stored);
+    EXPECT_GE(free, 3);
+    EXPECT_EQ(countBuyers(), 15);
 }
 
 TEST(BusyDatabase, CheckWritableFailsOnALockThatIsNeverLetGoAndOnAnUnwritableJournal) {

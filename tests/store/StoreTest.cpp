@@ -1,6 +1,8 @@
 #include "store/Store.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <ostream>
@@ -273,6 +275,48 @@ TEST_P(StoreTest, AFailingDeleteLeavesTheRunWhole) {
         store.AppendShop(Shop("later", "2012-04-06 10:00:00.000"));
         EXPECT_EQ(RowsOfRun(temp, "ShopList", "later"), 1);
     }
+}
+
+// A page's rows are one transaction: a row refused leaves none of its page stored and the
+// connection ready for the next page, which is stored whole, every column of every row. Past
+// 50 rows the server takes a page in several statements, still as one.
+TEST_P(StoreTest, APageOfRowsIsStoredWholeOrNotAtAll) {
+    m_temp.RefuseBuyer("refused");
+    struct Case {
+        int rows;
+        int refusedAt;
+    };
+    for (const Case c : {Case{1, 0}, Case{15, 0}, Case{15, 14}, Case{120, 110}}) {
+        const std::string sid = std::to_string(c.rows) + "/" + std::to_string(c.refusedAt);
+        SCOPED_TRACE(sid);
+        std::vector<BuyerRow> page;
+        for (int i = 0; i < c.rows; ++i) {
+            char time[32];
+            std::snprintf(time, sizeof time, "2012-04-05 10:%02d:%02d.000", i / 60, i % 60);
+            BuyerRow row = Buyer(sid, "1", At(time),
+                                 i == c.refusedAt ? "refused" : "买家" + std::to_string(i));
+            row.price = i + 0.5;
+            row.amount = i;
+            row.sku = "颜色:" + std::to_string(i);
+            page.push_back(row);
+        }
+        EXPECT_THROW(m_store.AppendBuyers(page), DatabaseError);
+        EXPECT_EQ(RowsOfRun(m_temp, "BuyerList", sid), 0);
+
+        page[c.refusedAt].Buyer = "accepted";
+        m_store.AppendBuyers(page);
+        std::vector<BuyerRow> stored = m_store.ReadBuyers(sid, "1");
+        std::reverse(stored.begin(), stored.end());  // newest first
+        EXPECT_EQ(stored, page);
+    }
+    const std::vector<RateRow> rates = {
+        {"r", "1", "好评", 3, "n***k", "101", "pic", At("2012-04-05 00:00:00.000"), -1,
+         At("2012-04-06 00:00:00.000")},
+        {"r", "1", "差评", 0, "m***k", "100", "", At("2012-04-04 00:00:00.000"), 7,
+         At("2012-04-06 00:00:01.000")}};
+    m_store.AppendRates(rates);
+    EXPECT_EQ(m_store.ReadRates("r", "1"), rates);
+    EXPECT_NO_THROW(m_store.AppendBuyers({}));
 }
 
 TEST_P(StoreTest, ItemsAreCountedPerRunAndRunsWithoutItemsAreLeftOut) {

@@ -70,6 +70,20 @@ TempStore::~TempStore() {
     }
 }
 
+void TempStore::RefuseBuyer(const std::string& buyer) const {
+    if (m_kind == StoreKind::File) {
+        Execute("create trigger refuse before insert on BuyerList when new.Buyer = '" + buyer +
+                "' begin select raise(abort, 'refused'); end");
+        return;
+    }
+    Execute(
+        "create function refuse() returns trigger language plpgsql as $$ begin if new.buyer "
+        "= '" +
+        buyer +
+        "' then raise exception 'refused'; end if; return new; end $$; create trigger refuse "
+        "before insert on BuyerList for each row execute function refuse()");
+}
+
 Store TempStore::Open() const {
     return Store::Open(m_location);
 }

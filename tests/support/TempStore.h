@@ -37,6 +37,9 @@ public:
     void Execute(const std::string& sql) const;
     // The first column of the first row, as a number.
     int Count(const std::string& sql) const;
+    // From now on the store refuses every BuyerList row for this buyer, as a full disk or a
+    // lost connection would refuse a row.
+    void RefuseBuyer(const std::string& buyer) const;
 
     // The address of the test cluster's server, and one for a schema of the given name on it.
     static std::string ServerAddress();
