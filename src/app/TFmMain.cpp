@@ -493,7 +493,9 @@ void TFmMain::OnWatchEnded(const QString& nick, const QString& title, const QStr
     const QString shownTitle = ShownText(OneLine(title));
     const QString shownText = ShownText(text);
     if (tic->isVisible()) {
-        tic->showMessage(shownTitle, shownText, QSystemTrayIcon::Information);
+        // Desktop notification servers read a message's body as markup: escaped, a title of
+        // the competitor's can neither link nor load an image there.
+        tic->showMessage(shownTitle, shownText.toHtmlEscaped(), QSystemTrayIcon::Information);
     }
     emit watchNoticeShown(shownTitle, shownText);
 }

@@ -163,7 +163,7 @@ TFmWatch::TFmWatch(Store& store, WatchService& service, UserPrompts& prompts, co
     connect(&m_service, &WatchService::busyChanged, this, [this](bool busy) {
         btnRunNow->setEnabled(!busy && ChosenWatch().has_value());
         if (!busy) {
-            Refresh();
+            RunGuarded(m_prompts, this, [this] { Refresh(); });
         }
     });
     connect(&m_service, &WatchService::line, this,

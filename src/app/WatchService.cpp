@@ -149,6 +149,8 @@ void WatchService::Begin(std::int64_t watchId) {
             }
         } catch (const std::exception& error) {
             failure = QString::fromUtf8(error.what());
+        } catch (...) {
+            failure = QStringLiteral("unknown failure");
         }
         QMetaObject::invokeMethod(
             this,
