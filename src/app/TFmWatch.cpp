@@ -385,13 +385,12 @@ void TFmWatch::OnClick(QAbstractButton* button, void (TFmWatch::*handler)()) {
     });
 }
 
-bool TFmWatch::EnsureTables() {
+void TFmWatch::EnsureTables() {
     if (!m_store.HasWatchTables()) {
         // A database from before watching: the tables are added the first time the user asks
         // for a watch, as `init-db --watch-tables` would add them.
         m_store.CreateWatchTables();
     }
-    return true;
 }
 
 void TFmWatch::Refresh() {

@@ -63,7 +63,7 @@ private:
     QWidget* BuildAlertPage();
     QWidget* BuildChannelPage();
     void OnClick(QAbstractButton* button, void (TFmWatch::*handler)());
-    bool EnsureTables();
+    void EnsureTables();
     void ShowWatches();
     void ShowChosenSettings();
     void ShowAlerts();
