@@ -1,6 +1,5 @@
 #include "AlertsCommand.h"
 
-#include <charconv>
 #include <iostream>
 
 #include "base/Text.h"
@@ -9,23 +8,11 @@
 
 namespace tarnwick::cli {
 
-namespace {
-
-std::optional<int> Digits(std::string_view text) {
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-}  // namespace
-
 std::optional<DateTime> ParseSince(const std::string& text, DateTime now) {
     if (text.size() >= 2 && text.find('-') == std::string::npos) {
         const char unit = text.back();
-        const std::optional<int> count = Digits(std::string_view(text).substr(0, text.size() - 1));
+        const std::optional<int> count =
+            ParseInt(std::string_view(text).substr(0, text.size() - 1));
         const double perUnit = unit == 'm'   ? 1.0 / 1440
                                : unit == 'h' ? 1.0 / 24
                                : unit == 'd' ? 1

@@ -1,5 +1,7 @@
 #include "base/Text.h"
 
+#include <charconv>
+
 namespace tarnwick {
 namespace {
 
@@ -50,6 +52,15 @@ std::string AsciiLower(std::string_view text) {
         c = LowerAscii(c);
     }
     return lower;
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 
 // The text with A to Z turned into a to z and every other byte kept.
 std::string AsciiLower(std::string_view text);
+
+// The whole text as a decimal int (from_chars' reading, so a leading '-' is taken); nothing
+// for an empty text, any other character or a number out of range.
+std::optional<int> ParseInt(std::string_view text);
 
 }  // namespace tarnwick

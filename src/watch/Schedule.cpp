@@ -1,22 +1,14 @@
 #include "watch/Schedule.h"
 
-#include <charconv>
 #include <cstdio>
+
+#include "base/Text.h"
 
 namespace tarnwick {
 
 namespace {
 
 constexpr int kMinutesPerDay = 24 * 60;
-
-std::optional<int> WholeNumber(std::string_view text) {
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -46,7 +38,7 @@ std::optional<std::chrono::minutes> Schedule::ParseDuration(std::string_view tex
         number.find_first_not_of("0123456789") != number.npos) {
         return std::nullopt;
     }
-    const std::optional<int> count = WholeNumber(number);
+    const std::optional<int> count = ParseInt(number);
     if (!count) {
         return std::nullopt;
     }
@@ -65,8 +57,8 @@ std::optional<Schedule> Schedule::Parse(std::string_view text) {
             time.find_first_not_of("0123456789:") != time.npos) {
             return std::nullopt;
         }
-        const std::optional<int> hour = WholeNumber(time.substr(0, 2));
-        const std::optional<int> minute = WholeNumber(time.substr(3, 2));
+        const std::optional<int> hour = ParseInt(time.substr(0, 2));
+        const std::optional<int> minute = ParseInt(time.substr(3, 2));
         if (!hour || !minute || *hour > 23 || *minute > 59) {
             return std::nullopt;
         }
