@@ -108,7 +108,7 @@ Server StartMarket(const fs::path& work, int latency) {
 // Every stored row of the run in a form that leaves out what differs from run to run by nature:
 // the run key and the times at which rows were written. Sorted, so thread order does not count.
 std::vector<std::string> RowsOfRun(const std::string& location) {
-    tarnwick::Store store = tarnwick::Store::Open(location);
+    tarnwick::Store store = tarnwick::Store::Open(tarnwick::StoreSource::Parse(location));
     const auto shops = store.ReadShops();
     if (shops.size() != 1) {
         throw std::runtime_error("expected one run in " + location);

@@ -103,7 +103,7 @@ void Measure(const char* what, Work&& work) {
 int main() {
     try {
         test::TempDatabase db;
-        Store store = Store::Open(db.Path());
+        Store store = Store::Open(StoreSource::File(db.Path()));
         const ShopRow day1 = RunOfDay(1);
         const ShopRow day2 = RunOfDay(2);
         Fill(store, day1, 1);
@@ -126,7 +126,10 @@ int main() {
             std::size_t alerts = 0;
             WatchRunner runner(
                 RunnerSettings{},
-                [&] { return std::make_unique<StoreWatchStore>(Store::Open(db.Path())); },
+                [&] {
+                    return std::make_unique<StoreWatchStore>(
+                        Store::Open(StoreSource::File(db.Path())));
+                },
                 [&](const Watch&, std::stop_token, const RunLogSink&) {
                     WatchedRun run;
                     run.sid = day2.SID;
@@ -163,7 +166,7 @@ int main() {
         store.Connection().Execute("commit");
         Measure("  of which reading the 10,000 rows",
                 [&](int) { return std::to_string(store.ReadWatches().size()) + " rows"; });
-        StoreWatchStore runnerStore(Store::Open(db.Path()));
+        StoreWatchStore runnerStore(Store::Open(StoreSource::File(db.Path())));
         Measure("picking the due among 10,000 watches (read from the file)", [&](int) {
             const std::vector<Watch> read = runnerStore.ReadWatches();
             return std::to_string(PickDue(read, clock.Now()).size()) + " due of " +

@@ -194,18 +194,17 @@ int AnalyseCommand::Run() {
         throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " +
                          m_market);
     }
-    const std::string path = DatabasePath();
+    const StoreSource source = Source();
     // Opened now so a missing file fails with the user's message rather than in every worker, and
     // kept open for the run: closing the last connection to the file folds its journal back in,
     // which would otherwise happen after every item.
-    Store keeper = OpenStore(path);
+    Store keeper = OpenStore(source);
     // A file we may read but not write would otherwise cost the whole shop's requests before
     // the first row fails.
     try {
         keeper.CheckWritable();
     } catch (const DatabaseError& error) {
-        throw std::runtime_error("数据文件无法写入： \"" + ShownLocation(path) + "\" " +
-                                 error.what());
+        throw std::runtime_error("数据文件无法写入： \"" + source.Shown() + "\" " + error.what());
     }
     m_limits.maxBodyBytes = std::int64_t{m_maxBodyMb} * 1024 * 1024;
     m_limits.maxFetchMs = m_fetchTimeoutSeconds * 1000;
@@ -216,7 +215,8 @@ int AnalyseCommand::Run() {
     int totalInterrupts = 0;
     std::shared_ptr<tarnwick::Run> run;
     {
-        AcquisitionController controller(loop, observer, path, endpoints, SystemClock::Instance());
+        AcquisitionController controller(loop, observer, source, endpoints,
+                                         SystemClock::Instance());
         controller.Reset();
         controller.SetLimits(m_limits);
         controller.SetRunOptions(m_options);

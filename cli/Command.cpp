@@ -45,9 +45,9 @@ void Command::AddDatabaseOption(CLI::App& app) {
 
 // The database named by --db, or the one the desktop program would choose: beside us, or in
 // the user's data folder for an installed program.
-std::string Command::DatabasePath() const {
+StoreSource Command::Source() const {
     if (!m_database.empty()) {
-        return m_database;
+        return StoreSource::Parse(m_database);
     }
     const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
     if (data.copiedShipped) {
@@ -56,18 +56,18 @@ std::string Command::DatabasePath() const {
     } else if (!data.failure.empty()) {
         std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
     }
-    return ChooseDatabaseFile(data.folder).path;
+    return StoreSource::File(ChooseDatabaseFile(data.folder).path);
 }
 
 Store Command::OpenStore() const {
-    return OpenStore(DatabasePath());
+    return OpenStore(Source());
 }
 
-Store Command::OpenStore(const std::string& path) const {
+Store Command::OpenStore(const StoreSource& source) const {
     try {
-        return Store::Open(path);
+        return Store::Open(source);
     } catch (const DatabaseError& error) {
-        throw std::runtime_error(DatabaseFailureMessage(path, error));
+        throw std::runtime_error(DatabaseFailureMessage(source, error));
     }
 }
 

@@ -46,10 +46,11 @@ public:
 protected:
     // --db FILE: the database to use instead of the one beside the program.
     void AddDatabaseOption(CLI::App& app);
-    std::string DatabasePath() const;
+    // The store --db names (parsed once, here), or the file the desktop program would choose.
+    StoreSource Source() const;
     Store OpenStore() const;
-    // The database at `path`, as DatabasePath() gave it; a failure names the file.
-    Store OpenStore(const std::string& path) const;
+    // A failure names the file, or the server with its password hidden.
+    Store OpenStore(const StoreSource& source) const;
 
     // An option whose value is one of `choices`; a other value is a usage error that lists
     // them.

@@ -22,28 +22,29 @@ void InitDbCommand::Declare(CLI::App& app) {
 }
 
 int InitDbCommand::Run() {
+    const StoreSource source = StoreSource::Parse(m_location);
     if (m_watchTables) {
-        Store store = OpenStore(m_location);
+        Store store = OpenStore(source);
         try {
             store.CreateWatchTables();
         } catch (const DatabaseError& error) {
-            throw std::runtime_error(ShownLocation(m_location) + ": " + error.what());
+            throw std::runtime_error(source.Shown() + ": " + error.what());
         }
-        std::cout << "已在 " << ShownLocation(m_location) << " 添加监控用的数据表。\n";
+        std::cout << "已在 " << source.Shown() << " 添加监控用的数据表。\n";
         return 0;
     }
-    if (!IsServerLocation(m_location)) {
+    if (!source.IsServer()) {
         throw UsageError(
             "init-db sets up a PostgreSQL database (postgresql://...); a database "
             "file starts as a copy of the empty vexodb.qdb, not " +
             m_location);
     }
     try {
-        PostgresStore::CreateSchema(m_location);
+        PostgresStore::CreateSchema(source.Location());
     } catch (const DatabaseError& error) {
-        throw std::runtime_error(ShownLocation(m_location) + ": " + error.what());
+        throw std::runtime_error(source.Shown() + ": " + error.what());
     }
-    std::cout << "已在 " << ShownLocation(m_location) << " 建好分析数据表。\n";
+    std::cout << "已在 " << source.Shown() << " 建好分析数据表。\n";
     return 0;
 }
 

@@ -321,16 +321,15 @@ int WatchCommand::RunDue() {
         throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " +
                          m_market);
     }
-    const std::string path = DatabasePath();
+    const StoreSource source = Source();
     // Kept open for the whole run, as analyse keeps its own: the file's journal is folded back
     // in only when the last connection closes.
-    Store keeper = OpenStore(path);
+    Store keeper = OpenStore(source);
     RequireWatchTables(keeper);
     try {
         keeper.CheckWritable();
     } catch (const DatabaseError& error) {
-        throw std::runtime_error("数据文件无法写入： \"" + ShownLocation(path) + "\" " +
-                                 error.what());
+        throw std::runtime_error("数据文件无法写入： \"" + source.Shown() + "\" " + error.what());
     }
     std::optional<RemoteClock> remote;
     if (!m_clock.empty()) {
@@ -350,9 +349,10 @@ int WatchCommand::RunDue() {
     std::mutex pauseMutex;
     std::condition_variable_any pauseWake;
     WatchRunner runner(
-        settings, [&path] { return std::make_unique<StoreWatchStore>(Store::Open(path)); },
+        settings, [&source] { return std::make_unique<StoreWatchStore>(Store::Open(source)); },
         [&](const Watch& watch, std::stop_token token, const RunLogSink& log) {
-            return AnalyseWatchedShop(watch, path, endpoints, clock, token, RunLog(m_verbose, log));
+            return AnalyseWatchedShop(watch, source, endpoints, clock, token,
+                                      RunLog(m_verbose, log));
         },
         clock, observer,
         [&](std::chrono::milliseconds pause) {

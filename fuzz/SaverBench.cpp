@@ -35,7 +35,7 @@ Run::Settings RunSettings(const std::string& database) {
     settings.runId = "20120405102033250";
     settings.nick = "fuzz";
     settings.threadCount = 1;
-    settings.databasePath = database;
+    settings.store = StoreSource::File(database);
     settings.endpoints = Endpoints::Defaults();
     return settings;
 }
@@ -49,7 +49,7 @@ SaverBench& SaverBench::Instance() {
 
 SaverBench::SaverBench()
     : m_databasePath(CopyOfEmptyDatabase()),
-      m_store(Store::Open(m_databasePath)),
+      m_store(Store::Open(StoreSource::File(m_databasePath))),
       m_port(std::make_unique<SilentPort>()),
       m_run(std::make_shared<Run>(RunSettings(m_databasePath), *m_port, m_threads,
                                   SystemClock::Instance())),

@@ -30,11 +30,11 @@ bool ClaimedInStore(std::optional<Store>& store, const std::string& id, DateTime
 }  // namespace
 
 AcquisitionController::AcquisitionController(OwnerThread& owner, RunObserver& observer,
-                                             std::string databasePath, Endpoints endpoints,
+                                             StoreSource store, Endpoints endpoints,
                                              const Clock& clock)
     : m_owner(owner),
       m_observer(observer),
-      m_databasePath(std::move(databasePath)),
+      m_store(std::move(store)),
       m_endpoints(std::move(endpoints)),
       m_clock(clock) {
 }
@@ -90,7 +90,7 @@ std::string AcquisitionController::NextRunId() {
     // cannot be reached the run goes ahead and its workers report the failure.
     std::optional<Store> store;
     try {
-        store.emplace(Store::Open(m_databasePath));
+        store.emplace(Store::Open(m_store));
     } catch (const DatabaseError&) {
     }
     // Two starts within one millisecond would share a key and mix their rows, and so would a
@@ -130,7 +130,7 @@ AcquisitionController::StartResult AcquisitionController::Start(std::string_view
         return run != m_current && run->Completed() && run.use_count() == 1;
     });
 
-    Run::Settings settings{NextRunId(), nick,     threadCount, m_databasePath,
+    Run::Settings settings{NextRunId(), nick,     threadCount, m_store,
                            m_endpoints, m_limits, m_options};
     RunPort& port = *this;
     auto run = std::make_shared<Run>(std::move(settings), port, m_threads, m_clock);
@@ -247,7 +247,7 @@ void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run, bool l
         return;
     }
     try {
-        Store store = Store::Open(m_databasePath);
+        Store store = Store::Open(m_store);
         const DateTime ended = m_clock.Now();
         store.AppendRunHealth(MakeRunHealthRow(run->RunId(), tally, report, run->Started(), ended));
         // The states the downloads could not store, and those of the entries never started,
@@ -270,7 +270,7 @@ void AcquisitionController::BeginRecord(const Run& run) {
     // Stored before the first request, so that a run that never ends (the program killed, the
     // machine off) still says it did not read the shop.
     try {
-        Store store = Store::Open(m_databasePath);
+        Store store = Store::Open(m_store);
         RunOutcomeRow row;
         row.sid = run.RunId();
         row.outcome = OutcomeKey(RunOutcome::Running);

@@ -11,6 +11,7 @@
 #include "acquire/RunObserver.h"
 #include "acquire/ThreadGroup.h"
 #include "fetch/Endpoints.h"
+#include "store/StoreSource.h"
 
 namespace tarnwick {
 
@@ -31,7 +32,7 @@ public:
     static constexpr const char* kUnencodableNickNotice =
         "掌柜名含有无法发送的字符(非 UTF-8 或 GBK 中没有的字符), 请检查后重新输入.";
 
-    AcquisitionController(OwnerThread& owner, RunObserver& observer, std::string databasePath,
+    AcquisitionController(OwnerThread& owner, RunObserver& observer, StoreSource store,
                           Endpoints endpoints, const Clock& clock);
     // Shuts every run down and waits for its threads (about a second at most: fetches and
     // pauses give up); rows not yet written are not stored.
@@ -80,7 +81,7 @@ private:
 
     OwnerThread& m_owner;
     RunObserver& m_observer;
-    std::string m_databasePath;
+    StoreSource m_store;
     Endpoints m_endpoints;
     const Clock& m_clock;
     RunOptions m_options;

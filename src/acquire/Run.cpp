@@ -166,7 +166,7 @@ Store Run::OpenStore() {
     constexpr int kServerOpenAttempts = 5;
     for (int attempt = 1;; ++attempt) {
         try {
-            Store store = Store::Open(m_settings.databasePath);
+            Store store = Store::Open(m_settings.store);
             // A worker's rows outlast a server's restart. Once the program ends or the store has
             // failed for the run, waiting for a lost connection would only keep the end waiting.
             store.RideOutLostConnections([this] { return ShuttingDown() || StoreFailed(); });
@@ -197,7 +197,7 @@ bool Run::StoreMayStillRecord() const {
 }
 
 bool Run::StoreFailureEndsRun() const {
-    return !IsServerLocation(m_settings.databasePath);
+    return !m_settings.store.IsServer();
 }
 
 bool Run::StoreFailureEnds(const StoreError& error) const {

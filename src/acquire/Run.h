@@ -22,6 +22,7 @@
 #include "fetch/FetchError.h"
 #include "store/StoreError.h"
 #include "store/StorePool.h"
+#include "store/StoreSource.h"
 
 namespace tarnwick {
 
@@ -93,7 +94,7 @@ public:
         std::string runId;
         std::string nick;  // trimmed
         int threadCount = 6;
-        std::string databasePath;
+        StoreSource store;
         Endpoints endpoints;
         RunLimits limits;
         RunOptions options;
@@ -107,7 +108,7 @@ public:
     const std::string& RunId() const { return m_settings.runId; }
     const std::string& Nick() const { return m_settings.nick; }
     int ThreadCount() const { return m_settings.threadCount; }
-    const std::string& DatabasePath() const { return m_settings.databasePath; }
+    const StoreSource& GetStoreSource() const { return m_settings.store; }
     const Endpoints& GetEndpoints() const { return m_settings.endpoints; }
     const RunLimits& Limits() const { return m_settings.limits; }
     const Clock& GetClock() const { return m_clock; }

@@ -434,16 +434,18 @@ void TFmMain::FormCreate() {
     if (m_settings.databaseLocation.empty()) {
         m_database = OpenDatabase(m_settings.databaseFolder.empty() ? m_settings.programFolder
                                                                     : m_settings.databaseFolder);
+        m_source = StoreSource::File(m_database.choice.path);
         if (m_database.db) {
             m_store.emplace(std::move(*m_database.db));
             m_database.db.reset();
         }
     } else {
         m_database.choice = {m_settings.databaseLocation, Edition::Standard};
+        m_source = StoreSource::Parse(m_settings.databaseLocation);
         try {
-            m_store.emplace(Store::Open(m_database.choice.path));
+            m_store.emplace(Store::Open(m_source));
         } catch (const DatabaseError& error) {
-            m_database.failureMessage = DatabaseFailureMessage(m_database.choice.path, error);
+            m_database.failureMessage = DatabaseFailureMessage(m_source, error);
         }
     }
     if (!m_store) {
@@ -459,8 +461,7 @@ void TFmMain::StartWatching() {
     if (!m_store) {
         return;
     }
-    m_watches =
-        std::make_unique<WatchService>(m_database.choice.path, m_settings.endpoints, m_clock);
+    m_watches = std::make_unique<WatchService>(m_source, m_settings.endpoints, m_clock);
     connect(m_watches.get(), &WatchService::watchStarted, this, [this](const QString& nick) {
         SetStatusText(tr("正在监控: %1").arg(ShownText(OneLine(nick))));
     });
@@ -633,8 +634,8 @@ void TFmMain::OnVersionResult(std::int32_t number) {
 
 void TFmMain::btnShopAssayClick() {
     if (!m_readData) {
-        m_readData = std::make_unique<TFmReadData>(m_database.choice.path, m_settings.endpoints,
-                                                   m_prompts, m_clock, this);
+        m_readData =
+            std::make_unique<TFmReadData>(m_source, m_settings.endpoints, m_prompts, m_clock, this);
         connect(m_readData.get(), &TFmReadData::minimizeRequested, this,
                 [this] { RunGuarded(m_prompts, this, [this] { MinimizeApplication(); }); });
         connect(m_readData.get(), &TFmReadData::runningChanged, this, [this](bool running) {
@@ -742,7 +743,7 @@ void TFmMain::OpenOutside(const std::string& url, const QString& lead) {
 Store& TFmMain::Db() {
     if (!m_store) {
         throw DatabaseError(tr("数据库没有打开：\"%1\"")
-                                .arg(QString::fromStdString(ShownLocation(m_database.choice.path)))
+                                .arg(QString::fromStdString(m_source.Shown()))
                                 .toStdString());
     }
     return *m_store;

@@ -14,6 +14,7 @@
 #include "store/DatabaseFile.h"
 #include "store/Rows.h"
 #include "store/Store.h"
+#include "store/StoreSource.h"
 #include "store/TimeWindow.h"
 #include "views/TShop.h"
 
@@ -171,6 +172,9 @@ private:
     UrlOpener& m_urls;
     const Clock& m_clock;
     OpenedDatabase m_database;
+    // Where the store was opened from, or was to be: what the analyse dialog and the watches
+    // open their own connections to.
+    StoreSource m_source;
     std::optional<Store> m_store;
     std::vector<ShopRow> m_shopRows;  // the shop list as last loaded
     std::optional<TShop> m_currentShop;

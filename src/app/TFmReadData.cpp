@@ -41,7 +41,7 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
 
 }  // namespace
 
-TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserPrompts& prompts,
+TFmReadData::TFmReadData(StoreSource store, Endpoints endpoints, UserPrompts& prompts,
                          const Clock& clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_prompts(prompts),
@@ -113,8 +113,8 @@ TFmReadData::TFmReadData(std::string databasePath, Endpoints endpoints, UserProm
     OnClick(btnClose, &TFmReadData::btnCloseClick);
 
     RunObserver& observer = *this;
-    m_controller = std::make_unique<AcquisitionController>(
-        m_owner, observer, std::move(databasePath), std::move(endpoints), clock);
+    m_controller = std::make_unique<AcquisitionController>(m_owner, observer, std::move(store),
+                                                           std::move(endpoints), clock);
     m_controller->Reset();
 }
 

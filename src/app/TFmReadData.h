@@ -9,6 +9,7 @@
 #include "acquire/RunObserver.h"
 #include "app/QtOwnerThread.h"
 #include "fetch/Endpoints.h"
+#include "store/StoreSource.h"
 
 class QComboBox;
 class QLabel;
@@ -30,8 +31,8 @@ class TFmReadData : public QDialog, private RunObserver {
     Q_OBJECT
 
 public:
-    TFmReadData(std::string databasePath, Endpoints endpoints, UserPrompts& prompts,
-                const Clock& clock, QWidget* parent = nullptr);
+    TFmReadData(StoreSource store, Endpoints endpoints, UserPrompts& prompts, const Clock& clock,
+                QWidget* parent = nullptr);
     // Ends the runs and waits for their threads (about a second) while this window, which
     // their queued steps are addressed to, still exists.
     ~TFmReadData() override;

@@ -74,7 +74,7 @@ struct WatchService::Turn {
     std::jthread thread;  // last: joined before the rest goes
 };
 
-WatchService::WatchService(std::string location, Endpoints endpoints, const Clock& clock,
+WatchService::WatchService(StoreSource location, Endpoints endpoints, const Clock& clock,
                            QObject* parent)
     : QObject(parent),
       m_location(std::move(location)),

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "fetch/Endpoints.h"
+#include "store/StoreSource.h"
 
 namespace tarnwick {
 
@@ -25,7 +26,7 @@ class WatchService : public QObject {
 
 public:
     // `location` is the database file or server the window has open.
-    WatchService(std::string location, Endpoints endpoints, const Clock& clock,
+    WatchService(StoreSource location, Endpoints endpoints, const Clock& clock,
                  QObject* parent = nullptr);
     ~WatchService() override;
 
@@ -56,7 +57,7 @@ private:
     void Begin(std::int64_t watchId);
     void Finish(std::uint64_t number);
 
-    std::string m_location;
+    StoreSource m_location;
     Endpoints m_endpoints;
     const Clock& m_clock;
     QTimer m_timer;

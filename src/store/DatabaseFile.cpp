@@ -29,12 +29,11 @@ DatabaseChoice ChooseDatabaseFile(const std::string& programFolder) {
     return {programFolder + "vexodb.qdb", Edition::Standard};
 }
 
-std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error) {
-    if (IsServerLocation(path)) {
-        return "无法连接数据库服务器： \"" + ShownLocation(path) + "\" " +
-               std::string(error.what());
+std::string DatabaseFailureMessage(const StoreSource& source, const DatabaseError& error) {
+    if (source.IsServer()) {
+        return "无法连接数据库服务器： \"" + source.Shown() + "\" " + std::string(error.what());
     }
-    return "找不到数据文件： \"" + path + "\" " + std::string(error.what());
+    return "找不到数据文件： \"" + source.Location() + "\" " + std::string(error.what());
 }
 
 OpenedDatabase OpenDatabase(const std::string& programFolder) {
@@ -43,7 +42,8 @@ OpenedDatabase OpenDatabase(const std::string& programFolder) {
     try {
         result.db.emplace(Database::Open(result.choice.path));
     } catch (const DatabaseError& error) {
-        result.failureMessage = DatabaseFailureMessage(result.choice.path, error);
+        result.failureMessage =
+            DatabaseFailureMessage(StoreSource::File(result.choice.path), error);
     }
     return result;
 }

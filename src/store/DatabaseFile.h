@@ -4,6 +4,7 @@
 #include <string>
 
 #include "store/Database.h"
+#include "store/StoreSource.h"
 
 namespace tarnwick {
 
@@ -29,8 +30,7 @@ struct OpenedDatabase {
 
 OpenedDatabase OpenDatabase(const std::string& programFolder);
 
-// What the user is told when the file at `path`, or the server at that address, cannot be
-// opened.
-std::string DatabaseFailureMessage(const std::string& path, const DatabaseError& error);
+// What the user is told when the file or the server cannot be opened.
+std::string DatabaseFailureMessage(const StoreSource& source, const DatabaseError& error);
 
 }  // namespace tarnwick

@@ -14,11 +14,11 @@ Store::Store(Database db) : m_backend(std::make_unique<SqliteStore>(std::move(db
 Store::Store(std::unique_ptr<StoreBackend> backend) : m_backend(std::move(backend)) {
 }
 
-Store Store::Open(const std::string& location) {
-    if (IsServerLocation(location)) {
-        return Store(std::make_unique<PostgresStore>(PgConnection::Open(location)));
+Store Store::Open(const StoreSource& source) {
+    if (source.IsServer()) {
+        return Store(std::make_unique<PostgresStore>(PgConnection::Open(source.Location())));
     }
-    return Store(Database::Open(location));
+    return Store(Database::Open(source.Location()));
 }
 
 Store::Store(Store&& other) noexcept = default;
@@ -123,15 +123,6 @@ std::vector<ItemReadRow> Store::ReadItemReads(std::string_view sid) {
         return {};
     }
     return m_backend->ReadItemReads(sid);
-}
-
-// Both go through the source's one reading of the text, until every caller holds a source.
-bool IsServerLocation(std::string_view location) {
-    return StoreSource::Parse(location).IsServer();
-}
-
-std::string ShownLocation(const std::string& location) {
-    return StoreSource::Parse(location).Shown();
 }
 
 }  // namespace tarnwick

@@ -13,6 +13,7 @@
 #include "store/Database.h"
 #include "store/Rows.h"
 #include "store/StoreBackend.h"
+#include "store/StoreSource.h"
 #include "store/WatchRows.h"
 
 namespace tarnwick {
@@ -27,9 +28,8 @@ public:
     // The file store on an opened file.
     explicit Store(Database db);
     explicit Store(std::unique_ptr<StoreBackend> backend);
-    // A "postgresql://" (or "postgres://") address opens the shared server store, anything
-    // else is the path of a database file. Throws DatabaseError.
-    static Store Open(const std::string& location);
+    // The shared server store or the database file, as the source says. Throws DatabaseError.
+    static Store Open(const StoreSource& source);
 
     Store(Store&& other) noexcept;
     Store& operator=(Store&& other) noexcept;
@@ -147,10 +147,5 @@ private:
     std::unique_ptr<StoreBackend> m_backend;
     std::optional<bool> m_outcomeTables;
 };
-
-// True for the address of a PostgreSQL server rather than a file path.
-bool IsServerLocation(std::string_view location);
-// The location as the user may be shown it: a password in a server address is hidden.
-std::string ShownLocation(const std::string& location);
 
 }  // namespace tarnwick

@@ -28,7 +28,7 @@ private:
 
 }  // namespace
 
-WatchedRun AnalyseWatchedShop(const Watch& watch, const std::string& databasePath,
+WatchedRun AnalyseWatchedShop(const Watch& watch, const StoreSource& store,
                               const Endpoints& endpoints, const Clock& clock, std::stop_token stop,
                               const RunLogSink& log) {
     WatchedRun result;
@@ -37,7 +37,7 @@ WatchedRun AnalyseWatchedShop(const Watch& watch, const std::string& databasePat
     LogObserver observer(log);
     std::shared_ptr<Run> run;
     {
-        AcquisitionController controller(loop, observer, databasePath, endpoints, clock);
+        AcquisitionController controller(loop, observer, store, endpoints, clock);
         controller.Reset();
         RunOptions options;
         options.maxRate = watch.maxRate;

@@ -6,6 +6,7 @@
 
 #include "acquire/Run.h"
 #include "fetch/Endpoints.h"
+#include "store/StoreSource.h"
 #include "watch/Watch.h"
 
 namespace tarnwick {
@@ -29,7 +30,7 @@ using RunLogSink = std::function<void(const std::string& line)>;
 // other run's) with the watch's threads and politeness, on the calling thread, until the run
 // has ended. A stop requested on `stop` ends it as a user's stop would. Every line of the
 // run's log goes to `log`.
-WatchedRun AnalyseWatchedShop(const Watch& watch, const std::string& databasePath,
+WatchedRun AnalyseWatchedShop(const Watch& watch, const StoreSource& store,
                               const Endpoints& endpoints, const Clock& clock, std::stop_token stop,
                               const RunLogSink& log);
 

@@ -268,8 +268,8 @@ TEST(WorkerEndTest, AFailingLogHandOverNeitherEndsTheProcessNorLosesTheEndReport
     EventLoop loop;
     FailingOwner owner(loop, 3);
     RecordingObserver observer;
-    AcquisitionController controller(owner, observer, database.Path(), market.GetEndpoints(),
-                                     SystemClock::Instance());
+    AcquisitionController controller(owner, observer, StoreSource::File(database.Path()),
+                                     market.GetEndpoints(), SystemClock::Instance());
     ASSERT_EQ(controller.Start("frail", 2), AcquisitionController::StartResult::Started);
     auto run = controller.CurrentRun();
     bool ended = false;
@@ -316,7 +316,8 @@ TEST(WorkerEndTest, AClockSetFarBackGivesTheNextKeyAtOnce) {
     SettableClock clock;
     Endpoints endpoints = Endpoints::Defaults();
     ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));  // nothing listens there
-    AcquisitionController controller(loop, observer, database.Path(), endpoints, clock);
+    AcquisitionController controller(loop, observer, StoreSource::File(database.Path()), endpoints,
+                                     clock);
     controller.Start("a", 1);
     // Counting up a millisecond at a time from here would take days.
     clock.now = DateTime::FromParts({1990, 1, 1, 0, 0, 0, 0});

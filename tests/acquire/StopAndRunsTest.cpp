@@ -196,7 +196,8 @@ TEST(RunsTest, RunKeysAreNewEvenWithinOneMillisecond) {
     FixedClock clock;
     Endpoints endpoints = Endpoints::Defaults();
     ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));  // nothing listens there
-    AcquisitionController controller(loop, observer, database.Path(), endpoints, clock);
+    AcquisitionController controller(loop, observer, StoreSource::File(database.Path()), endpoints,
+                                     clock);
     controller.Start("a", 1);
     std::string first = controller.CurrentRun()->RunId();
     controller.Start("b", 1);
@@ -225,8 +226,8 @@ TEST_P(SharedStoreRuns, ProgramsStartingInOneMillisecondGetDifferentKeys) {
     FixedClock clock;
     Endpoints endpoints = Endpoints::Defaults();
     ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));  // nothing listens there
-    AcquisitionController first(loop, observer, store.Location(), endpoints, clock);
-    AcquisitionController second(loop, observer, store.Location(), endpoints, clock);
+    AcquisitionController first(loop, observer, store.Source(), endpoints, clock);
+    AcquisitionController second(loop, observer, store.Source(), endpoints, clock);
     first.Start("a", 1);
     second.Start("b", 1);
     const std::string firstKey = first.CurrentRun()->RunId();
@@ -244,7 +245,8 @@ TEST(SharedStoreRuns, AStoreThatCannotBeReachedLeavesTheKeyToTheClock) {
     Endpoints endpoints = Endpoints::Defaults();
     ASSERT_TRUE(endpoints.PointMarketAt("http://127.0.0.1:9"));
     AcquisitionController controller(
-        loop, observer, "postgresql:///postgres?host=/nonexistent-tarnwick", endpoints, clock);
+        loop, observer, StoreSource::Parse("postgresql:///postgres?host=/nonexistent-tarnwick"),
+        endpoints, clock);
     controller.Start("a", 1);
     EXPECT_EQ(controller.CurrentRun()->RunId(), "20261209103015250");
 }

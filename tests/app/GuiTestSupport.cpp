@@ -103,14 +103,14 @@ std::string MainWindowFixture::Location() const {
 }
 
 Store MainWindowFixture::OpenStore() const {
-    return Store::Open(Location());
+    return Store::Open(StoreSource::Parse(Location()));
 }
 
 std::string MainWindowFixture::Analyse(const std::string& nick) {
     EventLoop loop;
     RecordingObserver observer;
-    AcquisitionController controller(loop, observer, Location(), m_market.GetEndpoints(),
-                                     SystemClock::Instance());
+    AcquisitionController controller(loop, observer, StoreSource::Parse(Location()),
+                                     m_market.GetEndpoints(), SystemClock::Instance());
     controller.Reset();
     EXPECT_EQ(controller.Start(nick, 1), AcquisitionController::StartResult::Started);
     auto run = controller.CurrentRun();

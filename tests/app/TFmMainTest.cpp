@@ -241,7 +241,7 @@ TEST(TFmMainServerStoreTest, AServerGivenWithDbIsBrowsedLikeTheFile) {
     f.ClickTreeNode(0);
     EXPECT_EQ(f.ListColumn(ItemListModel::cxTitle).size(), shop.items.size());
     // The file beside the program was not touched.
-    EXPECT_TRUE(Store::Open(f.Folder().Path()).ReadShops().empty());
+    EXPECT_TRUE(Store::Open(StoreSource::File(f.Folder().Path())).ReadShops().empty());
 }
 
 TEST(TFmMainServerStoreTest, AnUnreachableServerIsReportedWithoutItsPassword) {

@@ -232,7 +232,7 @@ TEST(CliTest, TwoProgramsAnalyseTwoShopsIntoOneServerAtOnce) {
     ASSERT_EQ(first.Wait(), 0) << first.Err();
     ASSERT_EQ(second.Wait(), 0) << second.Err();
 
-    Store store = Store::Open(schema.Location());
+    Store store = Store::Open(StoreSource::Parse(schema.Location()));
     const auto runs = store.ReadShops();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NE(runs[0].SID, runs[1].SID);

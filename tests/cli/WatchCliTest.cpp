@@ -60,7 +60,7 @@ protected:
     }
     // The runs stored for a nick.
     int RunsOf(const std::string& nick) {
-        Store store = Store::Open(Db());
+        Store store = Store::Open(StoreSource::Parse(Db()));
         int runs = 0;
         for (const ShopRow& shop : store.ReadShops()) {
             runs += shop.WWName == nick ? 1 : 0;

@@ -464,8 +464,8 @@ TEST_F(XlsxExportTest, AnalysedShopExportsEveryStoredItemCellByCell) {
     {
         EventLoop loop;
         CompletionObserver observer;
-        AcquisitionController controller(loop, observer, database.Path(), market.GetEndpoints(),
-                                         SystemClock::Instance());
+        AcquisitionController controller(loop, observer, StoreSource::File(database.Path()),
+                                         market.GetEndpoints(), SystemClock::Instance());
         controller.Reset();
         ASSERT_EQ(controller.Start(shop.nick, 6), AcquisitionController::StartResult::Started);
         auto run = controller.CurrentRun();

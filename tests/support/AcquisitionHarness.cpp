@@ -8,9 +8,8 @@ namespace tarnwick::test {
 
 AcquisitionHarness::AcquisitionHarness(StoreKind kind)
     : m_store(kind),
-      m_controller(std::make_unique<AcquisitionController>(m_loop, m_observer, m_store.Location(),
-                                                           m_market.GetEndpoints(),
-                                                           SystemClock::Instance())) {
+      m_controller(std::make_unique<AcquisitionController>(
+          m_loop, m_observer, m_store.Source(), m_market.GetEndpoints(), SystemClock::Instance())) {
     m_controller->Reset();
 }
 
@@ -18,8 +17,8 @@ AcquisitionHarness::AcquisitionHarness(
     StoreKind kind, const std::function<std::string(const std::string&)>& runLocation)
     : m_store(kind),
       m_controller(std::make_unique<AcquisitionController>(
-          m_loop, m_observer, runLocation(m_store.Location()), m_market.GetEndpoints(),
-          SystemClock::Instance())) {
+          m_loop, m_observer, StoreSource::Parse(runLocation(m_store.Location())),
+          m_market.GetEndpoints(), SystemClock::Instance())) {
     m_controller->Reset();
 }
 

@@ -85,7 +85,7 @@ void TempStore::RefuseBuyer(const std::string& buyer) const {
 }
 
 Store TempStore::Open() const {
-    return Store::Open(m_location);
+    return Store::Open(Source());
 }
 
 void TempStore::Execute(const std::string& sql) const {

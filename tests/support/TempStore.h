@@ -28,6 +28,7 @@ public:
     StoreKind Kind() const { return m_kind; }
     // What --db takes: the file's path or the server's address.
     const std::string& Location() const { return m_location; }
+    StoreSource Source() const { return StoreSource::Parse(m_location); }
     // The server store's schema; its connections carry it as their application name, so a
     // test can find them on the server.
     const std::string& SchemaName() const { return m_schema; }
