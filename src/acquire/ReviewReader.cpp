@@ -8,11 +8,9 @@
 #include "acquire/PageRecords.h"
 #include "acquire/Run.h"
 #include "base/Clock.h"
-#include "base/Text.h"
 #include "fetch/HttpClient.h"
-#include "fetch/RecordMatcher.h"
 #include "fetch/TextTools.h"
-#include "store/DateTime.h"
+#include "pages/ReviewPage.h"
 #include "store/Store.h"
 
 namespace tarnwick {
@@ -24,14 +22,9 @@ constexpr int kFullPage = 20;
 // review service that fails every page would otherwise be asked for ever.
 constexpr int kFailedPagesInARow = 3;
 
-int PagesValue(const std::string& page) {
-    return WholeNumber(TextBetween(page, "\"pages\":", ","));
-}
-
 }  // namespace
 
-int ReadReviews(ItemJob& job, const std::string& itemPage) {
-    std::string address = Trim(TextBetween(itemPage, "data-reviewApi=\"", "\""));
+int ReadReviews(ItemJob& job, std::string address) {
     if (address.empty()) {
         return 0;
     }
@@ -47,16 +40,16 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
         int promised = 0;
         FetchedPage first =
             FetchPage(run, job.client, address, PageKind::Reviews, [&](const std::string& text) {
-                promised = WholeNumber(TextBetween(text, "\"pages\":", ","));
+                promised = ReviewPageCount(text);
                 return ReviewAnswerHasShape(text, 1, promised);
             });
-        if (first.text.find("rateContent") != std::string::npos) {
+        if (NamesReviews(first.text)) {
             run.Pause(std::chrono::milliseconds(10));
         }
         int n = SaveRatePage(job, 1, first.text);
         total += n;
         // Later pages may claim ever more pages; page 1's count is the one we believe.
-        const int pagesOfFirst = PagesValue(first.text);
+        const int pagesOfFirst = ReviewPageCount(first.text);
 
         int failedInARow = 0;
         for (int pageNumber = 1; n >= kFullPage;) {
@@ -122,40 +115,33 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
 
 int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
     job.RepeatedPage = false;
-    if (PagesValue(text) < pageNumber) {
+    ReviewPage page = ParseReviewPage(text, pageNumber);
+    // A page past its own count holds nothing and leaves the records of the page before it as
+    // the ones the next page is compared with.
+    if (page.pages < pageNumber) {
         return 0;
     }
-    std::vector<std::string> records = CutRecords(job, text, R"(\{"rateContent.*?\})");
-    if (RepeatsPrevious(job, pageNumber, records)) {
+    if (RepeatsPrevious(job, pageNumber, page.objects)) {
         return 0;
     }
-
-    // The page's reviews go to the store together, in one transaction, once the page is cut:
-    // a failure stores none of them. An object that ends the cutting part-way (an impossible
-    // review date) still leaves the reviews before it stored.
+    // The page's reviews go to the store together, in one transaction: a failure stores none of
+    // them. An object that ended the reading part-way (an impossible review date) still leaves
+    // the reviews before it stored.
     std::vector<RateRow> rates;
-    std::exception_ptr cutShort;
-    try {
-        for (const std::string& object : records) {
-            RateRow rate;
-            rate.sid = job.run.RunId();
-            rate.itemid = job.ItemId;
-            rate.rateContent = TextBetween(object, "rateContent\":\"", "\"");
-            rate.userVipLevel = WholeNumber(TextBetween(object, "\"userVipLevel\":", ","));
-            rate.displayUserNick = TextBetween(object, "\"displayUserNick\":\"", "\"");
-            rate.CommentID = TextBetween(object, "\"id\":", ",");
-            rate.displayRatePic = TextBetween(object, "\"displayRatePic\":\"", "\"");
-            rate.rateDate = ReadPageDateTime(TextBetween(object, "\"rateDate\":\"", "\""));
-            // The review service spells the member so.
-            rate.User_RateSum = WholeNumber(TextBetween(object, "\"dispalyRateSum\":", ","));
-            if (Trim(rate.displayUserNick).empty() && Trim(rate.rateContent).empty()) {
-                continue;
-            }
-            rate.AddTime = job.run.GetClock().Now();
-            rates.push_back(std::move(rate));
-        }
-    } catch (const std::exception&) {
-        cutShort = std::current_exception();
+    rates.reserve(page.reviews.size());
+    for (Review& review : page.reviews) {
+        RateRow rate;
+        rate.sid = job.run.RunId();
+        rate.itemid = job.ItemId;
+        rate.rateContent = std::move(review.rateContent);
+        rate.userVipLevel = review.userVipLevel;
+        rate.displayUserNick = std::move(review.displayUserNick);
+        rate.CommentID = std::move(review.CommentID);
+        rate.displayRatePic = std::move(review.displayRatePic);
+        rate.rateDate = review.rateDate;
+        rate.User_RateSum = review.User_RateSum;
+        rate.AddTime = job.run.GetClock().Now();
+        rates.push_back(std::move(rate));
     }
 
     job.store.AppendRates(rates);
@@ -164,8 +150,8 @@ int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
     if (count > 0 && pageNumber == 1) {
         job.LastCommentTime = rates.front().rateDate;
     }
-    if (cutShort) {
-        std::rethrow_exception(cutShort);
+    if (page.cutShort) {
+        std::rethrow_exception(page.cutShort);
     }
     return count;
 }
