@@ -6,6 +6,7 @@
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
+#include "acquire/PageSeries.h"
 #include "acquire/Run.h"
 #include "base/Clock.h"
 #include "fetch/HttpClient.h"
@@ -29,59 +30,32 @@ int ReadDealRecords(ItemJob& job, std::string address) {
         return 0;
     }
     Run& run = job.run;
-    int total = 0;
-    job.PrevRecords.clear();
-    try {
-        address = ReplaceAll(address, ",showBuyerList",
-                             "&callback=TShop.mods.DealRecord.reload&t=1333574585117");
+    address = ReplaceAll(address, ",showBuyerList",
+                         "&callback=TShop.mods.DealRecord.reload&t=1333574585117");
+    PageSeries series;
+    series.kind = PageKind::Deals;
+    series.noun = "买家";
+    series.fullPage = kFullPage;
+    series.maxPages = run.Limits().maxDealPages;
+    series.prepare = [&] {
         job.client.SetReferer(run.GetEndpoints().ItemPage(job.ItemId));
         job.client.SetUserAgent(kDealUserAgent);
-
-        const ShapeCheck shape = [](const std::string& text) { return DealAnswerHasShape(text); };
-        FetchedPage first = FetchPage(run, job.client, address, PageKind::Deals, shape);
-        int n = SaveBuyerPage(job, 1, first.text);
-        total += n;
-        std::string base = n < kFullPage ? std::string() : DealPagingAddress(first.text);
+    };
+    series.save = SaveBuyerPage;
+    series.hasShape = [](const std::string& text, int, int) { return DealAnswerHasShape(text); };
+    series.pagingBase = [&address](const std::string& firstPage) {
+        std::string base = DealPagingAddress(firstPage);
         if (base.empty()) {
             base = address;
         }
-
         // A paging base without the page number cannot reach a further page: asking it again
         // would only bring records already stored (page 1's, when the base is its address).
-        bool canPage = base.find("bid_page=1") != std::string::npos;
-        for (int pageNumber = 1; n >= kFullPage && canPage;) {
-            if (run.StopRequested() || pageNumber >= run.Limits().maxDealPages) {
-                break;
-            }
-            ++pageNumber;
-            std::string pageAddress =
-                ReplaceAll(base, "bid_page=1", "bid_page=" + std::to_string(pageNumber));
-            FetchedPage page = FetchPage(run, job.client, pageAddress, PageKind::Deals, shape);
-            if (page.raw == job.PrevPageText) {
-                break;
-            }
-            job.PrevPageText = page.raw;
-            n = SaveBuyerPage(job, pageNumber, page.text);
-            if (job.RepeatedPage) {
-                break;
-            }
-            total += n;
-            if (total / 50 == 0) {
-                run.Log("宝贝 " + job.ItemId + " 已下载" + std::to_string(total) + "个买家.在第" +
-                        std::to_string(pageNumber) + "页仍在继续中...");
-            }
-        }
-    } catch (const RunAborted&) {
-        throw;
-    } catch (const DatabaseError& error) {
-        if (run.StoreFailureEnds(error)) {
-            throw;  // ends the run, not just this stage
-        }
-    } catch (const std::exception&) {
-        // A failed page, append or deal time ends the records; what was stored stays.
-    }
-    run.Log("宝贝 " + job.ItemId + " 共下载" + std::to_string(total) + "个买家.");
-    return total;
+        return base.find("bid_page=1") != std::string::npos ? base : std::string();
+    };
+    series.pageParameter = "bid_page=";
+    series.failedPagesInARow = 1;
+    series.progressDue = [](int total) { return total / 50 == 0; };
+    return ReadPageSeries(job, address, series);
 }
 
 int SaveBuyerPage(ItemJob& job, int pageNumber, const std::string& text) {

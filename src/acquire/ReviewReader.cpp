@@ -6,6 +6,7 @@
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
+#include "acquire/PageSeries.h"
 #include "acquire/Run.h"
 #include "base/Clock.h"
 #include "fetch/HttpClient.h"
@@ -31,86 +32,27 @@ int ReadReviews(ItemJob& job, std::string address) {
     // The page's own request asks for the short form; we want the texts.
     address =
         ReplaceAll(ReplaceAll(address, "showContent=1", "showContent="), "ismore=0", "ismore=1");
-
     Run& run = job.run;
-    int total = 0;
-    job.PrevRecords.clear();
-    try {
-        // What page 1 promises decides whether an empty further page is a changed one.
-        int promised = 0;
-        FetchedPage first =
-            FetchPage(run, job.client, address, PageKind::Reviews, [&](const std::string& text) {
-                promised = ReviewPageCount(text);
-                return ReviewAnswerHasShape(text, 1, promised);
-            });
-        if (NamesReviews(first.text)) {
+    PageSeries series;
+    series.kind = PageKind::Reviews;
+    series.noun = "评价";
+    series.fullPage = kFullPage;
+    series.maxPages = run.Limits().maxReviewPages;
+    series.save = SaveRatePage;
+    series.hasShape = [](const std::string& text, int pageNumber, int promised) {
+        return ReviewAnswerHasShape(text, pageNumber, promised);
+    };
+    series.promisedPages = [](const std::string& firstPage) { return ReviewPageCount(firstPage); };
+    series.afterFirstPage = [&run](const std::string& firstPage) {
+        if (NamesReviews(firstPage)) {
             run.Pause(std::chrono::milliseconds(10));
         }
-        int n = SaveRatePage(job, 1, first.text);
-        total += n;
-        // Later pages may claim ever more pages; page 1's count is the one we believe.
-        const int pagesOfFirst = ReviewPageCount(first.text);
-
-        int failedInARow = 0;
-        for (int pageNumber = 1; n >= kFullPage;) {
-            if (run.StopRequested() || pageNumber >= run.Limits().maxReviewPages ||
-                pageNumber > pagesOfFirst) {
-                break;
-            }
-            ++pageNumber;
-            std::string pageAddress =
-                ReplaceAll(address, "currentPage=1", "currentPage=" + std::to_string(pageNumber));
-            try {
-                FetchedPage page = FetchPage(
-                    run, job.client, pageAddress, PageKind::Reviews, [&](const std::string& text) {
-                        return ReviewAnswerHasShape(text, pageNumber, promised);
-                    });
-                if (page.raw == job.PrevPageText) {
-                    break;
-                }
-                job.PrevPageText = page.raw;
-                // The page after page 1's last is still asked for, as always, but it is never
-                // stored, whatever count it claims for itself.
-                if (pageNumber > pagesOfFirst) {
-                    break;
-                }
-                n = SaveRatePage(job, pageNumber, page.text);
-                if (job.RepeatedPage) {
-                    break;
-                }
-                total += n;
-                failedInARow = 0;
-                if (total % 50 == 0) {
-                    run.Log("宝贝 " + job.ItemId + " 已下载" + std::to_string(total) +
-                            "个评价.在第" + std::to_string(pageNumber) + "页仍在继续中...");
-                }
-            } catch (const RunAborted&) {
-                throw;
-            } catch (const DatabaseError& error) {
-                if (run.StoreFailureEnds(error)) {
-                    throw;
-                }
-                if (++failedInARow >= kFailedPagesInARow) {
-                    break;
-                }
-            } catch (const std::exception&) {
-                // A failed further page is passed over; the next page number may answer.
-                if (++failedInARow >= kFailedPagesInARow) {
-                    break;
-                }
-            }
-        }
-    } catch (const RunAborted&) {
-        throw;
-    } catch (const DatabaseError& error) {
-        if (run.StoreFailureEnds(error)) {
-            throw;  // ends the run, not just this stage
-        }
-    } catch (const std::exception&) {
-        // Page 1 failed: no reviews beyond what it stored.
-    }
-    run.Log("宝贝 " + job.ItemId + " 共下载" + std::to_string(total) + "个评价.");
-    return total;
+    };
+    series.pagingBase = [&address](const std::string&) { return address; };
+    series.pageParameter = "currentPage=";
+    series.failedPagesInARow = kFailedPagesInARow;
+    series.progressDue = [](int total) { return total % 50 == 0; };
+    return ReadPageSeries(job, address, series);
 }
 
 int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
