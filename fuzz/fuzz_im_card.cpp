@@ -6,6 +6,7 @@
 #include "FuzzChecks.h"
 #include "base/Text.h"
 #include "fetch/TextTools.h"
+#include "pages/ImCardPage.h"
 #include "pages/ShopIdentity.h"
 
 using tarnwick::fuzz::Require;

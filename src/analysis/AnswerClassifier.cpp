@@ -1,8 +1,6 @@
 #include "analysis/AnswerClassifier.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "base/Text.h"
 #include "pages/DealPage.h"
 #include "pages/ItemPage.h"
 #include "pages/ListingPage.h"
@@ -11,17 +9,6 @@
 
 namespace tarnwick {
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
 
 // Where the marketplace sends a client it wants to see signed in (what such pages carry in
 // their titles is the page parsers' to read). Addresses are compared in lower case on the path and
@@ -62,7 +49,7 @@ bool IsLoginHost(std::string_view address) {
         return false;
     }
     std::string host =
-        Lower(address.substr(scheme + 3, address.find('/', scheme + 3) - (scheme + 3)));
+        AsciiLower(address.substr(scheme + 3, address.find('/', scheme + 3) - (scheme + 3)));
     return host.rfind("login.", 0) == 0;
 }
 
@@ -99,9 +86,9 @@ AnswerClass ClassifyDestination(const std::vector<std::string>& trail, std::stri
         if (IsLoginHost(address)) {
             return AnswerClass::Login;
         }
-        const std::string path = Lower(PathAndQuery(address));
+        const std::string path = AsciiLower(PathAndQuery(address));
         for (const Marker& marker : kAddressMarkers) {
-            if (Contains(path, marker.text)) {
+            if (path.find(marker.text) != std::string::npos) {
                 return marker.answer;
             }
         }

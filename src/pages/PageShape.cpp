@@ -9,17 +9,6 @@
 namespace tarnwick {
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
 struct TitleMarker {
     std::string_view text;
     PageShape shape;
@@ -53,9 +42,10 @@ PageShape TitleShape(std::string_view text) {
     if (title.empty()) {
         return PageShape::Usual;
     }
-    const std::string lowerTitle = Lower(title);
+    const std::string lowerTitle = AsciiLower(title);
     for (const TitleMarker& marker : kTitleMarkers) {
-        if (Contains(title, marker.text) || Contains(lowerTitle, marker.text)) {
+        if (title.find(marker.text) != std::string::npos ||
+            lowerTitle.find(marker.text) != std::string::npos) {
             return marker.shape;
         }
     }
