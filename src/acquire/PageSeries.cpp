@@ -79,6 +79,9 @@ void SeriesWalk::Further(const std::string& base) {
             if (m_job.run.StoreFailureEnds(error)) {
                 throw;
             }
+            // A refused page: the run goes on, but the item's records are not all stored and
+            // the run must not pass as complete.
+            m_job.run.CountNotStored(m_job.ItemId);
             if (GivesUp()) {
                 return;
             }
@@ -133,6 +136,7 @@ int ReadPageSeries(ItemJob& job, const std::string& address, const PageSeries& s
         if (run.StoreFailureEnds(error)) {
             throw;  // ends the run, not just this stage
         }
+        run.CountNotStored(job.ItemId);
     } catch (const std::exception&) {
         // Page 1 failed, or its reading: nothing beyond what it stored.
     }

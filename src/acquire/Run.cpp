@@ -144,13 +144,15 @@ void Run::RequestStop() {
     ChangedLocked();
 }
 
-void Run::FailStore(const std::string& what) {
+void Run::FailStore(const StoreError& error) {
+    const std::string what = error.what();
     {
         std::lock_guard lock(m_mutex);
         if (m_storeFailed.load()) {
             return;
         }
         m_storeFailure = what;
+        m_storeFailureKind = error.Kind();
         m_storeFailed.store(true);
         m_stopRequested.store(true);
         ChangedLocked();
@@ -174,7 +176,7 @@ Store Run::OpenStore() {
                 throw;
             }
             if (attempt == kServerOpenAttempts) {
-                FailStore(error.what());
+                FailStore(error);
                 throw;
             }
         }
@@ -185,6 +187,13 @@ Store Run::OpenStore() {
 std::string Run::StoreFailure() const {
     std::lock_guard lock(m_mutex);
     return m_storeFailure;
+}
+
+bool Run::StoreMayStillRecord() const {
+    std::lock_guard lock(m_mutex);
+    // A file another program holds locked would keep the end waiting for the whole busy
+    // bound; one that refused a row, is full or read-only answers at once either way.
+    return !m_storeFailed.load() || m_storeFailureKind != StoreErrorKind::Busy;
 }
 
 bool Run::StoreFailureEndsRun() const {
@@ -392,7 +401,10 @@ std::size_t Run::NotStoredCount() const {
 
 void Run::CountNotStored(const std::string& itemId) {
     std::lock_guard lock(m_totalsMutex);
-    m_notStored.push_back(itemId);
+    // Named once however many of the item's stages the store refused.
+    if (std::find(m_notStored.begin(), m_notStored.end(), itemId) == m_notStored.end()) {
+        m_notStored.push_back(itemId);
+    }
 }
 
 RunTotals Run::Totals() {

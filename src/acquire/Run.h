@@ -161,7 +161,7 @@ public:
     // The database refused a row for good (the engine's own waiting already gave up): the run
     // stops fetching, as after a user's stop, and ends as a store failure. The first message is
     // kept.
-    void FailStore(const std::string& what);
+    void FailStore(const StoreError& error);
     bool StoreFailed() const { return m_storeFailed.load(); }
     // Whether a failed row ends the run. The file store has waited out any lock before it
     // fails, so what remains (read-only, full, damaged) persists. On a server store, a row the
@@ -172,6 +172,8 @@ public:
     // attempts to take it up again (every further statement would wait as long again).
     bool StoreFailureEnds(const StoreError& error) const;
     std::string StoreFailure() const;
+    // Whether the run's record is still worth writing at its end.
+    bool StoreMayStillRecord() const;
     // A worker's own connection to the run's store. A server that cannot be reached is tried
     // again for a few seconds (a restart takes that long); after that every further worker
     // would only fail the same way, so the store fails for the run and the error is thrown.
@@ -262,6 +264,7 @@ private:
     bool m_userStop = false;
     std::atomic<bool> m_storeFailed{false};
     std::string m_storeFailure;
+    StoreErrorKind m_storeFailureKind = StoreErrorKind::Other;
     ShopLookup m_shopLookup = ShopLookup::Pending;
     bool m_startedAny = false;
     bool m_completed = false;

@@ -74,7 +74,7 @@ void TDownloadItem::Execute() {
         m_run->CountNotStored(m_itemId);
         if (m_run->StoreFailureEnds(error)) {
             // The run ends for this; the owner says so once, not once per item.
-            m_run->FailStore(error.what());
+            m_run->FailStore(error);
         } else {
             Failed(error.what());
         }

@@ -30,7 +30,7 @@ void TReadShopInfo::Execute() {
         return;  // the program is ending; nobody waits for the report
     } catch (const DatabaseError& error) {
         if (m_run->StoreFailureEnds(error)) {
-            m_run->FailStore(error.what());
+            m_run->FailStore(error);
         } else {
             Failed(error.what());
         }
