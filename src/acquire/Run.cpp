@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "acquire/WorkerTop.h"
 #include "base/Clock.h"
 #include "store/Store.h"
 
@@ -192,7 +193,7 @@ bool Run::StoreFailureEndsRun() const {
 }
 
 bool Run::StoreFailureEnds(const StoreError& error) const {
-    return StoreFailureEndsRun() || StoreFailed() || error.Kind() == StoreErrorKind::ConnectionLost;
+    return StoreErrorEndsRun(error.Kind(), !StoreFailureEndsRun(), StoreFailed());
 }
 
 void Run::SetShopLookup(ShopLookup lookup) {

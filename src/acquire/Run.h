@@ -167,9 +167,7 @@ public:
     // fails, so what remains (read-only, full, damaged) persists. On a server store, a row the
     // server refused ends only the stage it belongs to.
     bool StoreFailureEndsRun() const;
-    // Whether this failure ends the run: one that does by the rule above, any once the store
-    // has failed for the run, and a server connection still lost after the store's own
-    // attempts to take it up again (every further statement would wait as long again).
+    // Whether this failure ends the run (StoreErrorEndsRun says when).
     bool StoreFailureEnds(const StoreError& error) const;
     std::string StoreFailure() const;
     // A worker's own connection to the run's store. A server that cannot be reached is tried
