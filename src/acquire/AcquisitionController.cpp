@@ -240,9 +240,9 @@ void AcquisitionController::RecordHealth(const std::shared_ptr<Run>& run, bool l
     if (logVerdict && report.verdict != Verdict::Healthy) {
         AddLogLine(HealthLine(report));
     }
-    // A database that refused the run's rows for good would only make the dialog wait for it
-    // once more, and the user already reads that nothing more could be stored.
-    if (run->StoreFailed() && run->StoreFailureEndsRun()) {
+    // The run's record is written even after a store failure, so that the run does not read as
+    // still running; only a file locked by another program is not waited for once more.
+    if (!run->StoreMayStillRecord()) {
         run->SetFinalHealth(std::move(report));
         return;
     }

@@ -91,6 +91,9 @@ int ReadDealRecords(ItemJob& job, const std::string& itemPage) {
         if (run.StoreFailureEnds(error)) {
             throw;  // ends the run, not just this stage
         }
+        // The run goes on, but this item's deal records are not all stored: the run must
+        // not pass as complete.
+        run.CountNotStored(job.ItemId);
     } catch (const std::exception&) {
         // A failed page, append or deal time ends the records; what was stored stays.
     }

@@ -97,6 +97,7 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
                 if (run.StoreFailureEnds(error)) {
                     throw;
                 }
+                run.CountNotStored(job.ItemId);  // a refused page: the reviews are not all stored
                 if (++failedInARow >= kFailedPagesInARow) {
                     break;
                 }
@@ -113,6 +114,7 @@ int ReadReviews(ItemJob& job, const std::string& itemPage) {
         if (run.StoreFailureEnds(error)) {
             throw;  // ends the run, not just this stage
         }
+        run.CountNotStored(job.ItemId);
     } catch (const std::exception&) {
         // Page 1 failed: no reviews beyond what it stored.
     }

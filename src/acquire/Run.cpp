@@ -75,14 +75,14 @@ void Run::Pause(std::chrono::milliseconds duration) {
     never.wait_for(lock, m_shutdown.get_token(), duration, [] { return false; });
 }
 
-void Run::FailStore(const std::string& what) {
-    // The message is kept before the stop is seen, so that whoever sees the store failed can
+void Run::FailStore(const StoreError& error) {
+    // The failure is kept before the stop is seen, so that whoever sees the store failed can
     // say why.
-    if (!m_counters.RecordStoreFailure(what)) {
+    if (!m_counters.RecordStoreFailure(error.what(), error.Kind())) {
         return;
     }
     m_queue.Stop(StopCause::StoreFailed);
-    CountError("database: " + what);
+    CountError(std::string("database: ") + error.what());
 }
 
 Store Run::OpenStore() {
@@ -101,12 +101,18 @@ Store Run::OpenStore() {
                 throw;
             }
             if (attempt == kServerOpenAttempts) {
-                FailStore(error.what());
+                FailStore(error);
                 throw;
             }
         }
         Pause(std::chrono::seconds(1));
     }
+}
+
+bool Run::StoreMayStillRecord() const {
+    // A file another program holds locked would keep the end waiting for the whole busy
+    // bound; one that refused a row, is full or read-only answers at once either way.
+    return !StoreFailed() || m_counters.StoreFailureKind() != StoreErrorKind::Busy;
 }
 
 bool Run::StoreFailureEndsRun() const {

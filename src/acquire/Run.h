@@ -132,7 +132,7 @@ public:
     // The database refused a row for good (the engine's own waiting already gave up): the run
     // stops fetching, as after a user's stop, and ends as a store failure. The first message is
     // kept.
-    void FailStore(const std::string& what);
+    void FailStore(const StoreError& error);
     bool StoreFailed() const { return m_queue.StoppedBy(StopCause::StoreFailed); }
     // Whether a failed row ends the run. The file store has waited out any lock before it
     // fails, so what remains (read-only, full, damaged) persists. On a server store, a row the
@@ -141,6 +141,8 @@ public:
     // Whether this failure ends the run (StoreErrorEndsRun says when).
     bool StoreFailureEnds(const StoreError& error) const;
     std::string StoreFailure() const { return m_counters.StoreFailure(); }
+    // Whether the run's record is still worth writing at its end.
+    bool StoreMayStillRecord() const;
     // A worker's own connection to the run's store. A server that cannot be reached is tried
     // again for a few seconds (a restart takes that long); after that every further worker
     // would only fail the same way, so the store fails for the run and the error is thrown.

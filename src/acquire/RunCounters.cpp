@@ -1,5 +1,7 @@
 #include "acquire/RunCounters.h"
 
+#include <algorithm>
+
 namespace tarnwick {
 
 int RunTotals::FailedFetchCount() const {
@@ -63,7 +65,10 @@ void RunCounters::CountError(std::string what) {
 
 void RunCounters::CountNotStored(const std::string& itemId) {
     std::lock_guard lock(m_mutex);
-    m_notStored.push_back(itemId);
+    // Named once however many of the item's stages the store refused.
+    if (std::find(m_notStored.begin(), m_notStored.end(), itemId) == m_notStored.end()) {
+        m_notStored.push_back(itemId);
+    }
 }
 
 std::vector<std::string> RunCounters::NotStored() const {
@@ -76,19 +81,25 @@ std::size_t RunCounters::NotStoredCount() const {
     return m_notStored.size();
 }
 
-bool RunCounters::RecordStoreFailure(const std::string& what) {
+bool RunCounters::RecordStoreFailure(const std::string& what, StoreErrorKind kind) {
     std::lock_guard lock(m_mutex);
     if (m_storeFailed) {
         return false;
     }
     m_storeFailed = true;
     m_storeFailure = what;
+    m_storeFailureKind = kind;
     return true;
 }
 
 std::string RunCounters::StoreFailure() const {
     std::lock_guard lock(m_mutex);
     return m_storeFailure;
+}
+
+StoreErrorKind RunCounters::StoreFailureKind() const {
+    std::lock_guard lock(m_mutex);
+    return m_storeFailureKind;
 }
 
 void RunCounters::SetListingPages(int promised, int toRead) {

@@ -9,6 +9,7 @@
 
 #include "acquire/ItemLedger.h"
 #include "fetch/FetchError.h"
+#include "store/StoreError.h"
 
 namespace tarnwick {
 
@@ -62,8 +63,9 @@ public:
     std::vector<std::string> NotStored() const;
     std::size_t NotStoredCount() const;
     // The first failure of the store for the run is kept; true for it.
-    bool RecordStoreFailure(const std::string& what);
+    bool RecordStoreFailure(const std::string& what, StoreErrorKind kind);
     std::string StoreFailure() const;
+    StoreErrorKind StoreFailureKind() const;
 
     void SetListingPages(int promised, int toRead);
     void CountListingPage(bool fetched, int ids);
@@ -84,6 +86,7 @@ private:
     std::vector<std::string> m_notStored;
     ListingProgress m_listing;
     std::string m_storeFailure;
+    StoreErrorKind m_storeFailureKind = StoreErrorKind::Other;
     bool m_storeFailed = false;
 };
 

@@ -27,7 +27,7 @@ WorkerFailure RunBody(Run& run, const WorkerEnd& end, const std::function<void()
     } catch (const StoreError& error) {
         if (run.StoreFailureEnds(error)) {
             try {
-                run.FailStore(error.what());
+                run.FailStore(error);
             } catch (...) {
                 // Only memory running out for the message gets here; the end report still goes.
             }

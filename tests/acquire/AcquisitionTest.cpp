@@ -2,10 +2,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <stdexcept>
+#include <thread>
 
 #include "ShopModels.h"
 #include "fetch/HttpClient.h"
@@ -300,8 +304,8 @@ TEST_P(AcquisitionTest, ARunOpensAConnectionPerConcurrentDownloadNotPerItem) {
 }
 
 // A deal-record page is stored in one transaction: when the store refuses one of its rows, none
-// of the page is stored, and the failure counts as a failed row always has: with the file the
-// run ends as a store failure; on a server only the item's deal records end.
+// of the page is stored. With the file the run ends there as a store failure; on a server only
+// the item's deal records end, and the run, which did not store all it read, is not complete.
 TEST_P(AcquisitionTest, APageWithARefusedRowIsStoredNotAtAll) {
     AcquisitionHarness harness(GetParam());
     harness.Sim().AddShop(MakeShop("refusing", "refusing", 1, 20, 2));
@@ -314,11 +318,15 @@ TEST_P(AcquisitionTest, APageWithARefusedRowIsStoredNotAtAll) {
     EXPECT_TRUE(std::none_of(buyers.begin(), buyers.end(),
                              [](const BuyerRow& row) { return row.Buyer == "买家15"; }));
     EXPECT_EQ(run->Totals().buyersStored, 15);
+    const std::optional<RunOutcomeRow> outcome = store.ReadRunOutcome(run->RunId());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->outcome, "store-failed");
     if (GetParam() == StoreKind::File) {
         EXPECT_EQ(run->Outcome(), RunOutcome::StoreFailed);
         EXPECT_TRUE(store.ReadItems(run->RunId()).empty());
     } else {
-        EXPECT_EQ(run->Outcome(), RunOutcome::Complete);
+        EXPECT_EQ(run->Outcome(), RunOutcome::StoreFailed);
+        EXPECT_EQ(run->Totals().itemsNotStored, std::vector<std::string>{"1000"});
         const auto items = store.ReadItems(run->RunId());
         ASSERT_EQ(items.size(), 1u);
         EXPECT_EQ(items[0].BuyerCount, 15);
@@ -326,8 +334,26 @@ TEST_P(AcquisitionTest, APageWithARefusedRowIsStoredNotAtAll) {
     }
 }
 
-// The server restarts during a run: every connection is cut and none is let in for a while.
 // Every row the marketplace served is stored, none twice, and the run is complete.
+void ExpectEveryServedRowStoredOnce(AcquisitionHarness& harness, Run& run,
+                                    const marketsim::Shop& shop) {
+    EXPECT_EQ(run.Outcome(), RunOutcome::Complete);
+    EXPECT_TRUE(run.Totals().itemsNotStored.empty());
+    Store store = harness.OpenStore();
+    const std::string sid = run.RunId();
+    std::map<std::string, ItemRow> items = ItemsById(store.ReadItems(sid));
+    EXPECT_EQ(store.ReadItems(sid).size(), shop.items.size());
+    for (const marketsim::Item& served : shop.items) {
+        SCOPED_TRACE(served.id);
+        ASSERT_EQ(items.count(served.id), 1u);
+        EXPECT_EQ(items[served.id].BuyerCount, static_cast<int>(served.deals.size()));
+        EXPECT_EQ(store.ReadBuyers(sid, served.id).size(), served.deals.size());
+        EXPECT_EQ(store.ReadRates(sid, served.id).size(), served.reviews.size());
+    }
+    EXPECT_EQ(store.ReadShops().size(), 1u);
+}
+
+// The server restarts during a run: every connection is cut and none is let in for a while.
 TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwice) {
     ServerRole role;
     AcquisitionHarness harness(StoreKind::Server,
@@ -347,21 +373,73 @@ TEST(AcquisitionServerStoreTest, AServerAwayDuringARunLosesNoRowAndStoresNoneTwi
     harness.RunUntil([&] { return std::chrono::steady_clock::now() >= back; });
     role.LetIn();
     ASSERT_TRUE(harness.WaitForRunEnd());
+    ExpectEveryServedRowStoredOnce(harness, *run, shop);
+}
 
-    EXPECT_EQ(run->Outcome(), RunOutcome::Complete);
-    EXPECT_TRUE(run->Totals().itemsNotStored.empty());
-    Store store = harness.OpenStore();
-    const std::string sid = run->RunId();
-    std::map<std::string, ItemRow> items = ItemsById(store.ReadItems(sid));
-    EXPECT_EQ(store.ReadItems(sid).size(), shop.items.size());
-    for (const marketsim::Item& served : shop.items) {
-        SCOPED_TRACE(served.id);
-        ASSERT_EQ(items.count(served.id), 1u);
-        EXPECT_EQ(items[served.id].BuyerCount, static_cast<int>(served.deals.size()));
-        EXPECT_EQ(store.ReadBuyers(sid, served.id).size(), served.deals.size());
-        EXPECT_EQ(store.ReadRates(sid, served.id).size(), served.reviews.size());
+// A cluster of the test's own: restarting the one the other tests share would cut their
+// connections too.
+class OwnCluster {
+public:
+    OwnCluster()
+        : m_dir("/tmp/tarnwick-pg-restart-" + std::to_string(getpid())),
+          m_address(Script("start")) {}
+    ~OwnCluster() { Script("stop"); }
+    OwnCluster(const OwnCluster&) = delete;
+    OwnCluster& operator=(const OwnCluster&) = delete;
+
+    const std::string& Address() const { return m_address; }
+    void Restart() { Script("restart"); }
+
+private:
+    std::string Script(const std::string& action) const {
+        const std::string command =
+            std::string(TARNWICK_SOURCE_DIR "/scripts/pg-test-cluster ") + action + " " + m_dir;
+        FILE* out = popen(command.c_str(), "r");
+        if (out == nullptr) {
+            throw std::runtime_error("cannot run " + command);
+        }
+        std::string text;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, out) != nullptr) {
+            text += buffer;
+        }
+        if (pclose(out) != 0) {
+            throw std::runtime_error(command + " failed");
+        }
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        return text;
     }
-    EXPECT_EQ(store.ReadShops().size(), 1u);
+
+    std::string m_dir;
+    std::string m_address;
+};
+
+// pg_ctl restart of the server in the middle of a run, as an administrator would do it.
+TEST(AcquisitionServerStoreTest, AServerRestartedDuringARunLosesNoRowAndStoresNoneTwice) {
+    OwnCluster cluster;
+    const ScopedEnv server("TARNWICK_TEST_PG", cluster.Address().c_str());
+    AcquisitionHarness harness(StoreKind::Server);
+    const marketsim::Shop shop = MakeShop("重启小店", "restarted", 60, 17, 22);
+    harness.Sim().AddShop(shop);
+    harness.Sim().SetLatency(30);  // long enough a run for the restart to fall within it
+    ASSERT_EQ(harness.Controller().Start("重启小店", 6),
+              AcquisitionController::StartResult::Started);
+    auto run = harness.Controller().CurrentRun();
+    ASSERT_TRUE(harness.RunUntil([&] { return run->Totals().buyersStored >= 100; }));
+
+    // The run goes on meanwhile: its workers meet the server stopping, away and back.
+    std::atomic<bool> restarted{false};
+    std::thread restart([&] {
+        cluster.Restart();
+        restarted = true;
+    });
+    harness.RunUntil([&] { return restarted.load(); });
+    restart.join();
+    ASSERT_LT(run->Totals().itemsStored, 60) << "the run ended before the server restarted";
+    ASSERT_TRUE(harness.WaitForRunEnd());
+    ExpectEveryServedRowStoredOnce(harness, *run, shop);
 }
 
 TEST(AcquisitionServerStoreTest, AServerThatRefusesEveryConnectionEndsTheRunAsAStoreFailure) {
