@@ -3,7 +3,6 @@
 #include <chrono>
 #include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -112,24 +111,6 @@ TEST(PendingQueueTest, StopsKeepTheirCausesAndEndAWait) {
     EXPECT_FALSE(queue.StoppedBy(StopCause::User));
     EXPECT_FALSE(queue.StoppedBy(StopCause::Blocked));
     EXPECT_FALSE(queue.WaitUnlessStopped(std::chrono::hours(1), {}));
-}
-
-TEST(PendingQueueTest, AWaiterWakesForAStopFromAnotherThread) {
-    ItemLedger ledger;
-    PendingQueue queue(ledger);
-    std::thread user([&] { queue.Stop(StopCause::User); });
-    EXPECT_FALSE(queue.WaitUnlessStopped(std::chrono::hours(1), {}));
-    user.join();
-
-    std::thread reader([&] { queue.Append({"9"}); });
-    {
-        auto lock = queue.Lock();
-        while (queue.PendingEmptyLocked()) {
-            queue.WaitForChange(lock, {});
-        }
-        EXPECT_EQ(queue.TakeEntryLocked().itemId, "9");
-    }
-    reader.join();
 }
 
 }  // namespace
