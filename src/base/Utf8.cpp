@@ -3,34 +3,36 @@
 namespace tarnwick {
 namespace {
 
-// The length of the well-formed sequence at `at`, 0 when none begins there.
-std::size_t SequenceLength(std::string_view text, std::size_t at) {
+// The code point of the well-formed sequence at `at`; `length` is 0 when none begins there.
+char32_t Decode(std::string_view text, std::size_t at, std::size_t& length) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
+    length = 0;
     char32_t c = 0;
     char32_t least = 0;
     if (lead < 0x80) {
-        return 1;
+        length = 1;
+        return lead;
     }
+    std::size_t expected = 0;
     if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
+        expected = 2;
         c = lead & 0x1F;
         least = 0x80;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
+        expected = 3;
         c = lead & 0x0F;
         least = 0x800;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
+        expected = 4;
         c = lead & 0x07;
         least = 0x10000;
     } else {
         return 0;
     }
-    if (text.size() - at < length) {
+    if (text.size() - at < expected) {
         return 0;
     }
-    for (std::size_t k = 1; k < length; ++k) {
+    for (std::size_t k = 1; k < expected; ++k) {
         const auto next = static_cast<unsigned char>(text[at + k]);
         if ((next & 0xC0) != 0x80) {
             return 0;
@@ -40,6 +42,13 @@ std::size_t SequenceLength(std::string_view text, std::size_t at) {
     if (c < least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
         return 0;
     }
+    length = expected;
+    return c;
+}
+
+std::size_t SequenceLength(std::string_view text, std::size_t at) {
+    std::size_t length = 0;
+    Decode(text, at, length);
     return length;
 }
 
@@ -61,6 +70,17 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
+
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+    std::size_t length = 0;
+    const char32_t c = Decode(text, at, length);
+    if (length == 0) {
+        ++at;
+        return 0xFFFD;
+    }
+    at += length;
+    return c;
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -387,27 +387,8 @@ void PgConnection::Transaction(const std::function<void()>& work) {
     bool planRenewed = false;
     WithReconnects([&] {
         if (!unsettled.empty()) {
-            std::string status;
-            try {
-                const PgResult answer = RunOnce("select pg_xact_status($1::xid8)", {unsettled});
-                status = answer.Rows() > 0 ? answer.Text(0, 0) : "";
-            } catch (const StoreError& error) {
-                if (error.Kind() == StoreErrorKind::ConnectionLost) {
-                    throw;
-                }
-                // "transaction ID ... is in the future": a server that crashed lost it.
-                status = "aborted";
-            }
-            if (status == "committed") {
+            if (WasCommitted(unsettled)) {
                 return;
-            }
-            if (status == "in progress") {
-                // The old connection's server process has not yet seen that its client is
-                // gone; the commit may still arrive there.
-                throw StoreError(
-                    "a write sent before the connection was lost is still open on "
-                    "the server",
-                    StoreErrorKind::ConnectionLost);
             }
             unsettled.clear();  // rolled back: it is written again
         }
@@ -446,6 +427,27 @@ void PgConnection::Transaction(const std::function<void()>& work) {
             return;
         }
     });
+}
+
+bool PgConnection::WasCommitted(const std::string& xid) {
+    std::string status;
+    try {
+        const PgResult answer = RunOnce("select pg_xact_status($1::xid8)", {xid});
+        status = answer.Rows() > 0 ? answer.Text(0, 0) : "";
+    } catch (const StoreError& error) {
+        if (error.Kind() == StoreErrorKind::ConnectionLost) {
+            throw;
+        }
+        // "transaction ID ... is in the future": a server that crashed lost it.
+        status = "aborted";
+    }
+    if (status == "in progress") {
+        // The old connection's server process has not yet seen that its client is gone; the
+        // commit may still arrive there.
+        throw StoreError("a write sent before the connection was lost is still open on the server",
+                         StoreErrorKind::ConnectionLost);
+    }
+    return status == "committed";
 }
 
 std::string PgConnection::Begin() {

@@ -99,6 +99,9 @@ private:
                      std::chrono::milliseconds pause) const;
     PgResult Simple(const char* sql);
     std::string Begin();  // the transaction's number, or nothing when the server gives none
+    // What became of a transaction whose commit went unanswered: true when it was committed,
+    // false when it was rolled back; a ConnectionLost StoreError while it is still open.
+    bool WasCommitted(const std::string& xid);
     void EndFailedTransaction() noexcept;
 
     pg_conn* m_conn = nullptr;

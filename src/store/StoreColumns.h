@@ -140,6 +140,40 @@ inline const std::array<Column<ItemReadRow>, 5> kItemReadColumns = {{
     {"answer", &ItemReadRow::answer},
 }};
 
+// The row's values, column `from` on, appended to `values` in the order of the columns: the
+// parameters of InsertSql's statement (or, from 1, of InsertWithoutKeySql's). Text is viewed in
+// the row, which must outlive the statement's run.
+template <typename Row, std::size_t N>
+void AppendValues(std::vector<SqlValue>& values, const std::array<Column<Row>, N>& columns,
+                  const Row& row, std::size_t from = 0) {
+    for (std::size_t i = from; i < N; ++i) {
+        std::visit(
+            [&](auto member) {
+                using Value = std::remove_cvref_t<decltype(row.*member)>;
+                if constexpr (std::is_same_v<Value, std::string>) {
+                    values.emplace_back(std::string_view(row.*member));
+                } else {
+                    values.emplace_back(row.*member);
+                }
+            },
+            columns[i].member);
+    }
+}
+
+template <typename Row, std::size_t N>
+std::vector<SqlValue> ValuesOf(const std::array<Column<Row>, N>& columns, const Row& row,
+                               std::size_t from = 0) {
+    std::vector<SqlValue> values;
+    values.reserve(N - from);
+    AppendValues(values, columns, row, from);
+    return values;
+}
+
+// The placeholder the statements are written with; the server's store renumbers them.
+inline const char* Question(int) {
+    return "?";
+}
+
 // "update Table set b = ?, c = ? where a = ?": every column but the first, keyed by the first,
 // whose parameter comes last.
 template <typename Row, std::size_t N, typename Placeholder>

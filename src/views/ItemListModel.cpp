@@ -23,6 +23,22 @@ namespace {
     QT_TRANSLATE_NOOP("ItemListModel", "浏览量"),
     QT_TRANSLATE_NOOP("ItemListModel", "销售总额"),
     QT_TRANSLATE_NOOP("ItemListModel", "读取数据时间")};
+
+// The columns that show the count as it is and sort by it.
+QVariant CountValue(const ItemRow& item, int column) {
+    switch (column) {
+        case ItemListModel::cxSellCount:
+            return item.sellcount;
+        case ItemListModel::cxallow_quantity:
+            return item.allow_quantity;
+        case ItemListModel::cxCommentCount:
+            return item.Commentcount;
+        case ItemListModel::cxpv:
+            return item.pv;
+        default:
+            return {};
+    }
+}
 }  // namespace
 
 ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -49,20 +65,12 @@ QVariant ItemListModel::SortValue(const ItemRow& item, int row, int column) cons
             return Utf8Text(item.title);
         case cxPrice:
             return item.price;
-        case cxSellCount:
-            return item.sellcount;
-        case cxallow_quantity:
-            return item.allow_quantity;
-        case cxCommentCount:
-            return item.Commentcount;
-        case cxpv:
-            return item.pv;
         case cxSellAmount:
             return item.SellAmount;
         case cxDataTime:
             return item.UpdateTime.Days();
         default:
-            return {};
+            return CountValue(item, column);
     }
 }
 
@@ -108,20 +116,12 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
                                            : ShownText(OneLine(Utf8Text(item.title)));
         case cxPrice:
             return MoneyText(item.price);
-        case cxSellCount:
-            return item.sellcount;
-        case cxallow_quantity:
-            return item.allow_quantity;
-        case cxCommentCount:
-            return item.Commentcount;
-        case cxpv:
-            return item.pv;
         case cxSellAmount:
             return MoneyText(item.SellAmount);
         case cxDataTime:
             return DateTimeText(item.UpdateTime);
         default:
-            return {};
+            return CountValue(item, column);
     }
 }
 

@@ -1,5 +1,8 @@
 #include "watch/StoreWatchStore.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "analysis/ShopRuns.h"
 #include "watch/ComparisonSource.h"
 
@@ -7,60 +10,69 @@ namespace tarnwick {
 
 namespace {
 
-// The zero value stands for "never" in the row, as everywhere in the store.
-std::optional<DateTime> Optional(DateTime time) {
-    return time == DateTime() ? std::nullopt : std::optional<DateTime>(time);
+// The watch's fields beside their columns, in one list walked one way to read a row and the
+// other way to write one, so that a field cannot be read and then forgotten when written. The
+// key and the schedule, which need more than a copy, are each direction's own.
+template <typename WatchT, typename RowT, typename Copy>
+void EachField(WatchT& watch, RowT& row, Copy copy) {
+    copy(watch.nick, row.WWName);
+    copy(watch.threads, row.Threads);
+    copy(watch.maxRate, row.MaxRate);
+    copy(watch.delayMs, row.DelayMs);
+    copy(watch.rules.priceChangePercent, row.PriceChange);
+    copy(watch.rules.priceDown, row.PriceDown);
+    copy(watch.rules.priceUp, row.PriceUp);
+    copy(watch.rules.newItems, row.NewItems);
+    copy(watch.rules.removedItems, row.RemovedItems);
+    copy(watch.rules.stock, row.Stock);
+    copy(watch.rules.salesJumpPieces, row.SalesJump);
+    copy(watch.created, row.Created);
+    copy(watch.lastStarted, row.LastStarted);
+    copy(watch.lastFinished, row.LastFinished);
+    copy(watch.lastOutcome, row.LastOutcome);
+    copy(watch.lastSid, row.LastSID);
+    copy(watch.baselineSid, row.BaselineSID);
+    copy(watch.failures, row.Failures);
 }
+
+// A flag is 0 or 1 in its column, and "never" is the zero value, as everywhere in the store.
+struct ToWatch {
+    template <typename T>
+    void operator()(T& field, const T& column) const {
+        field = column;
+    }
+    void operator()(bool& field, std::int32_t column) const { field = column != 0; }
+    void operator()(std::optional<DateTime>& field, DateTime column) const {
+        field = column == DateTime() ? std::nullopt : std::optional<DateTime>(column);
+    }
+};
+
+struct ToRow {
+    template <typename T>
+    void operator()(const T& field, T& column) const {
+        column = field;
+    }
+    void operator()(bool field, std::int32_t& column) const { column = field ? 1 : 0; }
+    void operator()(const std::optional<DateTime>& field, DateTime& column) const {
+        column = field.value_or(DateTime());
+    }
+};
 
 }  // namespace
 
 Watch WatchFromRow(const WatchRow& row) {
     Watch watch;
     watch.id = row.WatchID;
-    watch.nick = row.WWName;
     watch.schedule = Schedule::Parse(row.Schedule).value_or(watch.schedule);
-    watch.threads = row.Threads;
-    watch.maxRate = row.MaxRate;
-    watch.delayMs = row.DelayMs;
-    watch.rules.priceChangePercent = row.PriceChange;
-    watch.rules.priceDown = row.PriceDown != 0;
-    watch.rules.priceUp = row.PriceUp != 0;
-    watch.rules.newItems = row.NewItems != 0;
-    watch.rules.removedItems = row.RemovedItems != 0;
-    watch.rules.stock = row.Stock != 0;
-    watch.rules.salesJumpPieces = row.SalesJump;
-    watch.created = row.Created;
-    watch.lastStarted = Optional(row.LastStarted);
-    watch.lastFinished = Optional(row.LastFinished);
-    watch.lastOutcome = row.LastOutcome;
-    watch.lastSid = row.LastSID;
-    watch.baselineSid = row.BaselineSID;
-    watch.failures = row.Failures;
+    EachField(watch, row, ToWatch{});
     return watch;
 }
 
 WatchRow RowFromWatch(const Watch& watch) {
     WatchRow row;
     row.WatchID = static_cast<std::int32_t>(watch.id);
-    row.WWName = watch.nick;
     row.Schedule = watch.schedule.Text();
-    row.Threads = watch.threads;
-    row.MaxRate = watch.maxRate;
-    row.DelayMs = watch.delayMs;
-    row.PriceChange = watch.rules.priceChangePercent;
-    row.PriceDown = watch.rules.priceDown ? 1 : 0;
-    row.PriceUp = watch.rules.priceUp ? 1 : 0;
-    row.NewItems = watch.rules.newItems ? 1 : 0;
-    row.RemovedItems = watch.rules.removedItems ? 1 : 0;
-    row.Stock = watch.rules.stock ? 1 : 0;
-    row.SalesJump = watch.rules.salesJumpPieces;
-    row.Created = watch.created;
-    row.LastStarted = watch.lastStarted.value_or(DateTime());
-    row.LastFinished = watch.lastFinished.value_or(DateTime());
-    row.LastOutcome = watch.lastOutcome;
-    row.LastSID = watch.lastSid;
-    row.BaselineSID = watch.baselineSid;
-    row.Failures = watch.failures;
+    EachField(watch, row, ToRow{});
     return row;
 }
 
