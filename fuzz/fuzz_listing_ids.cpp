@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "FuzzChecks.h"
-#include "acquire/TReadShopInfo.h"
 #include "fetch/RecordMatcher.h"
+#include "pages/ListingPage.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string page(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> ids;
     try {
-        ids = tarnwick::TReadShopInfo::ParseItemIds(page);
+        ids = tarnwick::ListingItemIds(page);
     } catch (const tarnwick::MatchError&) {
         return 0;
     }

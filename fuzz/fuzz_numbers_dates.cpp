@@ -7,7 +7,7 @@
 
 #include "FuzzChecks.h"
 #include "fetch/TextTools.h"
-#include "store/DateTime.h"
+#include "pages/PageDate.h"
 
 using tarnwick::fuzz::Require;
 

@@ -1,27 +1,39 @@
-// One review answer stored into a database copy: as many RateList rows as the saver says, each
-// with a nick or a text, and no failure other than an impossible review date.
+// One review answer read by its parser as page 1 and as page 2: nothing cut from a page past
+// its own page count, never more reviews than objects, each review with a nick or a text, each
+// object from its "rateContent" brace to a closing brace, and nothing but an impossible review
+// date ending the reviews early.
 #include <cstdlib>
 #include <string>
 
 #include "FuzzChecks.h"
-#include "SaverBench.h"
-#include "acquire/ReviewReader.h"
 #include "base/Text.h"
+#include "fetch/RecordMatcher.h"
 #include "fetch/TextTools.h"
+#include "pages/ReviewPage.h"
 
 using tarnwick::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    auto& bench = tarnwick::fuzz::SaverBench::Instance();
-    const int stored = bench.SaveIntoEmptyRun(
-        tarnwick::SaveRatePage, std::string(reinterpret_cast<const char*>(data), size));
-    const auto rows = bench.GetStore().ReadRates(bench.RunId(), bench.ItemId());
-    if (stored >= 0) {
-        Require(rows.size() == static_cast<std::size_t>(stored));
-    }
-    for (const auto& row : rows) {
-        Require(!tarnwick::Trim(row.displayUserNick).empty() ||
-                !tarnwick::Trim(row.rateContent).empty());
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    for (int pageNumber : {1, 2}) {
+        tarnwick::ReviewPage page;
+        try {
+            page = tarnwick::ParseReviewPage(text, pageNumber);
+        } catch (const tarnwick::MatchError&) {
+            continue;
+        }
+        if (page.pages < pageNumber) {
+            Require(page.objects.empty() && page.reviews.empty() && !page.cutShort);
+        }
+        Require(page.reviews.size() <= page.objects.size());
+        for (const std::string& object : page.objects) {
+            Require(object.rfind("{\"rateContent", 0) == 0 && object.back() == '}');
+        }
+        for (const auto& review : page.reviews) {
+            Require(!tarnwick::Trim(review.displayUserNick).empty() ||
+                    !tarnwick::Trim(review.rateContent).empty());
+        }
+        tarnwick::fuzz::RequireOnlyAnImpossibleDate(page.cutShort);
     }
     return 0;
 }

@@ -6,9 +6,10 @@ namespace tarnwick {
 
 struct ItemJob;
 
-// The item's deal records, page by page, one BuyerList row each. Returns how many were
-// stored; the first record of page 1 sets the job's LastSellTime.
-int ReadDealRecords(ItemJob& job, const std::string& itemPage);
+// The item's deal records, page by page from `address` (the item page's; empty: none to read),
+// one BuyerList row each. Returns how many were stored; the first record of page 1 sets the
+// job's LastSellTime.
+int ReadDealRecords(ItemJob& job, std::string address);
 
 // Stores the records of one deal-record answer; returns how many. Throws on an impossible deal
 // time or a failed append (rows already stored stay).

@@ -8,18 +8,16 @@
 namespace tarnwick {
 
 class HttpClient;
-class RecordMatcher;
 class Run;
 class Store;
 
-// What one item download works with: its own client, connection and matcher, and the values
+// What one item download works with: its own client and connection, and the values
 // that its deal-record and review stages leave for the item's row.
 struct ItemJob {
     Run& run;
     std::string ItemId;
     HttpClient& client;
     Store& store;
-    RecordMatcher& matcher;
     DateTime LastSellTime;
     DateTime LastCommentTime;
     // The raw text of the further page fetched last, deal-record or review: the review stage

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "acquire/ItemJob.h"
-#include "fetch/RecordMatcher.h"
 
 namespace tarnwick {
 
@@ -18,16 +17,6 @@ bool RepeatsPrevious(ItemJob& job, int pageNumber, const std::vector<std::string
         job.PrevRecords = records;
     }
     return repeats;
-}
-
-std::vector<std::string> CutRecords(ItemJob& job, std::string text, const char* pattern) {
-    job.matcher.SetSubject(std::move(text));
-    job.matcher.SetPattern(pattern);
-    std::vector<std::string> records;
-    while (job.matcher.FindNext()) {
-        records.push_back(job.matcher.MatchedText());
-    }
-    return records;
 }
 
 }  // namespace tarnwick

@@ -7,9 +7,6 @@ namespace tarnwick {
 
 struct ItemJob;
 
-// The records of one page: the successive matches of the pattern, with the job's matcher.
-std::vector<std::string> CutRecords(ItemJob& job, std::string text, const char* pattern);
-
 // A further page that brings back only records the page before it brought is the same page
 // under a new address (a server that ignores the page number, or stamps every answer anew): it
 // would be asked again for ever. True for such a page, which is then left unstored and ends

@@ -6,13 +6,12 @@
 #include "acquire/ItemJob.h"
 #include "acquire/PageFetch.h"
 #include "acquire/PageRecords.h"
+#include "acquire/PageSeries.h"
 #include "acquire/Run.h"
 #include "base/Clock.h"
-#include "base/Text.h"
 #include "fetch/HttpClient.h"
-#include "fetch/RecordMatcher.h"
 #include "fetch/TextTools.h"
-#include "store/DateTime.h"
+#include "pages/ReviewPage.h"
 #include "store/Store.h"
 
 namespace tarnwick {
@@ -24,140 +23,67 @@ constexpr int kFullPage = 20;
 // review service that fails every page would otherwise be asked for ever.
 constexpr int kFailedPagesInARow = 3;
 
-int PagesValue(const std::string& page) {
-    return WholeNumber(TextBetween(page, "\"pages\":", ","));
-}
-
 }  // namespace
 
-int ReadReviews(ItemJob& job, const std::string& itemPage) {
-    std::string address = Trim(TextBetween(itemPage, "data-reviewApi=\"", "\""));
+int ReadReviews(ItemJob& job, std::string address) {
     if (address.empty()) {
         return 0;
     }
     // The page's own request asks for the short form; we want the texts.
     address =
         ReplaceAll(ReplaceAll(address, "showContent=1", "showContent="), "ismore=0", "ismore=1");
-
     Run& run = job.run;
-    int total = 0;
-    job.PrevRecords.clear();
-    try {
-        // What page 1 promises decides whether an empty further page is a changed one.
-        int promised = 0;
-        FetchedPage first =
-            FetchPage(run, job.client, address, PageKind::Reviews, [&](const std::string& text) {
-                promised = WholeNumber(TextBetween(text, "\"pages\":", ","));
-                return ReviewAnswerHasShape(text, 1, promised);
-            });
-        if (first.text.find("rateContent") != std::string::npos) {
+    PageSeries series;
+    series.kind = PageKind::Reviews;
+    series.noun = "评价";
+    series.fullPage = kFullPage;
+    series.maxPages = run.Limits().maxReviewPages;
+    series.save = SaveRatePage;
+    series.hasShape = [](const std::string& text, int pageNumber, int promised) {
+        return ReviewAnswerHasShape(text, pageNumber, promised);
+    };
+    series.promisedPages = [](const std::string& firstPage) { return ReviewPageCount(firstPage); };
+    series.afterFirstPage = [&run](const std::string& firstPage) {
+        if (NamesReviews(firstPage)) {
             run.Pause(std::chrono::milliseconds(10));
         }
-        int n = SaveRatePage(job, 1, first.text);
-        total += n;
-        // Later pages may claim ever more pages; page 1's count is the one we believe.
-        const int pagesOfFirst = PagesValue(first.text);
-
-        int failedInARow = 0;
-        for (int pageNumber = 1; n >= kFullPage;) {
-            if (run.StopRequested() || pageNumber >= run.Limits().maxReviewPages ||
-                pageNumber > pagesOfFirst) {
-                break;
-            }
-            ++pageNumber;
-            std::string pageAddress =
-                ReplaceAll(address, "currentPage=1", "currentPage=" + std::to_string(pageNumber));
-            try {
-                FetchedPage page = FetchPage(
-                    run, job.client, pageAddress, PageKind::Reviews, [&](const std::string& text) {
-                        return ReviewAnswerHasShape(text, pageNumber, promised);
-                    });
-                if (page.raw == job.PrevPageText) {
-                    break;
-                }
-                job.PrevPageText = page.raw;
-                // The page after page 1's last is still asked for, as always, but it is never
-                // stored, whatever count it claims for itself.
-                if (pageNumber > pagesOfFirst) {
-                    break;
-                }
-                n = SaveRatePage(job, pageNumber, page.text);
-                if (job.RepeatedPage) {
-                    break;
-                }
-                total += n;
-                failedInARow = 0;
-                if (total % 50 == 0) {
-                    run.Log("宝贝 " + job.ItemId + " 已下载" + std::to_string(total) +
-                            "个评价.在第" + std::to_string(pageNumber) + "页仍在继续中...");
-                }
-            } catch (const RunAborted&) {
-                throw;
-            } catch (const DatabaseError& error) {
-                if (run.StoreFailureEnds(error)) {
-                    throw;
-                }
-                run.CountNotStored(job.ItemId);  // a refused page: the reviews are not all stored
-                if (++failedInARow >= kFailedPagesInARow) {
-                    break;
-                }
-            } catch (const std::exception&) {
-                // A failed further page is passed over; the next page number may answer.
-                if (++failedInARow >= kFailedPagesInARow) {
-                    break;
-                }
-            }
-        }
-    } catch (const RunAborted&) {
-        throw;
-    } catch (const DatabaseError& error) {
-        if (run.StoreFailureEnds(error)) {
-            throw;  // ends the run, not just this stage
-        }
-        run.CountNotStored(job.ItemId);
-    } catch (const std::exception&) {
-        // Page 1 failed: no reviews beyond what it stored.
-    }
-    run.Log("宝贝 " + job.ItemId + " 共下载" + std::to_string(total) + "个评价.");
-    return total;
+    };
+    series.pagingBase = [&address](const std::string&) { return address; };
+    series.pageParameter = "currentPage=";
+    series.failedPagesInARow = kFailedPagesInARow;
+    series.progressDue = [](int total) { return total % 50 == 0; };
+    return ReadPageSeries(job, address, series);
 }
 
 int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
     job.RepeatedPage = false;
-    if (PagesValue(text) < pageNumber) {
+    ReviewPage page = ParseReviewPage(text, pageNumber);
+    // A page past its own count holds nothing and leaves the records of the page before it as
+    // the ones the next page is compared with.
+    if (page.pages < pageNumber) {
         return 0;
     }
-    std::vector<std::string> records = CutRecords(job, text, R"(\{"rateContent.*?\})");
-    if (RepeatsPrevious(job, pageNumber, records)) {
+    if (RepeatsPrevious(job, pageNumber, page.objects)) {
         return 0;
     }
-
-    // The page's reviews go to the store together, in one transaction, once the page is cut:
-    // a failure stores none of them. An object that ends the cutting part-way (an impossible
-    // review date) still leaves the reviews before it stored.
+    // The page's reviews go to the store together, in one transaction: a failure stores none of
+    // them. An object that ended the reading part-way (an impossible review date) still leaves
+    // the reviews before it stored.
     std::vector<RateRow> rates;
-    std::exception_ptr cutShort;
-    try {
-        for (const std::string& object : records) {
-            RateRow rate;
-            rate.sid = job.run.RunId();
-            rate.itemid = job.ItemId;
-            rate.rateContent = TextBetween(object, "rateContent\":\"", "\"");
-            rate.userVipLevel = WholeNumber(TextBetween(object, "\"userVipLevel\":", ","));
-            rate.displayUserNick = TextBetween(object, "\"displayUserNick\":\"", "\"");
-            rate.CommentID = TextBetween(object, "\"id\":", ",");
-            rate.displayRatePic = TextBetween(object, "\"displayRatePic\":\"", "\"");
-            rate.rateDate = ReadPageDateTime(TextBetween(object, "\"rateDate\":\"", "\""));
-            // The review service spells the member so.
-            rate.User_RateSum = WholeNumber(TextBetween(object, "\"dispalyRateSum\":", ","));
-            if (Trim(rate.displayUserNick).empty() && Trim(rate.rateContent).empty()) {
-                continue;
-            }
-            rate.AddTime = job.run.GetClock().Now();
-            rates.push_back(std::move(rate));
-        }
-    } catch (const std::exception&) {
-        cutShort = std::current_exception();
+    rates.reserve(page.reviews.size());
+    for (Review& review : page.reviews) {
+        RateRow rate;
+        rate.sid = job.run.RunId();
+        rate.itemid = job.ItemId;
+        rate.rateContent = std::move(review.rateContent);
+        rate.userVipLevel = review.userVipLevel;
+        rate.displayUserNick = std::move(review.displayUserNick);
+        rate.CommentID = std::move(review.CommentID);
+        rate.displayRatePic = std::move(review.displayRatePic);
+        rate.rateDate = review.rateDate;
+        rate.User_RateSum = review.User_RateSum;
+        rate.AddTime = job.run.GetClock().Now();
+        rates.push_back(std::move(rate));
     }
 
     job.store.AppendRates(rates);
@@ -166,8 +92,8 @@ int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
     if (count > 0 && pageNumber == 1) {
         job.LastCommentTime = rates.front().rateDate;
     }
-    if (cutShort) {
-        std::rethrow_exception(cutShort);
+    if (page.cutShort) {
+        std::rethrow_exception(page.cutShort);
     }
     return count;
 }

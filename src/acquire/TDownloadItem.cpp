@@ -10,10 +10,8 @@
 #include "acquire/WorkerTop.h"
 #include "base/Clock.h"
 #include "base/Text.h"
-#include "fetch/HtmlToText.h"
 #include "fetch/HttpClient.h"
-#include "fetch/RecordMatcher.h"
-#include "fetch/TextTools.h"
+#include "pages/ItemPage.h"
 #include "store/Store.h"
 
 namespace tarnwick {
@@ -64,8 +62,7 @@ void TDownloadItem::Execute() {
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
         store.emplace(m_run->TakeStore());
-        RecordMatcher matcher;
-        ItemJob job{*m_run, m_itemId, client, **store, matcher, {}, {}, {}, {}, false};
+        ItemJob job{*m_run, m_itemId, client, **store, {}, {}, {}, {}, false};
 
         m_run->Log("正在下载 " + m_itemId + "...");
         try {
@@ -118,44 +115,23 @@ void TDownloadItem::DoDownload(ItemJob& job) {
     item.sid = run.RunId();
     item.ItemID = m_itemId;
 
-    std::string title = TextBetween(page, "<input type=\"hidden\" name=\"title\" value=\"", "\"");
-    if (title.empty()) {
-        std::string heading = TextBetween(page, "<div class=\"tb-detail-hd\">", "</div>");
-        title = TextBetween(heading, "<h3>", "</h3>");
+    const ItemPage parsed = ParseItemPage(page);
+    item.title = parsed.title;
+    item.price = parsed.price;
+    item.allow_quantity = parsed.stock;
+    if (parsed.soldCount) {
+        item.sellcount = *parsed.soldCount;
+    } else {
+        item.sellcount = ParseSoldCountAnswer(FetchOrEmpty(run, job.client, parsed.soldCountAddress,
+                                                           PageKind::SoldCount))
+                             .soldCount;
     }
-    item.title = HtmlToText(title);
-
-    // The marketplace writes a blank between "value=" and the quotation mark here.
-    item.price =
-        Number(TextBetween(page, "<input type=\"hidden\" name=\"current_price\" value= \"", "\""));
-
-    std::string stock =
-        TextBetween(page, "<input type=\"hidden\" name=\"allow_quantity\" value=\"", "\"");
-    if (stock.empty()) {
-        stock = TextBetween(page, "<span id=\"J_SpanStock\" class=\"tb-count\">", "<");
-    }
-    item.allow_quantity = WholeNumber(stock);
-
-    std::string soldArea = TextBetween(page, "<li class=\"tb-sold-out\">", "</em>") + "</em>";
-    if (Trim(soldArea) == "</em>") {
-        // The element may carry further classes or attributes.
-        soldArea = TextBetween(page, "<li class=\"tb-sold-out", "</em>") + "</em>";
-    }
-    std::string sold = TextBetween(soldArea, "<em>", "</em>");
-    if (sold.empty()) {
-        std::string answer = FetchOrEmpty(
-            run, job.client, TextBetween(page, "getDealQuantity: \"", "\""), PageKind::SoldCount);
-        sold = Trim(TextBetween(answer, "quanity:", ","));
-    }
-    item.sellcount = WholeNumber(sold);
     item.SellAmount = item.sellcount * item.price;
+    item.pv =
+        ParseViewsAnswer(FetchOrEmpty(run, job.client, parsed.viewsAddress, PageKind::Views)).views;
 
-    std::string views = FetchOrEmpty(
-        run, job.client, TextBetween(page, "\"apiItemViews\": \"", "\""), PageKind::Views);
-    item.pv = WholeNumber(TextBetween(views, "\":", "}"));
-
-    item.BuyerCount = ReadDealRecords(job, page);
-    item.Commentcount = ReadReviews(job, page);
+    item.BuyerCount = ReadDealRecords(job, parsed.dealRecordAddress);
+    item.Commentcount = ReadReviews(job, parsed.reviewAddress);
 
     item.UpdateTime = run.GetClock().Now();
     item.lastSell = job.LastSellTime;

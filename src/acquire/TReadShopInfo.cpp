@@ -1,27 +1,20 @@
 #include "acquire/TReadShopInfo.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
 #include "acquire/WorkerTop.h"
 #include "base/Clock.h"
-#include "base/Text.h"
 #include "fetch/HttpClient.h"
-#include "fetch/RecordMatcher.h"
-#include "fetch/ShopIdentity.h"
-#include "fetch/TextTools.h"
+#include "pages/ListingPage.h"
+#include "pages/ShopIdentity.h"
 #include "store/Store.h"
 
 namespace tarnwick {
 
 TReadShopInfo::TReadShopInfo(std::shared_ptr<Run> run)
     : m_run(std::move(run)), m_nick(m_run->Nick()) {
-}
-
-int TReadShopInfo::PageCount(const std::string& firstPage) {
-    return WholeNumber(TextBetween(firstPage, "<span class=\"page-info\">1/", "</span>"));
 }
 
 std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int pageNumber) {
@@ -66,14 +59,14 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     // A page of a listing that promises pages and has not yet given one id, that gives no id
     // either: the links have changed their form, and the page is no page we can read.
     auto yieldsIds = [this](const std::string& text, int promised) {
-        return promised <= 0 || m_run->Listing().ids > 0 || !ParseItemIds(text).empty();
+        return promised <= 0 || m_run->Listing().ids > 0 || !ListingItemIds(text).empty();
     };
     FetchedPage first;
     try {
         first =
             FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
                       [&](const std::string& text) {
-                          const int promised = PageCount(text);
+                          const int promised = ListingPageCount(text);
                           return ListingHasShape(text, 1, promised) && yieldsIds(text, promised);
                       });
     } catch (const FetchError&) {
@@ -91,7 +84,7 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     store.AppendShop(shop);
     m_run->Log("保存同行资料成功.");
 
-    const int promised = PageCount(first.text);
+    const int promised = ListingPageCount(first.text);
     int pageCount = promised;
     if (pageCount > m_run->Limits().maxListPages) {
         m_run->Log("宝贝列表共" + std::to_string(pageCount) + "页, 只读前" +
@@ -124,34 +117,8 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     m_run->MarkListingEnded();
 }
 
-std::vector<std::string> TReadShopInfo::ParseItemIds(const std::string& page) {
-    static constexpr std::string_view kMiniPagination =
-        "<div class=\"pagination pagination-mini\">";
-    std::string section =
-        page.find(kMiniPagination) != std::string::npos
-            ? TextBetween(page, kMiniPagination, "<!--end pagination-->")
-            : TextBetween(page, "<div class=\"pagination\">", "<!--end pagination-->");
-
-    std::vector<std::string> ids;
-    RecordMatcher matcher;
-    matcher.SetSubject(std::move(section));
-    matcher.SetPattern(R"(\<li\>.*?\<\/li\>)");
-    while (matcher.FindNext()) {
-        std::string id = TextBetween(matcher.MatchedText(), "item.htm?id=", "\"");
-        std::erase_if(id, [](char c) { return c == '"' || c == '&'; });
-        if (auto blank = id.find(' '); blank != std::string::npos) {
-            id.resize(blank);
-        }
-        id = Trim(id);
-        if (!id.empty()) {
-            ids.push_back(std::move(id));
-        }
-    }
-    return ids;
-}
-
 void TReadShopInfo::ParsePage(const std::string& page) {
-    std::vector<std::string> ids = ParseItemIds(page);
+    std::vector<std::string> ids = ListingItemIds(page);
     m_run->CountListingPage(true, static_cast<int>(ids.size()));
     m_run->AppendPending(ids);
     m_run->Log("待下载列表增加" + std::to_string(ids.size()) + "个宝贝...");

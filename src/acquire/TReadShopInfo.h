@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace tarnwick {
 
@@ -19,10 +18,6 @@ public:
     void Execute();  // the thread body; ends with exactly one reader-ended report
 
     static std::string ListPageAddress(const std::string& shopAddress, int pageNumber);
-    // What item-list page 1's page info says; 0 when it says nothing readable.
-    static int PageCount(const std::string& firstPage);
-    // The item ids of one item-list page, in page order.
-    static std::vector<std::string> ParseItemIds(const std::string& page);
 
 private:
     void Read(Store& store, HttpClient& client);

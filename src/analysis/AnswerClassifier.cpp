@@ -1,28 +1,19 @@
 #include "analysis/AnswerClassifier.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "base/Text.h"
-#include "fetch/TextTools.h"
+#include "pages/DealPage.h"
+#include "pages/ItemPage.h"
+#include "pages/ListingPage.h"
+#include "pages/PageShape.h"
+#include "pages/ReviewPage.h"
 
 namespace tarnwick {
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
-// Where the marketplace sends a client it wants to see signed in, and the words such pages
-// carry in their titles. Addresses are compared in lower case on the path and query only, so
-// that a shop whose host or key happens to hold one of these words is not taken for one.
+// Where the marketplace sends a client it wants to see signed in (what such pages carry in
+// their titles is the page parsers' to read). Addresses are compared in lower case on the path and
+// query only, so that a shop whose host or key happens to hold one of these words is not taken for
+// one.
 struct Marker {
     std::string_view text;
     AnswerClass answer;
@@ -39,22 +30,6 @@ constexpr Marker kAddressMarkers[] = {
     {"/captcha", AnswerClass::Verification},
     {"/verify", AnswerClass::Verification},
     {"x5secdata=", AnswerClass::Verification},  // the slider check's query
-};
-
-// Titles are compared as they stand (the Chinese words) and in lower case (the English ones).
-constexpr Marker kTitleMarkers[] = {
-    {"登录", AnswerClass::Login},
-    {"登陆", AnswerClass::Login},  // the marketplace's own misspelling, seen on old pages
-    {"login", AnswerClass::Login},
-    {"sign in", AnswerClass::Login},
-    {"验证码", AnswerClass::Verification},
-    {"安全验证", AnswerClass::Verification},
-    {"身份验证", AnswerClass::Verification},
-    {"滑动验证", AnswerClass::Verification},
-    {"访问受限", AnswerClass::Verification},
-    {"访问被拒绝", AnswerClass::Verification},
-    {"verify", AnswerClass::Verification},
-    {"captcha", AnswerClass::Verification},
 };
 
 // Path and query of an absolute address, or the whole text when it has no host part.
@@ -74,26 +49,8 @@ bool IsLoginHost(std::string_view address) {
         return false;
     }
     std::string host =
-        Lower(address.substr(scheme + 3, address.find('/', scheme + 3) - (scheme + 3)));
+        AsciiLower(address.substr(scheme + 3, address.find('/', scheme + 3) - (scheme + 3)));
     return host.rfind("login.", 0) == 0;
-}
-
-// Item-page title markers; the detail reader takes the hidden input first, the heading second.
-constexpr std::string_view kTitleInput = "<input type=\"hidden\" name=\"title\" value=\"";
-constexpr std::string_view kDetailHeading = "<div class=\"tb-detail-hd\">";
-// The listing section as the shop reader cuts it.
-constexpr std::string_view kMiniPagination = "<div class=\"pagination pagination-mini\">";
-constexpr std::string_view kPagination = "<div class=\"pagination\">";
-constexpr std::string_view kEndPagination = "<!--end pagination-->";
-// The deal-record answer is a call of this callback.
-constexpr std::string_view kDealCallback = "TShop.mods.DealRecord.reload";
-
-// Found the way the readers find markers: ASCII letters compared without case.
-bool HasMarker(std::string_view text, std::string_view marker) {
-    return std::search(text.begin(), text.end(), marker.begin(), marker.end(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           }) != text.end();
 }
 
 }  // namespace
@@ -124,58 +81,44 @@ const char* AnswerClassLabel(AnswerClass c) {
     return kLabels[static_cast<std::size_t>(c)];
 }
 
-std::string PageTitle(std::string_view text) {
-    return Trim(TextBetween(text, "<title>", "</title>"));
-}
-
 AnswerClass ClassifyDestination(const std::vector<std::string>& trail, std::string_view text) {
     for (const std::string& address : trail) {
         if (IsLoginHost(address)) {
             return AnswerClass::Login;
         }
-        const std::string path = Lower(PathAndQuery(address));
+        const std::string path = AsciiLower(PathAndQuery(address));
         for (const Marker& marker : kAddressMarkers) {
-            if (Contains(path, marker.text)) {
+            if (path.find(marker.text) != std::string::npos) {
                 return marker.answer;
             }
         }
     }
-    const std::string title = PageTitle(text);
-    if (title.empty()) {
-        return AnswerClass::Ok;
+    switch (TitleShape(text)) {
+        case PageShape::Login:
+            return AnswerClass::Login;
+        case PageShape::Verification:
+            return AnswerClass::Verification;
+        default:
+            return AnswerClass::Ok;
     }
-    const std::string lowerTitle = Lower(title);
-    for (const Marker& marker : kTitleMarkers) {
-        if (Contains(title, marker.text) || Contains(lowerTitle, marker.text)) {
-            return marker.answer;
-        }
-    }
-    return AnswerClass::Ok;
 }
 
+// A page in place of the one asked for is told by its title, before its shape is judged, so
+// only the want of the usual shape counts here.
 bool ItemPageHasShape(std::string_view text) {
-    return HasMarker(text, kTitleInput) || HasMarker(text, kDetailHeading);
+    return ItemPageShape(text) != PageShape::Shapeless;
 }
 
 bool ListingHasShape(std::string_view text, int pageNumber, int promisedPages) {
-    if (pageNumber > 1 && pageNumber > promisedPages) {
-        return true;  // a page nobody promised may well be empty
-    }
-    // The shop reader's own choice of section, case-sensitive for the mini form as it is there.
-    std::string_view start = Contains(text, kMiniPagination) ? kMiniPagination : kPagination;
-    return !TextBetween(text, start, kEndPagination).empty();
+    return ListingShape(text, pageNumber, promisedPages) != PageShape::Shapeless;
 }
 
 bool DealAnswerHasShape(std::string_view text) {
-    return Contains(text, kDealCallback);
+    return DealPageShape(text) != PageShape::Shapeless;
 }
 
 bool ReviewAnswerHasShape(std::string_view text, int pageNumber, int promisedPages) {
-    if (!Contains(text, "\"pages\"")) {
-        return false;
-    }
-    // Past the promised pages an empty answer is what the service should give.
-    return pageNumber > promisedPages || Contains(text, "{\"rateContent");
+    return ReviewPageShape(text, pageNumber, promisedPages) != PageShape::Shapeless;
 }
 
 }  // namespace tarnwick

@@ -39,16 +39,13 @@ const char* PageKindLabel(PageKind kind);     // "旺旺名片", "宝贝列表�
 const char* AnswerClassName(AnswerClass c);   // "ok", "http", "network", ...
 const char* AnswerClassLabel(AnswerClass c);  // "正常", "HTTP 错误", ...
 
-// A page's title, decoded text between the first <title> and </title>; empty when none.
-std::string PageTitle(std::string_view text);
-
 // Login or verification when any address of the fetch (the request, every redirect target, an
 // unfollowed redirect's target) or the final page's title says so; otherwise Ok. `trail` holds
 // the addresses in the order they were asked for.
 AnswerClass ClassifyDestination(const std::vector<std::string>& trail, std::string_view text);
 
-// The shapes the readers rely on. Each is true when the answer is one they can read, even if
-// it holds nothing (a shop without items, an item without reviews).
+// The shapes the readers rely on, as the page parsers judge them. Each is true when the answer is
+// one they can read, even if it holds nothing (a shop without items, an item without reviews).
 bool ItemPageHasShape(std::string_view text);
 // `promisedPages`: what page 1's page info says (0 when it says nothing). Page 1 must carry the
 // listing section or at least its page info; a further page must carry the section.

@@ -211,6 +211,17 @@ TEST_F(ItemDownloadTest, FailingFurtherReviewPagesAreSkippedThenGivenUp) {
     EXPECT_EQ(Row("9002").Commentcount, 30);
 }
 
+// The deal-record stage gives up at its first failed further page, where the review stage
+// passes over a failed page and reads the next.
+TEST_F(ItemDownloadTest, AFailedFurtherDealPageEndsTheDealsOnly) {
+    m_harness.Sim().AddFault(Fault{.match = "item_id=9401&bid_page=2&", .status = 500});
+    Analyse({MakeItem("9401", 40, 25)});
+    EXPECT_EQ(m_harness.Targets("item_id=9401").size(), 2u);
+    EXPECT_EQ(Row("9401").BuyerCount, 15);
+    EXPECT_EQ(Buyers("9401").size(), 15u);
+    EXPECT_EQ(Row("9401").Commentcount, 25);
+}
+
 TEST_F(ItemDownloadTest, ProgressLinesFollowTheirThresholds) {
     Analyse({MakeItem("9101", 45, 100)});
     EXPECT_TRUE(m_harness.LogHas("宝贝 9101 已下载30个买家.在第2页仍在继续中..."));

@@ -1,10 +1,11 @@
-#include "fetch/ShopIdentity.h"
+#include "pages/ShopIdentity.h"
 
 #include <cstdio>
 
 #include "base/Text.h"
 #include "fetch/Gbk.h"
 #include "fetch/TextTools.h"
+#include "pages/ImCardPage.h"
 
 namespace tarnwick {
 namespace {
@@ -36,18 +37,9 @@ std::string ImCardAddress(const Endpoints& endpoints, std::string_view nick) {
 
 bool ReadShopCard(std::string_view page, const Endpoints& endpoints, ShopIdentity& identity) {
     try {
-        ShopIdentity found;
-        found.shopAddress =
-            Trim(TextBetween(page, "<a class=\"op-ww op-ww-shop\" href=\"", "?asker=wangwang"));
-        found.ownerId = Trim(TextBetween(page, "ownerid=", "&"));
-        if (found.ownerId.empty()) {
-            found.ownerId = Trim(TextBetween(page, endpoints.ratingHost + "/user-rate-", ".htm"));
-        }
-        bool hasShop = !found.shopAddress.empty();
-        if (hasShop && found.shopAddress.back() != '/') {
-            found.shopAddress += '/';
-        }
-        identity = std::move(found);
+        ImCard card = ParseImCard(page, endpoints);
+        const bool hasShop = !card.shopAddress.empty();
+        identity = {std::move(card.shopAddress), std::move(card.ownerId)};
         return hasShop;
     } catch (const std::exception&) {
         return false;

@@ -1,4 +1,4 @@
-#include "fetch/ShopIdentity.h"
+#include "pages/ShopIdentity.h"
 
 #include <gtest/gtest.h>
 
