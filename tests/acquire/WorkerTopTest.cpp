@@ -45,7 +45,7 @@ private:
 
 std::shared_ptr<Run> MakeRun(const char* store, RunPort& port, ThreadGroup& threads) {
     Run::Settings settings;
-    settings.databasePath = store;
+    settings.store = StoreSource::Parse(store);
     return std::make_shared<Run>(settings, port, threads, SystemClock::Instance());
 }
 
