@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "acquire/WorkerTop.h"
 #include "base/Clock.h"
 #include "store/Store.h"
 
@@ -17,55 +18,14 @@ Run::Run(Settings settings, RunPort& port, ThreadGroup& threads, const Clock& cl
       m_threads(threads),
       m_clock(clock),
       m_started(clock.Now()),
+      m_health(clock),
       m_gate(m_settings.options.maxRate),
       m_stores([this] { return OpenStore(); }) {
 }
 
-void Run::ChangedLocked() {
-    ++m_version;
-    m_changed.notify_all();
-}
-
 void Run::AppendPending(const std::vector<std::string>& ids) {
-    {
-        std::lock_guard lock(m_mutex);
-        // Numbered under the queue's lock, so that the queue's order is the numbers' order.
-        std::vector<QueuedItem> queued = m_ledger.Queue(ids);
-        m_pending.insert(m_pending.end(), std::make_move_iterator(queued.begin()),
-                         std::make_move_iterator(queued.end()));
-        ChangedLocked();
-    }
-    std::lock_guard lock(m_totalsMutex);
-    m_totals.itemsQueued += static_cast<int>(ids.size());
-}
-
-void Run::SetListingPages(int promised, int toRead) {
-    std::lock_guard lock(m_listingMutex);
-    m_listing.promised = promised;
-    m_listing.toRead = toRead;
-}
-
-void Run::CountListingPage(bool fetched, int ids) {
-    std::lock_guard lock(m_listingMutex);
-    if (!fetched) {
-        ++m_listing.failed;
-        return;
-    }
-    ++m_listing.read;
-    if (ids == 0 && m_listing.ids == 0) {
-        ++m_listing.withoutIds;
-    }
-    m_listing.ids += ids;
-}
-
-void Run::MarkListingEnded() {
-    std::lock_guard lock(m_listingMutex);
-    m_listing.ended = true;
-}
-
-ListingProgress Run::Listing() const {
-    std::lock_guard lock(m_listingMutex);
-    return m_listing;
+    m_queue.Append(ids);
+    m_counters.CountQueued(static_cast<int>(ids.size()));
 }
 
 void Run::FinishItem(const QueuedItem& item, ItemRead state, const std::string& answerName,
@@ -105,9 +65,7 @@ bool Run::ReportEnd(void (Run::*report)()) noexcept {
 
 void Run::Shutdown() {
     m_shutdown.request_stop();
-    std::lock_guard lock(m_mutex);
-    m_stopRequested.store(true);
-    ChangedLocked();
+    m_queue.Stop(StopCause::Shutdown);
 }
 
 void Run::Pause(std::chrono::milliseconds duration) {
@@ -117,47 +75,14 @@ void Run::Pause(std::chrono::milliseconds duration) {
     never.wait_for(lock, m_shutdown.get_token(), duration, [] { return false; });
 }
 
-void Run::WaitForChange(std::unique_lock<std::mutex>& lock) {
-    std::uint64_t seen = m_version;
-    m_changed.wait(lock, m_shutdown.get_token(), [&] { return m_version != seen; });
-}
-
-QueuedItem Run::TakeEntryLocked() {
-    QueuedItem item = std::move(m_pending.front());
-    m_pending.pop_front();
-    ++m_runningDownloads;
-    m_startedAny = true;
-    ChangedLocked();
-    return item;
-}
-
-void Run::UndoTakeLocked(QueuedItem item) {
-    m_pending.push_front(std::move(item));
-    --m_runningDownloads;
-    ChangedLocked();
-}
-
-void Run::RequestStop() {
-    std::lock_guard lock(m_mutex);
-    m_userStop = true;
-    m_stopRequested.store(true);
-    ChangedLocked();
-}
-
 void Run::FailStore(const StoreError& error) {
-    const std::string what = error.what();
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_storeFailed.load()) {
-            return;
-        }
-        m_storeFailure = what;
-        m_storeFailureKind = error.Kind();
-        m_storeFailed.store(true);
-        m_stopRequested.store(true);
-        ChangedLocked();
+    // The failure is kept before the stop is seen, so that whoever sees the store failed can
+    // say why.
+    if (!m_counters.RecordStoreFailure(error.what(), error.Kind())) {
+        return;
     }
-    CountError("database: " + what);
+    m_queue.Stop(StopCause::StoreFailed);
+    CountError(std::string("database: ") + error.what());
 }
 
 Store Run::OpenStore() {
@@ -184,16 +109,10 @@ Store Run::OpenStore() {
     }
 }
 
-std::string Run::StoreFailure() const {
-    std::lock_guard lock(m_mutex);
-    return m_storeFailure;
-}
-
 bool Run::StoreMayStillRecord() const {
-    std::lock_guard lock(m_mutex);
     // A file another program holds locked would keep the end waiting for the whole busy
     // bound; one that refused a row, is full or read-only answers at once either way.
-    return !m_storeFailed.load() || m_storeFailureKind != StoreErrorKind::Busy;
+    return !StoreFailed() || m_counters.StoreFailureKind() != StoreErrorKind::Busy;
 }
 
 bool Run::StoreFailureEndsRun() const {
@@ -201,33 +120,22 @@ bool Run::StoreFailureEndsRun() const {
 }
 
 bool Run::StoreFailureEnds(const StoreError& error) const {
-    return StoreFailureEndsRun() || StoreFailed() || error.Kind() == StoreErrorKind::ConnectionLost;
-}
-
-void Run::SetShopLookup(ShopLookup lookup) {
-    std::lock_guard lock(m_mutex);
-    m_shopLookup = lookup;
+    return StoreErrorEndsRun(error.Kind(), !StoreFailureEndsRun(), StoreFailed());
 }
 
 RunOutcome Run::Outcome() const {
-    ShopLookup lookup;
-    bool userStop;
-    {
-        std::lock_guard lock(m_mutex);
-        lookup = m_shopLookup;
-        userStop = m_userStop;
-    }
+    const ShopLookup lookup = m_shopLookup.load();
     // An item whose rows the store refused is not in the run, whatever ended it.
-    if (m_storeFailed.load() || NotStoredCount() > 0) {
+    if (StoreFailed() || NotStoredCount() > 0) {
         return RunOutcome::StoreFailed;
     }
-    if (m_stoppedForBlock.load()) {
+    if (StoppedForBlock()) {
         return RunOutcome::Blocked;
     }
-    if (m_stoppedForRateLimit.load()) {
+    if (StoppedForRateLimit()) {
         return RunOutcome::RateLimited;
     }
-    if (userStop) {
+    if (m_queue.StoppedBy(StopCause::User)) {
         return RunOutcome::Stopped;
     }
     const ListingProgress listing = Listing();
@@ -240,12 +148,8 @@ RunOutcome Run::Outcome() const {
     // A run told to keep going, or blocked too late to reach the streak, is still blocked: its
     // rows from the block on are login pages read as items. A card that sends us to a login
     // page is a blocked run too, not a nick without a shop.
-    {
-        RunFacts facts = HealthFacts();
-        std::lock_guard lock(m_healthMutex);
-        if (tarnwick::JudgeHealth(m_health, facts).verdict == Verdict::Blocked) {
-            return RunOutcome::Blocked;
-        }
+    if (m_health.Judge(HealthFacts()).verdict == Verdict::Blocked) {
+        return RunOutcome::Blocked;
     }
     if (MarketUnreachable()) {
         return RunOutcome::MarketUnreachable;
@@ -260,38 +164,18 @@ RunOutcome Run::Outcome() const {
 }
 
 bool Run::MarketUnreachable() const {
-    ShopLookup lookup;
-    {
-        std::lock_guard lock(m_mutex);
-        lookup = m_shopLookup;
-    }
-    int requests = m_requests.load();
-    int failed = 0;
-    {
-        std::lock_guard lock(m_totalsMutex);
-        failed = m_totals.FailedFetchCount();
-    }
-    return lookup == ShopLookup::Unreachable || (requests > 0 && failed >= requests);
-}
-
-void Run::MarkReaderEnded() {
-    std::lock_guard lock(m_mutex);
-    m_readerRunning = false;
-    ChangedLocked();
+    const int requests = m_counters.Requests();
+    const int failed = m_counters.FailedFetches();
+    return m_shopLookup.load() == ShopLookup::Unreachable || (requests > 0 && failed >= requests);
 }
 
 void Run::MarkDownloadEnded() {
-    {
-        std::lock_guard lock(m_mutex);
-        --m_runningDownloads;
-        ChangedLocked();
-    }
-    std::lock_guard lock(m_totalsMutex);
-    ++m_totals.downloadsEnded;
+    m_queue.MarkDownloadEnded();
+    m_counters.CountDownloadEnded();
 }
 
 bool Run::CompleteIfDone(bool readerReport) {
-    if (!CompleteIfDoneLocked(readerReport)) {
+    if (!m_queue.CompleteIfDone(readerReport)) {
         return false;
     }
     // No download runs any more, and each gave its connection back before it reported its
@@ -300,162 +184,32 @@ bool Run::CompleteIfDone(bool readerReport) {
     return true;
 }
 
-bool Run::CompleteIfDoneLocked(bool readerReport) {
-    std::lock_guard lock(m_mutex);
-    if (m_completed) {
-        return false;
-    }
-    bool drained = !m_readerRunning && m_pending.empty() && m_runningDownloads <= 0;
-    bool stopped = m_stopRequested.load() && m_runningDownloads <= 0;
-    // The reader's end report completes a run only once downloads have run and ended before
-    // it, so that no later report would: when nothing was started, the control thread's own
-    // end report follows and closes the run after its start line. After a stop the ids the
-    // reader queued last are never started, so the list need not be empty then.
-    bool done = readerReport ? (drained || stopped) && m_startedAny : drained || stopped;
-    if (done) {
-        m_completed = true;
-    }
-    return done;
-}
-
-bool Run::Completed() const {
-    std::lock_guard lock(m_mutex);
-    return m_completed;
-}
-
-bool Run::ReaderRunning() const {
-    std::lock_guard lock(m_mutex);
-    return m_readerRunning;
-}
-
-std::size_t Run::PendingCount() {
-    std::lock_guard lock(m_mutex);
-    return m_pending.size();
-}
-
-void Run::CountRequest() {
-    m_requests.fetch_add(1, std::memory_order_relaxed);
-}
-
-int RunTotals::FailedFetchCount() const {
-    int failed = 0;
-    for (const auto& [kind, count] : failedFetches) {
-        failed += count;
-    }
-    return failed;
-}
-
-void Run::CountFailedFetch(const FetchError& error) {
-    std::string kind;
-    switch (error.kind()) {
-        case FetchError::Kind::Status:
-            kind = "HTTP " + std::to_string(error.status());
-            break;
-        case FetchError::Kind::Redirect:
-            kind = "redirect";
-            break;
-        case FetchError::Kind::Timeout:
-            kind = "timeout";
-            break;
-        case FetchError::Kind::Network:
-            kind = "network";
-            break;
-        case FetchError::Kind::TooLarge:
-            kind = "too large";
-            break;
-        case FetchError::Kind::Scheme:
-            kind = "scheme";
-            break;
-        case FetchError::Kind::Aborted:
-            return;
-    }
-    std::lock_guard lock(m_totalsMutex);
-    ++m_totals.failedFetches[kind];
-}
-
-void Run::CountItemStored(bool hasTitle, const std::string& itemId) {
-    std::lock_guard lock(m_totalsMutex);
-    ++m_totals.itemsStored;
-    if (!hasTitle) {
-        m_totals.itemsWithoutTitle.push_back(itemId);
-    }
-}
-
-void Run::CountBuyers(int n) {
-    m_buyersStored.fetch_add(n, std::memory_order_relaxed);
-}
-
-void Run::CountRates(int n) {
-    m_ratesStored.fetch_add(n, std::memory_order_relaxed);
-}
-
-void Run::CountError(std::string what) {
-    std::lock_guard lock(m_totalsMutex);
-    m_totals.errors.push_back(std::move(what));
-}
-
-std::size_t Run::NotStoredCount() const {
-    std::lock_guard lock(m_totalsMutex);
-    return m_notStored.size();
-}
-
-void Run::CountNotStored(const std::string& itemId) {
-    std::lock_guard lock(m_totalsMutex);
-    // Named once however many of the item's stages the store refused.
-    if (std::find(m_notStored.begin(), m_notStored.end(), itemId) == m_notStored.end()) {
-        m_notStored.push_back(itemId);
-    }
-}
-
-RunTotals Run::Totals() {
-    std::lock_guard lock(m_totalsMutex);
-    RunTotals totals = m_totals;
+RunTotals Run::Totals() const {
+    RunTotals totals = m_counters.Snapshot();
     totals.items = m_ledger.Tally();
     totals.itemsNotRead = m_ledger.NotRead();
-    totals.itemsNotStored = m_notStored;
     totals.ratePauses = m_gate.Pauses();
     totals.ratePausedFor = m_gate.PausedFor();
-    totals.requests = m_requests.load(std::memory_order_relaxed);
-    totals.buyersStored = m_buyersStored.load(std::memory_order_relaxed);
-    totals.ratesStored = m_ratesStored.load(std::memory_order_relaxed);
     return totals;
 }
 
 void Run::RecordAnswer(PageKind kind, AnswerClass answer) {
-    bool streakReached = false;
-    {
-        std::lock_guard lock(m_healthMutex);
-        streakReached = m_health.Add(kind, answer, m_clock.Now());
-    }
-    if (!streakReached || m_settings.options.keepGoing) {
+    if (!m_health.Record(kind, answer) || m_settings.options.keepGoing) {
         return;
     }
     // Stops like a user's stop (the reader and the item stages end at their next check, the
     // control thread starts nothing more, the completion check sees a stopped run), but the
     // run ends as blocked, not as stopped by the user.
-    {
-        std::lock_guard lock(m_mutex);
-        m_stoppedForBlock.store(true);
-        m_stopRequested.store(true);
-        ChangedLocked();
-    }
+    m_queue.Stop(StopCause::Blocked);
     Log("连续" + std::to_string(kBlockStreak) +
         "个请求被拦截(登录页、验证页或页面改版),不再开始新的下载.");
 }
 
-HealthTally Run::HealthSnapshot() {
-    std::lock_guard lock(m_healthMutex);
-    return m_health;
-}
-
 RunFacts Run::HealthFacts() const {
     RunFacts facts;
-    facts.shopFound = m_shopFound.load();
-    facts.stoppedEarly = m_stoppedForBlock.load();
-    {
-        std::lock_guard lock(m_mutex);
-        facts.stoppedByUser = m_userStop;
-    }
+    facts.shopFound = m_health.ShopFound();
+    facts.stoppedEarly = StoppedForBlock();
+    facts.stoppedByUser = m_queue.StoppedBy(StopCause::User);
     facts.unreachable = MarketUnreachable();
     const ListingProgress listing = Listing();
     facts.listingComplete = listing.Complete();
@@ -470,13 +224,6 @@ RunFacts Run::HealthFacts() const {
 
 HealthReport Run::JudgeHealth(const HealthTally& tally) const {
     return tarnwick::JudgeHealth(tally, HealthFacts());
-}
-
-bool Run::PauseUnlessStopped(std::chrono::nanoseconds duration) {
-    std::unique_lock lock(m_mutex);
-    return !m_changed.wait_for(lock, m_shutdown.get_token(), duration, [this] {
-        return m_stopRequested.load();
-    }) && !ShuttingDown();
 }
 
 bool Run::WaitBeforeRequest() {
@@ -526,22 +273,11 @@ bool Run::RateRefused(std::uint64_t ticket, std::optional<std::chrono::seconds> 
     if (refusal != RateLimitGate::Refusal::GiveUp) {
         return true;
     }
-    bool first = false;
-    {
-        std::lock_guard lock(m_mutex);
-        first = !m_stoppedForRateLimit.exchange(true);
-        m_stopRequested.store(true);
-        ChangedLocked();
-    }
-    if (first) {
+    if (m_queue.Stop(StopCause::RateLimited)) {
         Log("连续" + std::to_string(RateLimitGate::kPausesToGiveUp) +
             "次暂停后淘宝网仍然拒绝请求, 不再开始新的下载.");
     }
     return false;
-}
-
-void Run::RequestAnswered(std::uint64_t ticket) {
-    m_gate.Answered(ticket);
 }
 
 RunOutcomeRow Run::OutcomeRow(DateTime ended) const {
@@ -571,15 +307,12 @@ RunOutcomeRow Run::OutcomeRow(DateTime ended) const {
     if (listing.failed > 0) {
         row.detail += "宝贝列表 " + std::to_string(listing.failed) + " 页无法读取\n";
     }
-    {
-        std::lock_guard lock(m_totalsMutex);
-        if (!m_notStored.empty()) {
-            row.detail += "未能保存的宝贝:";
-            for (const std::string& id : m_notStored) {
-                row.detail += " " + id;
-            }
-            row.detail += "\n";
+    if (const std::vector<std::string> notStored = m_counters.NotStored(); !notStored.empty()) {
+        row.detail += "未能保存的宝贝:";
+        for (const std::string& id : notStored) {
+            row.detail += " " + id;
         }
+        row.detail += "\n";
     }
     if (!row.detail.empty()) {
         row.detail.pop_back();

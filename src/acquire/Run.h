@@ -2,10 +2,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "acquire/HealthMonitor.h"
 #include "acquire/ItemLedger.h"
+#include "acquire/PendingQueue.h"
 #include "acquire/RateLimitGate.h"
+#include "acquire/RunCounters.h"
 #include "acquire/RunLimits.h"
 #include "acquire/RunOutcome.h"
 #include "analysis/RunHealth.h"
@@ -42,40 +42,6 @@ public:
     virtual void ControlEnded(const std::shared_ptr<Run>& run) = 0;
 };
 
-// What a run did, for the summary at its end.
-struct RunTotals {
-    int itemsQueued = 0;
-    int itemsStored = 0;
-    int downloadsEnded = 0;
-    int buyersStored = 0;
-    int ratesStored = 0;
-    int requests = 0;                          // every request sent, the IM card's included
-    std::map<std::string, int> failedFetches;  // by "HTTP 404", "timeout", "network" ...
-    int FailedFetchCount() const;
-    std::vector<std::string> itemsWithoutTitle;
-    std::vector<std::string> errors;  // failures that ended a worker's work early
-    // What the run read of the shop.
-    ItemLedger::Counts items;
-    std::vector<std::string> itemsNotRead;    // ids of entries not read, in queue order
-    std::vector<std::string> itemsNotStored;  // ids whose rows the store refused
-    int ratePauses = 0;
-    std::chrono::milliseconds ratePausedFor{0};
-};
-
-// How far the shop reader got through the listing.
-struct ListingProgress {
-    int promised = 0;    // pages page 1's page info promised
-    int toRead = 0;      // the pages the run meant to read: promised, or the limit below it
-    int read = 0;        // pages fetched (page 1 included)
-    int failed = 0;      // pages that could not be fetched
-    int withoutIds = 0;  // pages that yielded no item id while the listing had yielded none
-    int ids = 0;         // ids queued
-    bool ended = false;  // the reader went through every page it meant to read
-    bool Truncated() const { return promised > toRead; }
-    // Read to its end: every promised page fetched and nothing cut off.
-    bool Complete() const { return ended && !Truncated() && failed == 0; }
-};
-
 // How a run treats the marketplace beyond what the dialog asks: all off by default, so a run
 // goes as fast as it always did and stops itself once it is plainly shut out.
 struct RunOptions {
@@ -84,9 +50,12 @@ struct RunOptions {
     int delayMs = 0;         // a pause before each request of a worker
 };
 
-// The state of one analysis run, shared by its workers and its owner. It is kept per run so
-// that the threads of an earlier run, still working after a new start, can never store rows
-// under the new run's key or count their end reports against it.
+// One analysis run as its workers and its owner see it: its settings and lifecycle, and the
+// parts that keep its state, each with at most one lock of its own: the pending queue (with
+// what decides completion and the stop), the counters, the health monitor, the rate limit gate,
+// the item ledger and the store pool. It is kept per run so that the threads of an earlier run,
+// still working after a new start, can never store rows under the new run's key or count their
+// end reports against it.
 class Run : public std::enable_shared_from_this<Run> {
 public:
     struct Settings {
@@ -125,13 +94,13 @@ public:
     // Sends an end report, trying again a few times when the hand-over itself fails: the run's
     // completion is only ever seen in such a report. False when it could not be sent.
     bool ReportEnd(void (Run::*report)()) noexcept;
-    bool StopRequested() const { return m_stopRequested.load(); }
+    bool StopRequested() const { return m_queue.StopRequested(); }
     void AppendPending(const std::vector<std::string>& ids);  // one step: the whole page
     // The listing as the reader goes through it.
-    void SetListingPages(int promised, int toRead);
-    void CountListingPage(bool fetched, int ids);
-    void MarkListingEnded();
-    ListingProgress Listing() const;
+    void SetListingPages(int promised, int toRead) { m_counters.SetListingPages(promised, toRead); }
+    void CountListingPage(bool fetched, int ids) { m_counters.CountListingPage(fetched, ids); }
+    void MarkListingEnded() { m_counters.MarkListingEnded(); }
+    ListingProgress Listing() const { return m_counters.Listing(); }
     // A download's end: the item's read state, in the run's record and in the store when the
     // store has the table (`store` null when there is none to write to).
     // `answer`: the answer class's name of a failed or blocked item page, or "store".
@@ -148,30 +117,30 @@ public:
     void Pause(std::chrono::milliseconds duration);
 
     // The download control thread's loop works on these under the run's lock.
-    std::unique_lock<std::mutex> Lock() { return std::unique_lock(m_mutex); }
-    void WaitForChange(std::unique_lock<std::mutex>& lock);  // any change of the state below
-    bool ReaderRunningLocked() const { return m_readerRunning; }
-    bool StopRequestedLocked() const { return m_stopRequested.load(); }
-    int RunningDownloadsLocked() const { return m_runningDownloads; }
-    bool PendingEmptyLocked() const { return m_pending.empty(); }
-    QueuedItem TakeEntryLocked();  // removes the first entry and counts a running download
-    // A download that could not be started: the entry goes back to the front, uncounted.
-    void UndoTakeLocked(QueuedItem item);
+    std::unique_lock<std::mutex> Lock() { return m_queue.Lock(); }
+    // Any change of the state below, or the run's shutdown.
+    void WaitForChange(std::unique_lock<std::mutex>& lock) {
+        m_queue.WaitForChange(lock, ShutdownToken());
+    }
+    bool ReaderRunningLocked() const { return m_queue.ReaderRunningLocked(); }
+    bool StopRequestedLocked() const { return m_queue.StopRequested(); }
+    int RunningDownloadsLocked() const { return m_queue.RunningDownloadsLocked(); }
+    bool PendingEmptyLocked() const { return m_queue.PendingEmptyLocked(); }
+    QueuedItem TakeEntryLocked() { return m_queue.TakeEntryLocked(); }
+    void UndoTakeLocked(QueuedItem item) { m_queue.UndoTakeLocked(std::move(item)); }
 
     // The database refused a row for good (the engine's own waiting already gave up): the run
     // stops fetching, as after a user's stop, and ends as a store failure. The first message is
     // kept.
     void FailStore(const StoreError& error);
-    bool StoreFailed() const { return m_storeFailed.load(); }
+    bool StoreFailed() const { return m_queue.StoppedBy(StopCause::StoreFailed); }
     // Whether a failed row ends the run. The file store has waited out any lock before it
     // fails, so what remains (read-only, full, damaged) persists. On a server store, a row the
     // server refused ends only the stage it belongs to.
     bool StoreFailureEndsRun() const;
-    // Whether this failure ends the run: one that does by the rule above, any once the store
-    // has failed for the run, and a server connection still lost after the store's own
-    // attempts to take it up again (every further statement would wait as long again).
+    // Whether this failure ends the run (StoreErrorEndsRun says when).
     bool StoreFailureEnds(const StoreError& error) const;
-    std::string StoreFailure() const;
+    std::string StoreFailure() const { return m_counters.StoreFailure(); }
     // Whether the run's record is still worth writing at its end.
     bool StoreMayStillRecord() const;
     // A worker's own connection to the run's store. A server that cannot be reached is tried
@@ -184,40 +153,42 @@ public:
     StorePool::Lease TakeStore() { return m_stores.Take(); }
     const StorePool& Stores() const { return m_stores; }
 
-    void SetShopLookup(ShopLookup lookup);
+    void SetShopLookup(ShopLookup lookup) { m_shopLookup.store(lookup); }
     // Decided from the state now; meaningful once the run is complete.
     RunOutcome Outcome() const;
 
     // Owner side (its own thread).
-    void RequestStop();
-    void MarkReaderEnded();
+    void RequestStop() { m_queue.Stop(StopCause::User); }
+    void MarkReaderEnded() { m_queue.MarkReaderEnded(); }
     void MarkDownloadEnded();
     // True once, for the first report that finds the run complete.
     bool CompleteIfDone(bool readerReport);
-    bool Completed() const;
-    bool ReaderRunning() const;
-    std::size_t PendingCount();
+    bool Completed() const { return m_queue.Completed(); }
+    bool ReaderRunning() const { return m_queue.ReaderRunning(); }
+    std::size_t PendingCount() const { return m_queue.PendingCount(); }
 
     // Counters for the summary; any thread.
-    void CountRequest();
-    void CountFailedFetch(const FetchError& error);
-    void CountItemStored(bool hasTitle, const std::string& itemId);
-    void CountBuyers(int n);
-    void CountRates(int n);
-    void CountError(std::string what);
+    void CountRequest() { m_counters.CountRequest(); }
+    void CountFailedFetch(const FetchError& error) { m_counters.CountFailedFetch(error); }
+    void CountItemStored(bool hasTitle, const std::string& itemId) {
+        m_counters.CountItemStored(hasTitle, itemId);
+    }
+    void CountBuyers(int n) { m_counters.CountBuyers(n); }
+    void CountRates(int n) { m_counters.CountRates(n); }
+    void CountError(std::string what) { m_counters.CountError(std::move(what)); }
     // An item whose rows the store refused: the summary names it, and the run is a store
     // failure.
-    void CountNotStored(const std::string& itemId);
-    std::size_t NotStoredCount() const;
-    RunTotals Totals();
+    void CountNotStored(const std::string& itemId) { m_counters.CountNotStored(itemId); }
+    std::size_t NotStoredCount() const { return m_counters.NotStoredCount(); }
+    RunTotals Totals() const;
 
     // Run health; any thread. Every answer is recorded once, in the order it arrived. When
     // kBlockStreak blocking answers come in a row the run stops itself (unless told to keep
     // going): no further request is sent and no new download starts.
     void RecordAnswer(PageKind kind, AnswerClass answer);
-    bool StoppedForBlock() const { return m_stoppedForBlock.load(); }
-    void MarkShopFound() { m_shopFound.store(true); }
-    HealthTally HealthSnapshot();
+    bool StoppedForBlock() const { return m_queue.StoppedBy(StopCause::Blocked); }
+    void MarkShopFound() { m_health.MarkShopFound(); }
+    HealthTally HealthSnapshot() const { return m_health.Snapshot(); }
     HealthReport JudgeHealth(const HealthTally& tally) const;
     RunFacts HealthFacts() const;
     // The judgement made when the run was announced complete; owner side.
@@ -232,18 +203,18 @@ public:
     // The marketplace refused a request for our pace. False when the refusals have gone on
     // long enough that the run ends as rate-limited (it stops itself as when blocked).
     bool RateRefused(std::uint64_t ticket, std::optional<std::chrono::seconds> retryAfter);
-    void RequestAnswered(std::uint64_t ticket);
-    bool StoppedForRateLimit() const { return m_stoppedForRateLimit.load(); }
+    void RequestAnswered(std::uint64_t ticket) { m_gate.Answered(ticket); }
+    bool StoppedForRateLimit() const { return m_queue.StoppedBy(StopCause::RateLimited); }
     // Waits, unless the run is shut down or stopped first; false when it was.
-    bool PauseUnlessStopped(std::chrono::nanoseconds duration);
+    bool PauseUnlessStopped(std::chrono::nanoseconds duration) {
+        return m_queue.WaitUnlessStopped(duration, ShutdownToken());
+    }
 
     // What the run read of the shop, for the store: its outcome, counts and listing. Meaningful
     // once the run is complete.
     RunOutcomeRow OutcomeRow(DateTime ended) const;
 
 private:
-    void ChangedLocked();
-    bool CompleteIfDoneLocked(bool readerReport);
     // The marketplace never gave us what we needed: the IM card or the first list page could
     // not be fetched, or every request failed.
     bool MarketUnreachable() const;
@@ -252,42 +223,16 @@ private:
     RunPort& m_port;
     ThreadGroup& m_threads;
     const Clock& m_clock;
+    const DateTime m_started;
     std::stop_source m_shutdown;
+    std::atomic<ShopLookup> m_shopLookup{ShopLookup::Pending};
 
-    mutable std::mutex m_mutex;
-    std::condition_variable_any m_changed;
-    std::uint64_t m_version = 0;
-    std::deque<QueuedItem> m_pending;
-    bool m_readerRunning = true;
-    int m_runningDownloads = 0;
-    std::atomic<bool> m_stopRequested{false};  // by the user or by a store failure
-    bool m_userStop = false;
-    std::atomic<bool> m_storeFailed{false};
-    std::string m_storeFailure;
-    StoreErrorKind m_storeFailureKind = StoreErrorKind::Other;
-    ShopLookup m_shopLookup = ShopLookup::Pending;
-    bool m_startedAny = false;
-    bool m_completed = false;
-
-    // Counted for every request and row by many threads at once: atomics, not a lock.
-    std::atomic<int> m_requests{0};
-    std::atomic<int> m_buyersStored{0};
-    std::atomic<int> m_ratesStored{0};
-    mutable std::mutex m_totalsMutex;
-    RunTotals m_totals;  // the rest of the figures
-
-    DateTime m_started;
-    mutable std::mutex m_healthMutex;
-    HealthTally m_health;
-    std::atomic<bool> m_stoppedForBlock{false};
-    std::atomic<bool> m_shopFound{false};
-    RateLimitGate m_gate;
-    std::atomic<bool> m_stoppedForRateLimit{false};
-    std::optional<HealthReport> m_finalHealth;
     ItemLedger m_ledger;
-    mutable std::mutex m_listingMutex;
-    ListingProgress m_listing;
-    std::vector<std::string> m_notStored;  // under m_totalsMutex
+    PendingQueue m_queue{m_ledger};
+    RunCounters m_counters;
+    HealthMonitor m_health;
+    RateLimitGate m_gate;
+    std::optional<HealthReport> m_finalHealth;  // owner side only
     StorePool m_stores;
 };
 

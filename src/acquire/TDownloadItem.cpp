@@ -7,6 +7,7 @@
 #include "acquire/PageFetch.h"
 #include "acquire/ReviewReader.h"
 #include "acquire/Run.h"
+#include "acquire/WorkerTop.h"
 #include "base/Clock.h"
 #include "base/Text.h"
 #include "fetch/HttpClient.h"
@@ -48,7 +49,15 @@ void TDownloadItem::ReadStateFrom(AnswerClass answer) {
 
 void TDownloadItem::Execute() {
     std::optional<StorePool::Lease> store;
-    try {
+    const WorkerEnd end{"item " + m_itemId, "宝贝 " + m_itemId + " 保存失败: ",
+                        [&](WorkerFailure failure) {
+                            Finish(failure, store && *store ? &**store : nullptr);
+                            // Back in the pool before the end is reported: the run that ends
+                            // with this report closes the pool's idle connections.
+                            store.reset();
+                        },
+                        [] { return &Run::ReportDownloadEnded; }, std::chrono::milliseconds(20)};
+    RunWorker(*m_run, end, [&] {
         HttpClient client;
         PrepareClient(*m_run, client);
         client.SetFollowRedirects(true);
@@ -64,49 +73,24 @@ void TDownloadItem::Execute() {
             store->Discard();
             throw;
         }
-    } catch (const RunAborted&) {
-        return;  // the program is ending; nothing more is stored or reported
-    } catch (const DatabaseError& error) {
-        // Whatever was read, the item's rows are not all stored: its figures cannot be
-        // believed.
-        m_state = ItemRead::Failed;
-        m_answer = "store";
-        m_run->CountNotStored(m_itemId);
-        if (m_run->StoreFailureEnds(error)) {
-            // The run ends for this; the owner says so once, not once per item.
-            m_run->FailStore(error);
-        } else {
-            Failed(error.what());
-        }
-    } catch (const std::exception& error) {
-        m_state = ItemRead::Failed;
-        m_answer = "error";
-        Failed(error.what());
-    } catch (...) {
-        m_state = ItemRead::Failed;
-        m_answer = "error";
-        Failed("unknown failure");
-    }
-    try {
-        m_run->FinishItem(m_item, m_state, m_answer, store && *store ? &**store : nullptr);
-    } catch (...) {
-        // The record is the run's to keep; the end report must still go.
-    }
-    // Back in the pool before the end is reported: the run that ends with this report closes
-    // the pool's idle connections.
-    store.reset();
-    if (!m_run->ReportEnd(&Run::ReportDownloadEnded)) {
-        return;  // the owner is gone; nobody is left to count this download
-    }
-    m_run->Pause(std::chrono::milliseconds(20));
+    });
 }
 
-void TDownloadItem::Failed(const std::string& what) noexcept {
+void TDownloadItem::Finish(WorkerFailure failure, Store* store) noexcept {
     try {
-        m_run->CountError("item " + m_itemId + ": " + what);
-        m_run->Log("宝贝 " + m_itemId + " 保存失败: " + what);
+        if (failure == WorkerFailure::Store || failure == WorkerFailure::StoreEnded) {
+            // Whatever was read, the item's rows are not all stored: its figures cannot be
+            // believed.
+            m_state = ItemRead::Failed;
+            m_answer = "store";
+            m_run->CountNotStored(m_itemId);
+        } else if (failure == WorkerFailure::Other) {
+            m_state = ItemRead::Failed;
+            m_answer = "error";
+        }
+        m_run->FinishItem(m_item, m_state, m_answer, store);
     } catch (...) {
-        // Telling about a failure must not keep the end report from being sent.
+        // The record is the run's to keep; the end report must still go.
     }
 }
 

@@ -10,7 +10,9 @@ namespace tarnwick {
 
 class HttpClient;
 class Run;
+class Store;
 struct ItemJob;
+enum class WorkerFailure;
 
 // The worker that reads one item: its page and the two companion answers, its deal records
 // and its reviews, and finally the item's row. It reports its end exactly once, whatever
@@ -23,7 +25,8 @@ public:
 
 private:
     void DoDownload(ItemJob& job);
-    void Failed(const std::string& what) noexcept;
+    // The item's read state once its work has ended, in the run's record and the store.
+    void Finish(WorkerFailure failure, Store* store) noexcept;
     // The item page's fate decides what the item's row is worth.
     void ReadStateFrom(AnswerClass answer);
 

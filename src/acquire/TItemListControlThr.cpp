@@ -1,10 +1,12 @@
 #include "acquire/TItemListControlThr.h"
 
 #include <exception>
+#include <memory>
 
 #include "acquire/Run.h"
 #include "acquire/TDownloadItem.h"
 #include "acquire/ThreadGroup.h"
+#include "acquire/WorkerTop.h"
 
 namespace tarnwick {
 
@@ -13,23 +15,14 @@ TItemListControlThr::TItemListControlThr(std::shared_ptr<Run> run, int threadCou
 }
 
 void TItemListControlThr::Execute() {
-    try {
-        Control();
-    } catch (const std::exception& error) {
-        m_run->CountError(std::string("download control: ") + error.what());
-    } catch (...) {
-        m_run->CountError("download control: unknown failure");
-    }
-    if (m_run->ShuttingDown()) {
-        return;
-    }
     // The run's end is only ever seen in a report: without this one a stop that came after the
-    // last download's report would never complete the run.
-    // Without any download, this report counts as the download that never was.
-    if (!m_run->ReportEnd(m_started == 0 ? &Run::ReportDownloadEnded : &Run::ReportControlEnded)) {
-        return;
-    }
-    m_run->Pause(std::chrono::milliseconds(1000));
+    // last download's report would never complete the run. Without any download, this report
+    // counts as the download that never was. Its failures are the summary's, not the user's.
+    const WorkerEnd end{
+        "download control", "", nullptr,
+        [this] { return m_started == 0 ? &Run::ReportDownloadEnded : &Run::ReportControlEnded; },
+        std::chrono::milliseconds(1000)};
+    RunWorker(*m_run, end, [this] { Control(); });
 }
 
 void TItemListControlThr::Control() {

@@ -4,6 +4,7 @@
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
+#include "acquire/WorkerTop.h"
 #include "base/Clock.h"
 #include "fetch/HttpClient.h"
 #include "pages/ListingPage.h"
@@ -21,37 +22,14 @@ std::string TReadShopInfo::ListPageAddress(const std::string& shopAddress, int p
 }
 
 void TReadShopInfo::Execute() {
-    try {
+    const WorkerEnd end{"shop reader", "读取同行资料出错: ", nullptr,
+                        [] { return &Run::ReportReaderEnded; }, std::chrono::milliseconds(1000)};
+    RunWorker(*m_run, end, [this] {
         Store store = m_run->OpenStore();
         HttpClient client;
         PrepareClient(*m_run, client);
         Read(store, client);
-    } catch (const RunAborted&) {
-        return;  // the program is ending; nobody waits for the report
-    } catch (const DatabaseError& error) {
-        if (m_run->StoreFailureEnds(error)) {
-            m_run->FailStore(error);
-        } else {
-            Failed(error.what());
-        }
-    } catch (const std::exception& error) {
-        Failed(error.what());
-    } catch (...) {
-        Failed("unknown failure");
-    }
-    if (!m_run->ReportEnd(&Run::ReportReaderEnded)) {
-        return;  // the owner is gone
-    }
-    m_run->Pause(std::chrono::milliseconds(1000));
-}
-
-void TReadShopInfo::Failed(const std::string& what) noexcept {
-    try {
-        m_run->CountError("shop reader: " + what);
-        m_run->Log("读取同行资料出错: " + what);
-    } catch (...) {
-        // Telling about a failure must not keep the end report from being sent.
-    }
+    });
 }
 
 void TReadShopInfo::Read(Store& store, HttpClient& client) {

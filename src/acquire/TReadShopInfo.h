@@ -22,7 +22,6 @@ public:
 private:
     void Read(Store& store, HttpClient& client);
     void ParsePage(const std::string& page);
-    void Failed(const std::string& what) noexcept;
 
     std::shared_ptr<Run> m_run;
     std::string m_nick;
