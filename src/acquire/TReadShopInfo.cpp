@@ -1,6 +1,7 @@
 #include "acquire/TReadShopInfo.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "acquire/PageFetch.h"
 #include "acquire/Run.h"
@@ -33,6 +34,18 @@ void TReadShopInfo::Execute() {
 }
 
 void TReadShopInfo::Read(Store& store, HttpClient& client) {
+    if (!FindShop(client)) {
+        return;
+    }
+    const std::optional<std::string> first = ReadFirstListingPage(client);
+    if (!first) {
+        return;
+    }
+    StoreShop(store);
+    ReadListing(client, *first);
+}
+
+bool TReadShopInfo::FindShop(HttpClient& client) {
     // The IM card is fetched here rather than inside the lookup so that its answer counts for
     // the run's health: a card that sends us to a login page is a blocked run, not a shop
     // that does not exist.
@@ -43,38 +56,45 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
                                PageKind::Card);
     } catch (const FetchError&) {
         m_run->SetShopLookup(Run::ShopLookup::Unreachable);
-        return;
+        return false;
     }
     if (!ResolveShopIdentityFromCard(card.text, m_run->GetEndpoints(), identity)) {
         m_run->SetShopLookup(Run::ShopLookup::NotFound);
-        return;
+        return false;
     }
     m_run->MarkShopFound();
     m_shopAddress = identity.shopAddress;
     m_ownerId = identity.ownerId;
+    return true;
+}
 
+// A page of a listing that promises pages and has not yet given one id, that gives no id
+// either: the links have changed their form, and the page is no page we can read.
+bool TReadShopInfo::YieldsIds(const std::string& text, int promised) const {
+    return promised <= 0 || m_run->Listing().ids > 0 || !ListingItemIds(text).empty();
+}
+
+std::optional<std::string> TReadShopInfo::ReadFirstListingPage(HttpClient& client) {
     m_run->Log("正在读第1页宝贝列表...");
     // The identity lookup must not follow redirects; the listing pages do.
     client.SetFollowRedirects(true);
-    // A page of a listing that promises pages and has not yet given one id, that gives no id
-    // either: the links have changed their form, and the page is no page we can read.
-    auto yieldsIds = [this](const std::string& text, int promised) {
-        return promised <= 0 || m_run->Listing().ids > 0 || !ListingItemIds(text).empty();
-    };
     FetchedPage first;
     try {
         first =
             FetchPage(*m_run, client, ListPageAddress(m_shopAddress, 1), PageKind::Listing,
                       [&](const std::string& text) {
                           const int promised = ListingPageCount(text);
-                          return ListingHasShape(text, 1, promised) && yieldsIds(text, promised);
+                          return ListingHasShape(text, 1, promised) && YieldsIds(text, promised);
                       });
     } catch (const FetchError&) {
         m_run->SetShopLookup(Run::ShopLookup::Unreachable);
-        return;
+        return std::nullopt;
     }
     m_run->SetShopLookup(Run::ShopLookup::Found);
+    return std::move(first.text);
+}
 
+void TReadShopInfo::StoreShop(Store& store) {
     ShopRow shop;
     shop.SID = m_run->RunId();
     shop.OwnerID = m_ownerId;
@@ -83,8 +103,10 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
     shop.AddTime = m_run->GetClock().Now();
     store.AppendShop(shop);
     m_run->Log("保存同行资料成功.");
+}
 
-    const int promised = ListingPageCount(first.text);
+void TReadShopInfo::ReadListing(HttpClient& client, const std::string& firstPage) {
+    const int promised = ListingPageCount(firstPage);
     int pageCount = promised;
     if (pageCount > m_run->Limits().maxListPages) {
         m_run->Log("宝贝列表共" + std::to_string(pageCount) + "页, 只读前" +
@@ -92,7 +114,7 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
         pageCount = m_run->Limits().maxListPages;
     }
     m_run->SetListingPages(promised, pageCount);
-    ParsePage(first.text);
+    ParsePage(firstPage);
     for (std::int64_t page = 2; page <= pageCount; ++page) {
         if (m_run->StopRequested()) {
             return;
@@ -104,7 +126,7 @@ void TReadShopInfo::Read(Store& store, HttpClient& client) {
                                 PageKind::Listing,
                                 [&](const std::string& text) {
                                     return ListingHasShape(text, number, pageCount) &&
-                                           yieldsIds(text, promised);
+                                           YieldsIds(text, promised);
                                 })
                           .text);
         } catch (const RunAborted&) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tarnwick {
@@ -21,6 +22,12 @@ public:
 
 private:
     void Read(Store& store, HttpClient& client);
+    // Each false or empty answer has set the run's shop lookup to say why.
+    bool FindShop(HttpClient& client);
+    std::optional<std::string> ReadFirstListingPage(HttpClient& client);
+    void StoreShop(Store& store);
+    void ReadListing(HttpClient& client, const std::string& firstPage);
+    bool YieldsIds(const std::string& text, int promised) const;
     void ParsePage(const std::string& page);
 
     std::shared_ptr<Run> m_run;

@@ -14,7 +14,7 @@
 #include "ShopModels.h"
 #include "fetch/HttpClient.h"
 #include "fetch/TextTools.h"
-#include "store/DateTime.h"
+#include "pages/PageDate.h"
 #include "store/PgConnection.h"
 #include "support/AcquisitionHarness.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ShopModels.h"
-#include "store/DateTime.h"
+#include "pages/PageDate.h"
 #include "support/AcquisitionHarness.h"
 
 namespace tarnwick::test {

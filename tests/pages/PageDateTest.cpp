@@ -1,4 +1,4 @@
-#include "store/DateTime.h"
+#include "pages/PageDate.h"
 
 #include <tuple>
 
