@@ -66,36 +66,22 @@ int SaveBuyerPage(ItemJob& job, int pageNumber, const std::string& text) {
     // The page's records go to the store together, in one transaction: a failure stores none of
     // them. A row that ended the reading part-way (an impossible deal time) still leaves the
     // records before it stored, uncounted in the stage's total.
-    std::vector<BuyerRow> buyers;
-    buyers.reserve(page.records.size());
-    for (DealRecord& record : page.records) {
-        BuyerRow buyer;
-        buyer.sid = job.run.RunId();
-        buyer.itemid = job.ItemId;
-        buyer.Buyer = std::move(record.Buyer);
-        buyer.usertype = record.usertype;
-        buyer.buyer_credit = std::move(record.buyer_credit);
-        buyer.buyer_credit_str = std::move(record.buyer_credit_str);
-        buyer.userclass = std::move(record.userclass);
-        buyer.price = record.price;
-        buyer.amount = record.amount;
-        buyer.buytime = record.buytime;
-        buyer.sku = std::move(record.sku);
-        buyer.sellamount = record.sellamount;
-        buyer.AddTime = job.run.GetClock().Now();
-        buyers.push_back(std::move(buyer));
-    }
-
+    std::vector<BuyerRow> buyers =
+        RowsOfPage<BuyerRow>(job, page.records, [](BuyerRow& buyer, DealRecord& record) {
+            buyer.Buyer = std::move(record.Buyer);
+            buyer.usertype = record.usertype;
+            buyer.buyer_credit = std::move(record.buyer_credit);
+            buyer.buyer_credit_str = std::move(record.buyer_credit_str);
+            buyer.userclass = std::move(record.userclass);
+            buyer.price = record.price;
+            buyer.amount = record.amount;
+            buyer.buytime = record.buytime;
+            buyer.sku = std::move(record.sku);
+            buyer.sellamount = record.sellamount;
+        });
     job.store.AppendBuyers(buyers);
-    const int count = static_cast<int>(buyers.size());
-    job.run.CountBuyers(count);
-    if (count > 0 && pageNumber == 1) {
-        job.LastSellTime = buyers.front().buytime;
-    }
-    if (page.cutShort) {
-        std::rethrow_exception(page.cutShort);
-    }
-    return count;
+    job.run.CountBuyers(static_cast<int>(buyers.size()));
+    return PageStored(buyers, pageNumber, &BuyerRow::buytime, job.LastSellTime, page.cutShort);
 }
 
 }  // namespace tarnwick

@@ -69,33 +69,19 @@ int SaveRatePage(ItemJob& job, int pageNumber, const std::string& text) {
     // The page's reviews go to the store together, in one transaction: a failure stores none of
     // them. An object that ended the reading part-way (an impossible review date) still leaves
     // the reviews before it stored.
-    std::vector<RateRow> rates;
-    rates.reserve(page.reviews.size());
-    for (Review& review : page.reviews) {
-        RateRow rate;
-        rate.sid = job.run.RunId();
-        rate.itemid = job.ItemId;
-        rate.rateContent = std::move(review.rateContent);
-        rate.userVipLevel = review.userVipLevel;
-        rate.displayUserNick = std::move(review.displayUserNick);
-        rate.CommentID = std::move(review.CommentID);
-        rate.displayRatePic = std::move(review.displayRatePic);
-        rate.rateDate = review.rateDate;
-        rate.User_RateSum = review.User_RateSum;
-        rate.AddTime = job.run.GetClock().Now();
-        rates.push_back(std::move(rate));
-    }
-
+    std::vector<RateRow> rates =
+        RowsOfPage<RateRow>(job, page.reviews, [](RateRow& rate, Review& review) {
+            rate.rateContent = std::move(review.rateContent);
+            rate.userVipLevel = review.userVipLevel;
+            rate.displayUserNick = std::move(review.displayUserNick);
+            rate.CommentID = std::move(review.CommentID);
+            rate.displayRatePic = std::move(review.displayRatePic);
+            rate.rateDate = review.rateDate;
+            rate.User_RateSum = review.User_RateSum;
+        });
     job.store.AppendRates(rates);
-    const int count = static_cast<int>(rates.size());
-    job.run.CountRates(count);
-    if (count > 0 && pageNumber == 1) {
-        job.LastCommentTime = rates.front().rateDate;
-    }
-    if (page.cutShort) {
-        std::rethrow_exception(page.cutShort);
-    }
-    return count;
+    job.run.CountRates(static_cast<int>(rates.size()));
+    return PageStored(rates, pageNumber, &RateRow::rateDate, job.LastCommentTime, page.cutShort);
 }
 
 }  // namespace tarnwick

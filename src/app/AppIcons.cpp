@@ -1,6 +1,7 @@
 #include "app/AppIcons.h"
 
 #include <functional>
+#include <initializer_list>
 
 #include <QPainter>
 #include <QPainterPath>
@@ -9,6 +10,8 @@
 namespace tarnwick {
 
 namespace {
+
+using Layer = void (*)(QPainter&);
 
 // Each picture is drawn once per size on a 32 by 32 canvas scaled to the size asked for.
 QIcon Draw(const std::function<void(QPainter&)>& paint) {
@@ -24,6 +27,15 @@ QIcon Draw(const std::function<void(QPainter&)>& paint) {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+// A picture in layers: a status badge drawn over the picture it qualifies.
+QIcon Draw(std::initializer_list<Layer> layers) {
+    return Draw([layers](QPainter& p) {
+        for (Layer layer : layers) {
+            layer(p);
+        }
+    });
 }
 
 void Disc(QPainter& p, const QColor& light, const QColor& dark) {
@@ -51,24 +63,66 @@ void PaintAnalyse(QPainter& p) {
     p.drawEllipse(QRectF(13, 8, 13, 13));
 }
 
+void PaintShop(QPainter& p) {
+    p.setPen(QPen(QColor(0x8a, 0x4b, 0x0f), 1.5));
+    p.setBrush(QColor(0xff, 0xf4, 0xe0));
+    p.drawRect(QRectF(5, 14, 22, 15));
+    // The awning, in alternating stripes.
+    for (int i = 0; i < 5; ++i) {
+        p.setBrush(i % 2 ? QColor(Qt::white) : QColor(0xf5, 0x6a, 0x00));
+        p.drawRect(QRectF(3 + i * 5.2, 6, 5.2, 8));
+    }
+    p.setBrush(QColor(0x4a, 0x90, 0xd9));
+    p.drawRect(QRectF(13, 19, 7, 10));
+}
+
+// A badge's disc in `fill`, edged in `edge`; the painter is left to draw its mark in white.
+void BadgeDisc(QPainter& p, const QRectF& disc, const QPen& edge, const QColor& fill) {
+    p.setPen(edge);
+    p.setBrush(fill);
+    p.drawEllipse(disc);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+}
+
+// A green disc with a white "play" mark in the top left corner: a run is under way.
+void PaintRunningBadge(QPainter& p) {
+    BadgeDisc(p, QRectF(0.5, 0.5, 14, 14), QPen(QColor(0x1e, 0x7d, 0x32), 1),
+              QColor(0x43, 0xa0, 0x47));
+    const QPointF play[] = {QPointF(5.5, 3.5), QPointF(11.5, 7.5), QPointF(5.5, 11.5)};
+    p.drawPolygon(play, 3);
+}
+
+// A warning triangle over the shop's lower right corner.
+void PaintWarningBadge(QPainter& p) {
+    QPainterPath triangle;
+    triangle.moveTo(23, 13);
+    triangle.lineTo(31.5, 30.5);
+    triangle.lineTo(14.5, 30.5);
+    triangle.closeSubpath();
+    p.setPen(QPen(QColor(0x8a, 0x60, 0x00), 1.2));
+    p.setBrush(QColor(0xff, 0xc8, 0x1e));
+    p.drawPath(triangle);
+    p.setPen(QPen(QColor(0x33, 0x22, 0x00), 2.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(23, 19), QPointF(23, 24.5));
+    p.drawPoint(QPointF(23, 28));
+}
+
+// A "no entry" disc over the shop's lower right corner.
+void PaintNoEntryBadge(QPainter& p) {
+    BadgeDisc(p, QRectF(14, 14, 17, 17), QPen(QColor(0x80, 0x10, 0x10), 1.2),
+              QColor(0xd9, 0x23, 0x23));
+    p.drawRect(QRectF(17.5, 21, 10, 3));
+}
+
 }  // namespace
 
 QIcon AnalyseIcon() {
-    return Draw(PaintAnalyse);
+    return Draw({PaintAnalyse});
 }
 
 QIcon AnalyseRunningIcon() {
-    return Draw([](QPainter& p) {
-        PaintAnalyse(p);
-        // A green disc with a white "play" mark in the top left corner: a run is under way.
-        p.setPen(QPen(QColor(0x1e, 0x7d, 0x32), 1));
-        p.setBrush(QColor(0x43, 0xa0, 0x47));
-        p.drawEllipse(QRectF(0.5, 0.5, 14, 14));
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        const QPointF play[] = {QPointF(5.5, 3.5), QPointF(11.5, 7.5), QPointF(5.5, 11.5)};
-        p.drawPolygon(play, 3);
-    });
+    return Draw({PaintAnalyse, PaintRunningBadge});
 }
 
 QIcon HelpIcon() {
@@ -128,56 +182,16 @@ QIcon WatchIcon() {
     });
 }
 
-namespace {
-
-void PaintShop(QPainter& p) {
-    p.setPen(QPen(QColor(0x8a, 0x4b, 0x0f), 1.5));
-    p.setBrush(QColor(0xff, 0xf4, 0xe0));
-    p.drawRect(QRectF(5, 14, 22, 15));
-    // The awning, in alternating stripes.
-    for (int i = 0; i < 5; ++i) {
-        p.setBrush(i % 2 ? QColor(Qt::white) : QColor(0xf5, 0x6a, 0x00));
-        p.drawRect(QRectF(3 + i * 5.2, 6, 5.2, 8));
-    }
-    p.setBrush(QColor(0x4a, 0x90, 0xd9));
-    p.drawRect(QRectF(13, 19, 7, 10));
-}
-
-}  // namespace
-
 QIcon ShopIcon() {
-    return Draw(PaintShop);
+    return Draw({PaintShop});
 }
 
 QIcon DegradedShopIcon() {
-    return Draw([](QPainter& p) {
-        PaintShop(p);
-        // A warning triangle over the shop's lower right corner.
-        QPainterPath triangle;
-        triangle.moveTo(23, 13);
-        triangle.lineTo(31.5, 30.5);
-        triangle.lineTo(14.5, 30.5);
-        triangle.closeSubpath();
-        p.setPen(QPen(QColor(0x8a, 0x60, 0x00), 1.2));
-        p.setBrush(QColor(0xff, 0xc8, 0x1e));
-        p.drawPath(triangle);
-        p.setPen(QPen(QColor(0x33, 0x22, 0x00), 2.4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(23, 19), QPointF(23, 24.5));
-        p.drawPoint(QPointF(23, 28));
-    });
+    return Draw({PaintShop, PaintWarningBadge});
 }
 
 QIcon BlockedShopIcon() {
-    return Draw([](QPainter& p) {
-        PaintShop(p);
-        // A "no entry" disc over the shop's lower right corner.
-        p.setPen(QPen(QColor(0x80, 0x10, 0x10), 1.2));
-        p.setBrush(QColor(0xd9, 0x23, 0x23));
-        p.drawEllipse(QRectF(14, 14, 17, 17));
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(17.5, 21, 10, 3));
-    });
+    return Draw({PaintShop, PaintNoEntryBadge});
 }
 
 QIcon ApplicationIcon() {

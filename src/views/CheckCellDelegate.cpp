@@ -1,9 +1,10 @@
 #include "views/CheckCellDelegate.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "views/CellBackground.h"
 
 namespace tarnwick {
 
@@ -16,12 +17,9 @@ void CheckCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
     // The cell's background and selection without its own check box, then the box centred.
-    cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
-    cell.text.clear();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    QStyle* style = DrawCellBackground(painter, cell);
+    const QWidget* widget = option.widget;
 
     QStyleOptionButton box;
     box.state = option.state & QStyle::State_Enabled;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 #include "analysis/RunRecord.h"
+#include "views/CellBackground.h"
 #include "views/CellText.h"
 #include "views/PlainText.h"
 #include "views/SystemText.h"
@@ -42,12 +42,11 @@ public:
         }
         QStyleOptionViewItem cell = option;
         initStyleOption(&cell, index);
-        const QWidget* widget = option.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
         // The background, the selection and the icon as usual, the two lines by hand.
         const QString caption = cell.text;
         cell.text.clear();
-        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+        QStyle* style = DrawCellBackground(painter, cell);
+        const QWidget* widget = option.widget;
 
         QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
         text.adjust(2, 0, -2, 0);
