@@ -191,8 +191,7 @@ int AnalyseCommand::Run() {
     }
     Endpoints endpoints = Endpoints::Defaults();
     if (!m_market.empty() && !endpoints.PointMarketAt(m_market)) {
-        throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " +
-                         m_market);
+        throw UsageError(Endpoints::MarketOptionRefused(m_market));
     }
     const StoreSource source = Source();
     // Opened now so a missing file fails with the user's message rather than in every worker, and

@@ -1,24 +1,14 @@
 #include "Command.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 
-#include "store/DataFolder.h"
 #include "store/DatabaseFile.h"
+#include "store/StoreChoice.h"
 #include "store/TimeWindow.h"
 
 namespace tarnwick::cli {
 namespace {
-
-std::string ProgramFolder() {
-    std::error_code error;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "./";
-    }
-    return exe.parent_path().string() + "/";
-}
 
 std::string JoinedChoices(const std::vector<std::string>& choices, const char* separator) {
     std::string text;
@@ -43,20 +33,16 @@ void Command::AddDatabaseOption(CLI::App& app) {
     MarkFileOption("--db");
 }
 
-// The database named by --db, or the one the desktop program would choose: beside us, or in
-// the user's data folder for an installed program.
+// The start-up choice the desktop program makes, with its notices on standard error.
 StoreSource Command::Source() const {
-    if (!m_database.empty()) {
-        return StoreSource::Parse(m_database);
+    const StoreChoice choice = ChooseStore(m_database, RunningProgramFolder());
+    if (choice.firstUse) {
+        std::cerr << "tarnwick-cli: first use: the analyses are kept in "
+                  << choice.source.Location() << "\n";
+    } else if (!choice.failure.empty()) {
+        std::cerr << "tarnwick-cli: cannot create the database file: " << choice.failure << "\n";
     }
-    const DataFolderChoice data = ChooseProgramDataFolder(ProgramFolder());
-    if (data.copiedShipped) {
-        std::cerr << "tarnwick-cli: first use: the analyses are kept in " << data.folder
-                  << "vexodb.qdb\n";
-    } else if (!data.failure.empty()) {
-        std::cerr << "tarnwick-cli: cannot create the database file: " << data.failure << "\n";
-    }
-    return StoreSource::File(ChooseDatabaseFile(data.folder).path);
+    return choice.source;
 }
 
 Store Command::OpenStore() const {

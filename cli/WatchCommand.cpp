@@ -318,8 +318,7 @@ int WatchCommand::Remove() {
 int WatchCommand::RunDue() {
     Endpoints endpoints = Endpoints::Defaults();
     if (!m_market.empty() && !endpoints.PointMarketAt(m_market)) {
-        throw UsageError("--market needs an address such as http://127.0.0.1:8080, not " +
-                         m_market);
+        throw UsageError(Endpoints::MarketOptionRefused(m_market));
     }
     const StoreSource source = Source();
     // Kept open for the whole run, as analyse keeps its own: the file's journal is folded back

@@ -431,27 +431,14 @@ void TFmMain::OnClick(QAbstractButton* button, void (TFmMain::*handler)()) {
 
 void TFmMain::FormCreate() {
     rpnlDetail->ClearLabels();
-    if (m_settings.databaseLocation.empty()) {
-        m_database = OpenDatabase(m_settings.databaseFolder.empty() ? m_settings.programFolder
-                                                                    : m_settings.databaseFolder);
-        m_source = StoreSource::File(m_database.choice.path);
-        if (m_database.db) {
-            m_store.emplace(std::move(*m_database.db));
-            m_database.db.reset();
-        }
-    } else {
-        m_database.choice = {m_settings.databaseLocation, Edition::Standard};
-        m_source = StoreSource::Parse(m_settings.databaseLocation);
-        try {
-            m_store.emplace(Store::Open(m_source));
-        } catch (const DatabaseError& error) {
-            m_database.failureMessage = DatabaseFailureMessage(m_source, error);
-        }
+    m_source = m_settings.store.source;
+    try {
+        m_store.emplace(Store::Open(m_source));
+    } catch (const DatabaseError& error) {
+        m_storeFailure = DatabaseFailureMessage(m_source, error);
+        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_storeFailure)));
     }
-    if (!m_store) {
-        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_database.failureMessage)));
-    }
-    const QString caption = Caption(m_database.choice.edition);
+    const QString caption = Caption(m_settings.store.edition);
     setWindowTitle(caption);
     tic->setToolTip(caption);
     StartWatching();
@@ -503,7 +490,7 @@ void TFmMain::OnWatchEnded(const QString& nick, const QString& title, const QStr
 
 TFmWatch* TFmMain::ShowWatchWindow() {
     if (!m_store || !m_watches) {
-        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_database.failureMessage)));
+        m_prompts.ShowMessage(this, SystemText(Utf8Text(m_storeFailure)));
         return nullptr;
     }
     if (m_watchWindow == nullptr) {

@@ -14,6 +14,7 @@
 #include "store/DatabaseFile.h"
 #include "store/Rows.h"
 #include "store/Store.h"
+#include "store/StoreChoice.h"
 #include "store/StoreSource.h"
 #include "store/TimeWindow.h"
 #include "views/TShop.h"
@@ -54,14 +55,9 @@ class TFmMain : public QMainWindow {
 
 public:
     struct Settings {
-        std::string programFolder;  // ends with a path separator
+        // The store chosen at start, and the edition its file name gives.
+        StoreChoice store;
         Endpoints endpoints = Endpoints::Defaults();
-        // A database file or a team's postgresql:// address given on the command line; empty
-        // for the file found beside the program. A given one is the standard edition's.
-        std::string databaseLocation;
-        // The folder whose database files are chosen from, when not the program's own (an
-        // installed program keeps its analyses in the user's data folder); ends with a separator.
-        std::string databaseFolder;
         // Where the window's arrangement is remembered between starts; empty: nowhere.
         std::string viewStateFile;
         // How often the watched shops are looked at while the window is open; zero: only when
@@ -74,7 +70,7 @@ public:
             QWidget* parent = nullptr);
     ~TFmMain() override;
 
-    Edition GetEdition() const { return m_database.choice.edition; }
+    Edition GetEdition() const { return m_settings.store.edition; }
     QString StatusText() const;
     // The chosen run's verdict beside the shopkeeper, when the run is degraded or blocked.
     QString HealthStatusText() const;
@@ -171,10 +167,11 @@ private:
     UserPrompts& m_prompts;
     UrlOpener& m_urls;
     const Clock& m_clock;
-    OpenedDatabase m_database;
     // Where the store was opened from, or was to be: what the analyse dialog and the watches
     // open their own connections to.
     StoreSource m_source;
+    // Why the store did not open; empty while it is open.
+    std::string m_storeFailure;
     std::optional<Store> m_store;
     std::vector<ShopRow> m_shopRows;  // the shop list as last loaded
     std::optional<TShop> m_currentShop;

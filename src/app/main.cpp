@@ -13,7 +13,7 @@
 #include "app/TFmMain.h"
 #include "base/Clock.h"
 #include "base/Version.h"
-#include "store/DataFolder.h"
+#include "store/StoreChoice.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -68,7 +68,6 @@ int main(int argc, char* argv[]) {
     }
 
     tarnwick::TFmMain::Settings settings;
-    settings.programFolder = QApplication::applicationDirPath().toStdString() + "/";
     settings.viewStateFile =
         (QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/view.ini")
             .toStdString();
@@ -76,30 +75,25 @@ int main(int argc, char* argv[]) {
     settings.watchPeriod = std::chrono::minutes(1);
     if (parser.isSet(market) &&
         !settings.endpoints.PointMarketAt(parser.value(market).toStdString())) {
-        std::fprintf(stderr, "--market needs an address such as http://127.0.0.1:8080, not %s\n",
-                     parser.value(market).toLocal8Bit().constData());
+        std::fprintf(
+            stderr, "%s\n",
+            tarnwick::Endpoints::MarketOptionRefused(parser.value(market).toStdString()).c_str());
         return 2;
-    }
-    if (parser.isSet(database)) {
-        settings.databaseLocation = parser.value(database).toStdString();
     }
     if (parser.isSet(versionUrl)) {
         settings.endpoints.versionEndpoint = parser.value(versionUrl).toStdString();
     }
 
     tarnwick::MessageBoxPrompts prompts(QApplication::applicationName());
-    if (!parser.isSet(database)) {
-        const tarnwick::DataFolderChoice data =
-            tarnwick::ChooseProgramDataFolder(settings.programFolder);
-        settings.databaseFolder = data.folder;
-        if (data.copiedShipped) {
-            prompts.ShowMessage(
-                nullptr, QCoreApplication::translate("main", "第一次启动: 分析数据将保存在 %1")
-                             .arg(QString::fromStdString(data.folder + "vexodb.qdb")));
-        } else if (!data.failure.empty()) {
-            prompts.ShowMessage(nullptr, QCoreApplication::translate("main", "无法建立数据文件: %1")
-                                             .arg(QString::fromStdString(data.failure)));
-        }
+    settings.store = tarnwick::ChooseStore(parser.value(database).toStdString(),
+                                           tarnwick::RunningProgramFolder());
+    if (settings.store.firstUse) {
+        prompts.ShowMessage(nullptr,
+                            QCoreApplication::translate("main", "第一次启动: 分析数据将保存在 %1")
+                                .arg(QString::fromStdString(settings.store.source.Location())));
+    } else if (!settings.store.failure.empty()) {
+        prompts.ShowMessage(nullptr, QCoreApplication::translate("main", "无法建立数据文件: %1")
+                                         .arg(QString::fromStdString(settings.store.failure)));
     }
     tarnwick::DesktopUrlOpener urls;
     tarnwick::TFmMain window(std::move(settings), prompts, urls, tarnwick::SystemClock::Instance());

@@ -21,6 +21,10 @@ Endpoints Endpoints::Defaults() {
     return e;
 }
 
+std::string Endpoints::MarketOptionRefused(std::string_view given) {
+    return "--market needs an address such as http://127.0.0.1:8080, not " + std::string(given);
+}
+
 bool Endpoints::PointMarketAt(std::string_view baseUrl) {
     std::string_view rest = baseUrl;
     std::string_view scheme;

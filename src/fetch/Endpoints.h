@@ -28,6 +28,8 @@ struct Endpoints {
     // "http://HOST:PORT": the IM card, rating, item, image and membership hosts move there;
     // the main and Tmall domains stay. Returns false (and changes nothing) for a malformed URL.
     bool PointMarketAt(std::string_view baseUrl);
+    // What the programs say of a --market address that PointMarketAt refused.
+    static std::string MarketOptionRefused(std::string_view given);
 
     std::string RankIconPrefix() const { return imageHost + "/newrank/"; }
     std::string ItemPage(std::string_view itemId) const;  // itemHost + "/item.htm?id=" + id

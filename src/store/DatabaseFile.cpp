@@ -4,8 +4,6 @@
 #include <system_error>
 #include <utility>
 
-#include "store/Store.h"
-
 namespace tarnwick {
 
 namespace {
@@ -34,18 +32,6 @@ std::string DatabaseFailureMessage(const StoreSource& source, const DatabaseErro
         return "无法连接数据库服务器： \"" + source.Shown() + "\" " + std::string(error.what());
     }
     return "找不到数据文件： \"" + source.Location() + "\" " + std::string(error.what());
-}
-
-OpenedDatabase OpenDatabase(const std::string& programFolder) {
-    OpenedDatabase result;
-    result.choice = ChooseDatabaseFile(programFolder);
-    try {
-        result.db.emplace(Database::Open(result.choice.path));
-    } catch (const DatabaseError& error) {
-        result.failureMessage =
-            DatabaseFailureMessage(StoreSource::File(result.choice.path), error);
-    }
-    return result;
 }
 
 }  // namespace tarnwick

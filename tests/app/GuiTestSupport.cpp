@@ -121,10 +121,9 @@ std::string MainWindowFixture::Analyse(const std::string& nick) {
 
 TFmMain& MainWindowFixture::OpenWindow() {
     TFmMain::Settings settings;
-    settings.programFolder = m_database.FolderWithSeparator();
+    settings.store = ChooseStore(databaseLocation, m_database.FolderWithSeparator());
     settings.endpoints = m_market.GetEndpoints();
     settings.viewStateFile = viewStateFile;
-    settings.databaseLocation = databaseLocation;
     m_window = std::make_unique<TFmMain>(settings, prompts, urls, SystemClock::Instance());
     m_window->show();
     return *m_window;

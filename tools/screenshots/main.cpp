@@ -139,7 +139,7 @@ int main(int argc, char* argv[]) {
     sim.Start(0);
 
     TFmMain::Settings settings;
-    settings.programFolder = programFolder.path().toStdString() + "/";
+    settings.store = tarnwick::ChooseStore("", programFolder.path().toStdString() + "/");
     settings.endpoints.PointMarketAt(sim.BaseUrl());
     settings.endpoints.versionEndpoint = sim.BaseUrl() + "/version";
     tarnwick::screenshots::QuietPrompts prompts;
