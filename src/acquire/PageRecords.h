@@ -35,9 +35,9 @@ std::vector<Row> RowsOfPage(const ItemJob& job, std::vector<Record>& records, Co
     return rows;
 }
 
-// The end of saving a stored page: page 1's first row is the item's newest, and its time is
-// kept in `newest`; a page whose reading ended part-way then ends the series with that reason.
-// Returns how many rows the page stored.
+// What follows once a page's rows are stored: page 1's first row is the item's newest, so its
+// time goes into `newest`; a page whose reading ended part-way then ends the series with that
+// reason. Returns how many rows the page stored.
 template <typename Row>
 int PageStored(const std::vector<Row>& rows, int pageNumber, DateTime Row::*time, DateTime& newest,
                const std::exception_ptr& cutShort) {
