@@ -25,6 +25,8 @@ public:
         int minute = 0;
         int second = 0;
         int millisecond = 0;
+
+        bool operator==(const Parts&) const = default;
     };
 
     constexpr DateTime() = default;  // the zero value, 30 December 1899 00:00

@@ -2,7 +2,6 @@
 
 #include <ctime>
 #include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -10,11 +9,6 @@ namespace tarnwick {
 namespace {
 
 using Parts = DateTime::Parts;
-
-bool SameParts(const Parts& a, const Parts& b) {
-    return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second, a.millisecond) ==
-           std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second, b.millisecond);
-}
 
 struct KnownDay {
     Parts parts;
@@ -37,7 +31,7 @@ TEST(DateTime, CountsDaysFromTheZeroDay) {
     for (const KnownDay& c : cases) {
         const DateTime value = DateTime::FromParts(c.parts);
         EXPECT_DOUBLE_EQ(value.Days(), c.days) << DateTime(c.days).ToText();
-        EXPECT_TRUE(SameParts(value.Split(), c.parts)) << value.ToText();
+        EXPECT_TRUE(value.Split() == c.parts) << value.ToText();
     }
     EXPECT_EQ(DateTime().ToText(), "1899-12-30 00:00:00.000");
 }
@@ -63,7 +57,7 @@ TEST(DateTime, SplitRecoversEveryMillisecond) {
                 year,           12,       year == 1899 ? 29 : 31, ms / 3'600'000, ms / 60'000 % 60,
                 ms / 1000 % 60, ms % 1000};
             const DateTime value = DateTime::FromParts(parts);
-            ASSERT_TRUE(SameParts(value.Split(), parts)) << value.ToText();
+            ASSERT_TRUE(value.Split() == parts) << value.ToText();
             ASSERT_EQ(DateTime(value.Days()).ToText(), value.ToText());
         }
     }

@@ -1,18 +1,11 @@
 #include "pages/PageDate.h"
 
-#include <tuple>
-
 #include <gtest/gtest.h>
 
 namespace tarnwick {
 namespace {
 
 using Parts = DateTime::Parts;
-
-bool SameParts(const Parts& a, const Parts& b) {
-    return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second, a.millisecond) ==
-           std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second, b.millisecond);
-}
 
 struct PageCase {
     const char* text;
@@ -38,7 +31,7 @@ TEST(ReadPageDateTime, ReadsEachPartByPositionWithItsDefault) {
         {"2012/04/05 10.20.33", {2012, 4, 5, 10, 20, 33, 0}},
     };
     for (const PageCase& c : cases) {
-        EXPECT_TRUE(SameParts(ReadPageDateTime(c.text).Split(), c.expected))
+        EXPECT_TRUE(ReadPageDateTime(c.text).Split() == c.expected)
             << "'" << c.text << "' read as " << ReadPageDateTime(c.text).ToText();
     }
 }
